@@ -1,0 +1,48 @@
+// The file system as the logic sees it: the A functions of kernel32.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/win_types.h"
+
+// One entry of a directory listing (the used fields of WIN32_FIND_DATAA).
+struct FindEntry {
+  std::string name;
+  uint32_t attributes = 0;
+};
+
+// An open listing (a find handle); closes itself.
+class DirListing {
+ public:
+  virtual ~DirListing() = default;
+  // FindNextFileA: false when there are no more entries (or the listing broke off).
+  virtual bool Next(FindEntry* entry) = 0;
+};
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  // FindFirstFileA: null when nothing matches or the folder cannot be read; otherwise the
+  // listing, with its first entry in *first. Entries come in the file system's listing order,
+  // "." and ".." first for a folder that is not a drive root.
+  virtual std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) = 0;
+  // CopyFileA. Carries attributes and alternate data streams along.
+  virtual long Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
+  // CreateDirectoryA: one level, default security.
+  virtual long MakeDirectory(const std::string& path) = 0;
+  // GetFileAttributesA: kInvalidAttributes when the path names nothing.
+  virtual uint32_t Attributes(const std::string& path) = 0;
+  // SetFileAttributesA.
+  virtual long SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // DeleteFileA, also for an alternate data stream ("name:stream").
+  virtual long Remove(const std::string& path) = 0;
+  // GetModuleFileNameA for the process's own module, whole whatever its length.
+  virtual std::string ModulePath() = 0;
+  // GetCurrentDirectoryA, whole.
+  virtual std::string CurrentDir() = 0;
+
+  bool Exists(const std::string& path) { return Attributes(path) != kInvalidAttributes; }
+};

@@ -1,0 +1,18 @@
+// Multibyte-aware text operations over a code page: a 0x5C trail byte is not a backslash.
+#pragma once
+
+#include <string>
+
+#include "platform/code_page.h"
+
+// Offset of the last backslash that stands at a character start, or npos.
+size_t FindLastBackslash(const CodePage& cp, const std::string& text);
+// Removes one trailing backslash when it is the last character and not the first.
+// Returns true when it removed one.
+bool RemoveTrailingBackslash(const CodePage& cp, std::string& text);
+// Offset of the first occurrence of needle that begins at a character start, or npos.
+size_t FindAtCharStart(const CodePage& cp, const std::string& haystack, const std::string& needle);
+// File names compared without regard to case (double-byte characters as characters).
+bool SameFileName(const CodePage& cp, const std::string& a, const std::string& b);
+// The file name after the last backslash, without its extension.
+std::string BaseNameWithoutExtension(const CodePage& cp, const std::string& path);

@@ -1,0 +1,58 @@
+// A file system in memory with Windows semantics: drive letters, case-insensitive but
+// case-preserving names, attributes (directory, read-only, ...), alternate data streams that a
+// copy carries along, NTFS listing order (case-insensitive sorted, "." and ".." first except in
+// a drive root), and injectable faults. A new one has an empty drive C:, the module path
+// "C:\Setup\SetUp.exe" (the folder is not created) and the current directory "C:\".
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+class MemoryFileSystem : public FileSystem {
+ public:
+  MemoryFileSystem();
+  ~MemoryFileSystem() override;
+
+  std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override;
+  long Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  long MakeDirectory(const std::string& path) override;
+  uint32_t Attributes(const std::string& path) override;
+  long SetAttributes(const std::string& path, uint32_t attributes) override;
+  long Remove(const std::string& path) override;
+  std::string ModulePath() override;
+  std::string CurrentDir() override;
+
+  // Set-up.
+  void AddDrive(char letter);
+  void SetModulePath(const std::string& path);
+  void SetCurrentDir(const std::string& path);
+  void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);  // with parents
+  void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive);
+  void AddStream(const std::string& file, const std::string& stream, const std::string& content);
+
+  // Reading back.
+  bool IsFile(const std::string& path) const;
+  bool IsFolder(const std::string& path) const;
+  std::string Content(const std::string& path) const;  // empty when not a file
+  bool HasStream(const std::string& file, const std::string& stream) const;
+  std::vector<std::string> Names(const std::string& folder) const;  // listing order, no "." or ".."
+  // Every folder, file (with attributes and size) and stream below a folder, one per line.
+  std::string Dump(const std::string& folder) const;
+
+  // Faults.
+  void Lock(const std::string& path);    // copies from or onto it fail (kErrSharingViolation)
+  void Unlock(const std::string& path);
+  void DenyCreate(const std::string& path);  // MakeDirectory of exactly this path: kErrAccessDenied
+  void BreakListing(const std::string& folder, size_t entries);  // FindNext fails after n entries
+  void FailSetAttributes(const std::string& path);
+  size_t OpenListings() const;  // listings not yet destroyed
+  size_t Calls() const;         // operations of the FileSystem interface called so far
+
+ private:
+  struct Node;
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

@@ -1,0 +1,19 @@
+// Every in-memory seam in one object, for tests: platform() hands them to the logic.
+#pragma once
+
+#include "platform/cp936_code_page.h"
+#include "platform/memory/memory_file_system.h"
+#include "platform/memory/memory_processes.h"
+#include "platform/memory/memory_registry.h"
+#include "platform/memory/scripted_message_boxes.h"
+#include "platform/platform.h"
+
+struct MemoryPlatform {
+  MemoryRegistry registry;
+  MemoryFileSystem files;
+  MemoryProcessList processes;
+  ScriptedMessageBoxes boxes;
+  Cp936CodePage codePage;
+
+  Platform platform() { return Platform{registry, files, processes, boxes, codePage}; }
+};

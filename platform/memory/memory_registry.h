@@ -1,0 +1,61 @@
+// The registry in memory, with Windows semantics: case-insensitive, case-preserving names,
+// subkeys enumerated in sorted (case-insensitive) order, RegDeleteKey refusing a key with
+// subkeys, and injectable faults. Paths are below a root, without a leading backslash.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+class MemoryRegistry : public Registry {
+ public:
+  MemoryRegistry();
+  ~MemoryRegistry() override;
+
+  long Open(RegHandle parent, const std::string& subkey, RegAccess access, RegHandle* out) override;
+  long Create(RegHandle parent, const std::string& subkey, RegHandle* out) override;
+  long Delete(RegHandle parent, const std::string& subkey) override;
+  long SubkeyCount(RegHandle key, uint32_t* count) override;
+  long EnumSubkey(RegHandle key, uint32_t index, char* name, uint32_t* nameSize) override;
+  long QueryValue(RegHandle key, const std::string& name, uint32_t* type, unsigned char* data,
+                  uint32_t* size) override;
+  long SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
+                uint32_t size) override;
+  void Close(RegHandle key) override;
+
+  // Seeding (creates every missing key on the way).
+  void AddKey(RegHandle root, const std::string& path);
+  void SetRaw(RegHandle root, const std::string& path, const std::string& name, uint32_t type,
+              const std::string& bytes);
+  void SetText(RegHandle root, const std::string& path, const std::string& name, const std::string& text);
+  void RemoveTree(RegHandle root, const std::string& path);  // a key that vanishes, with all below it
+
+  // Reading back.
+  bool HasKey(RegHandle root, const std::string& path) const;
+  bool GetRaw(RegHandle root, const std::string& path, const std::string& name, uint32_t* type,
+              std::string* bytes) const;
+  std::string GetText(RegHandle root, const std::string& path, const std::string& name) const;  // up to NUL
+  std::vector<std::string> SubkeyNames(RegHandle root, const std::string& path) const;  // enumeration order
+  std::vector<std::string> ValueNames(RegHandle root, const std::string& path) const;
+  // Every key and value below root, one per line, sorted: for comparing whole trees.
+  std::string Dump(RegHandle root) const;
+
+  // Faults.
+  void DenyOpen(RegHandle root, const std::string& path);   // every open of it fails: kErrAccessDenied
+  void DenyWrite(RegHandle root, const std::string& path);  // open for writing, create, set, delete fail
+  void FailQuery(RegHandle root, const std::string& path, const std::string& name);  // query fails
+  void FailEnum(RegHandle root, const std::string& path, uint32_t index);  // enumerating that index fails
+  // Keys that are open now: every operation must close what it opened.
+  size_t OpenHandles() const;
+  // Operations of the Registry interface called so far (for fault matrices).
+  size_t Calls() const;
+
+ private:
+  struct Node;
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};

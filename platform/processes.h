@@ -1,0 +1,21 @@
+// The Tool Help process snapshot as the logic sees it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+// One snapshot (CreateToolhelp32Snapshot); destroying it closes the handle.
+class ProcessSnapshot {
+ public:
+  virtual ~ProcessSnapshot() = default;
+  // Process32First / Process32Next: the executable's file name (szExeFile), or false.
+  virtual bool First(std::string* exeName) = 0;
+  virtual bool Next(std::string* exeName) = 0;
+};
+
+class ProcessList {
+ public:
+  virtual ~ProcessList() = default;
+  // Null when no snapshot can be taken (INVALID_HANDLE_VALUE).
+  virtual std::unique_ptr<ProcessSnapshot> Take() = 0;
+};

@@ -1,0 +1,67 @@
+// The registry as the logic sees it: the A functions of advapi32, keys as handles.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/win_types.h"
+
+using RegHandle = std::uintptr_t;
+
+// The predefined roots, with the values of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+constexpr RegHandle kHkeyCurrentUser = 0x80000001u;
+constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
+
+enum class RegAccess { Read, ReadWrite };
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // RegOpenKeyExA. An empty subkey opens the parent again.
+  virtual long Open(RegHandle parent, const std::string& subkey, RegAccess access, RegHandle* out) = 0;
+  // RegCreateKeyA: opens an existing key or creates it with every missing level.
+  virtual long Create(RegHandle parent, const std::string& subkey, RegHandle* out) = 0;
+  // RegDeleteKeyA: fails for a key that has subkeys.
+  virtual long Delete(RegHandle parent, const std::string& subkey) = 0;
+  // RegQueryInfoKeyA, subkey count only.
+  virtual long SubkeyCount(RegHandle key, uint32_t* count) = 0;
+  // RegEnumKeyExA. *nameSize: in, the buffer size in bytes; out, the name's length without NUL.
+  virtual long EnumSubkey(RegHandle key, uint32_t index, char* name, uint32_t* nameSize) = 0;
+  // RegQueryValueExA. data may be null to ask for the size; *size: in, the buffer size;
+  // out, the bytes written (or needed, with kErrMoreData).
+  virtual long QueryValue(RegHandle key, const std::string& name, uint32_t* type, unsigned char* data,
+                          uint32_t* size) = 0;
+  // RegSetValueExA.
+  virtual long SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
+                        uint32_t size) = 0;
+  // RegCloseKey. Closing a predefined root does nothing.
+  virtual void Close(RegHandle key) = 0;
+
+  // REG_SZ with the terminating NUL counted in its size.
+  long SetString(RegHandle key, const std::string& name, const std::string& value);
+  long SetDword(RegHandle key, const std::string& name, uint32_t value);
+};
+
+// An open key that closes itself.
+class RegKey {
+ public:
+  explicit RegKey(Registry& registry) : registry_(&registry) {}
+  ~RegKey() { Close(); }
+  RegKey(RegKey&& other) noexcept : registry_(other.registry_), handle_(other.handle_) { other.handle_ = 0; }
+  RegKey& operator=(RegKey&& other) noexcept;
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+
+  long Open(RegHandle parent, const std::string& subkey, RegAccess access);
+  long Create(RegHandle parent, const std::string& subkey);
+  void Close();
+
+  bool IsOpen() const { return handle_ != 0; }
+  RegHandle Handle() const { return handle_; }
+  Registry& Owner() const { return *registry_; }
+
+ private:
+  Registry* registry_;
+  RegHandle handle_ = 0;
+};
