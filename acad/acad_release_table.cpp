@@ -1,0 +1,1 @@
+#include "acad/acad_release_table.h"

@@ -1,0 +1,1 @@
+#include "install/install.h"

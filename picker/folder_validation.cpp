@@ -1,0 +1,1 @@
+#include "picker/folder_validation.h"
