@@ -16,9 +16,11 @@ enum : long {
   kErrInvalidParameter = 87,
   kErrInvalidName = 123,
   kErrDirNotEmpty = 145,
+  kErrBadPathname = 161,
   kErrAlreadyExists = 183,
   kErrMoreData = 234,
   kErrNoMoreItems = 259,
+  kErrKeyDeleted = 1018,
 };
 
 // File attributes.

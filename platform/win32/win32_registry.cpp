@@ -1,0 +1,74 @@
+#include "platform/win32/win32_registry.h"
+
+#include <windows.h>
+
+namespace {
+
+// The roots' values are kept as 32-bit numbers; HKEY_* are sign-extended on 64-bit Windows.
+HKEY ToHkey(RegHandle h) {
+  if (h == kHkeyCurrentUser) return HKEY_CURRENT_USER;
+  if (h == kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;
+  return reinterpret_cast<HKEY>(h);
+}
+RegHandle FromHkey(HKEY h) { return reinterpret_cast<RegHandle>(h); }
+
+bool IsPredefined(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine; }
+
+}  // namespace
+
+long Win32Registry::Open(RegHandle parent, const std::string& subkey, RegAccess access, RegHandle* out) {
+  REGSAM sam = access == RegAccess::ReadWrite ? (KEY_READ | KEY_WRITE) : KEY_READ;
+  HKEY key = nullptr;
+  LONG rc = RegOpenKeyExA(ToHkey(parent), subkey.c_str(), 0, sam, &key);
+  if (rc == ERROR_SUCCESS) *out = FromHkey(key);
+  return rc;
+}
+
+long Win32Registry::Create(RegHandle parent, const std::string& subkey, RegHandle* out) {
+  HKEY key = nullptr;
+  LONG rc = RegCreateKeyA(ToHkey(parent), subkey.c_str(), &key);
+  if (rc == ERROR_SUCCESS) *out = FromHkey(key);
+  return rc;
+}
+
+long Win32Registry::Delete(RegHandle parent, const std::string& subkey) {
+  return RegDeleteKeyA(ToHkey(parent), subkey.c_str());
+}
+
+long Win32Registry::SubkeyCount(RegHandle key, uint32_t* count) {
+  DWORD subkeys = 0;
+  LONG rc = RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr);
+  if (rc == ERROR_SUCCESS && count) *count = subkeys;
+  return rc;
+}
+
+long Win32Registry::EnumSubkey(RegHandle key, uint32_t index, char* name, uint32_t* nameSize) {
+  if (nameSize == nullptr) return ERROR_INVALID_PARAMETER;
+  DWORD size = *nameSize;
+  LONG rc = RegEnumKeyExA(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr, nullptr);
+  if (rc == ERROR_SUCCESS) *nameSize = size;
+  return rc;
+}
+
+long Win32Registry::QueryValue(RegHandle key, const std::string& name, uint32_t* type, unsigned char* data,
+                               uint32_t* size) {
+  DWORD valueType = 0;
+  DWORD bytes = size ? *size : 0;
+  LONG rc = RegQueryValueExA(ToHkey(key), name.c_str(), nullptr, &valueType, data, size ? &bytes : nullptr);
+  if (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+    if (type) *type = valueType;
+    if (size) *size = bytes;
+  }
+  return rc;
+}
+
+long Win32Registry::SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
+                             uint32_t size) {
+  return RegSetValueExA(ToHkey(key), name.c_str(), 0, type, data, size);
+}
+
+void Win32Registry::Close(RegHandle key) {
+  if (key == 0 || IsPredefined(key)) return;
+  RegCloseKey(ToHkey(key));
+}

@@ -1,0 +1,424 @@
+// What the logic relies on from the registry, checked once against the in-memory registry and,
+// in the Windows build, against advapi32 as well, so that the fake cannot drift from the real thing.
+// Every case works inside a throwaway sandbox key under one root.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_registry.h"
+#include "platform/registry.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_registry.h"
+#endif
+
+namespace {
+
+// A registry with a fresh, empty key to work in; the key and everything below it go at the end.
+class Sandbox {
+ public:
+  Sandbox(std::unique_ptr<Registry> registry, RegHandle root, std::string path, bool wine)
+      : registry_(std::move(registry)), root_(root), path_(std::move(path)), wine_(wine) {
+    DeleteTree(root_, path_);
+    long rc = registry_->Create(root_, path_, &base_);
+    if (rc != kOk) throw std::runtime_error("cannot create the sandbox key: " + std::to_string(rc));
+  }
+  ~Sandbox() {
+    registry_->Close(base_);
+    DeleteTree(root_, path_);
+    // Remove the parents too unless another run still uses them (then Delete refuses).
+    std::string parent = path_;
+    for (size_t cut = parent.rfind('\\'); cut != std::string::npos; cut = parent.rfind('\\')) {
+      parent.erase(cut);
+      if (parent == "Software" || registry_->Delete(root_, parent) != kOk) break;
+    }
+  }
+
+  Registry& reg() { return *registry_; }
+  RegHandle root() const { return root_; }
+  RegHandle base() const { return base_; }
+  const std::string& path() const { return path_; }
+  std::string Below(const std::string& sub) const { return path_ + "\\" + sub; }
+  // Running against advapi32 under Wine, where a few documented Windows results differ.
+  bool wine() const { return wine_; }
+
+ private:
+  void DeleteTree(RegHandle parent, const std::string& sub) {
+    RegHandle h = 0;
+    if (registry_->Open(parent, sub, RegAccess::ReadWrite, &h) != kOk) return;
+    std::vector<std::string> names;
+    for (uint32_t i = 0;; ++i) {
+      char name[256];
+      uint32_t size = sizeof name;
+      if (registry_->EnumSubkey(h, i, name, &size) != kOk) break;
+      names.push_back(name);
+    }
+    for (const std::string& name : names) DeleteTree(h, name);
+    registry_->Close(h);
+    registry_->Delete(parent, sub);
+  }
+
+  std::unique_ptr<Registry> registry_;
+  RegHandle root_;
+  std::string path_;
+  bool wine_;
+  RegHandle base_ = 0;
+};
+
+struct Flavour {
+  const char* name;
+  std::function<std::unique_ptr<Sandbox>()> make;
+};
+
+std::string SandboxPath() {
+#ifdef _WIN32
+  return "Software\\TessaruneContract\\" + std::to_string(GetCurrentProcessId()) + "\\Case";
+#else
+  return "Software\\TessaruneContract\\1\\Case";
+#endif
+}
+
+#ifdef _WIN32
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+#endif
+
+std::vector<Flavour> Flavours() {
+  std::vector<Flavour> all = {
+      {"MemoryHkcu",
+       [] { return std::make_unique<Sandbox>(std::make_unique<MemoryRegistry>(), kHkeyCurrentUser, SandboxPath(),
+                                             false); }},
+      {"MemoryHklm",
+       [] { return std::make_unique<Sandbox>(std::make_unique<MemoryRegistry>(), kHkeyLocalMachine, SandboxPath(),
+                                             false); }},
+  };
+#ifdef _WIN32
+  all.push_back({"Win32Hkcu", [] {
+                   return std::make_unique<Sandbox>(std::make_unique<Win32Registry>(), kHkeyCurrentUser,
+                                                    SandboxPath(), RunningUnderWine());
+                 }});
+  all.push_back({"Win32Hklm", [] {
+                   return std::make_unique<Sandbox>(std::make_unique<Win32Registry>(), kHkeyLocalMachine,
+                                                    SandboxPath(), RunningUnderWine());
+                 }});
+#endif
+  return all;
+}
+
+class RegistryContract : public testing::TestWithParam<Flavour> {
+ protected:
+  void SetUp() override { box_ = GetParam().make(); }
+  void TearDown() override { box_.reset(); }
+
+  Registry& reg() { return box_->reg(); }
+  RegHandle base() { return box_->base(); }
+
+  // Opens or creates, failing the test (not crashing) when it cannot.
+  RegHandle MustCreate(RegHandle parent, const std::string& sub) {
+    RegHandle h = 0;
+    EXPECT_EQ(kOk, reg().Create(parent, sub, &h)) << sub;
+    return h;
+  }
+  long TryOpen(RegHandle parent, const std::string& sub, RegAccess access = RegAccess::Read) {
+    RegHandle h = 0;
+    long rc = reg().Open(parent, sub, access, &h);
+    if (rc == kOk) reg().Close(h);
+    return rc;
+  }
+  std::vector<std::string> Enumerate(RegHandle key) {
+    std::vector<std::string> names;
+    for (uint32_t i = 0;; ++i) {
+      char name[256];
+      uint32_t size = sizeof name;
+      long rc = reg().EnumSubkey(key, i, name, &size);
+      if (rc == kErrNoMoreItems) break;
+      EXPECT_EQ(kOk, rc) << "index " << i;
+      if (rc != kOk || i > 100) break;
+      EXPECT_EQ(std::strlen(name), size);
+      names.push_back(name);
+    }
+    return names;
+  }
+  std::string ReadString(RegHandle key, const std::string& name) {
+    unsigned char data[512];
+    uint32_t size = sizeof data;
+    uint32_t type = 0;
+    long rc = reg().QueryValue(key, name, &type, data, &size);
+    if (rc != kOk) return "<error " + std::to_string(rc) + ">";
+    return std::string(reinterpret_cast<char*>(data), size);
+  }
+
+  std::unique_ptr<Sandbox> box_;
+};
+
+TEST_P(RegistryContract, CreateMakesEveryLevelAndOpensAnExistingKey) {
+  RegHandle deep = MustCreate(base(), "One\\Two\\Three");
+  EXPECT_EQ(kOk, reg().SetString(deep, "v", "x"));
+  reg().Close(deep);
+
+  EXPECT_EQ(kOk, TryOpen(base(), "One"));
+  EXPECT_EQ(kOk, TryOpen(base(), "One\\Two"));
+  EXPECT_EQ(kOk, TryOpen(box_->root(), box_->Below("One\\Two\\Three")));
+
+  // Creating it again opens it: the value is still there.
+  RegHandle again = MustCreate(base(), "One\\Two\\Three");
+  EXPECT_EQ(std::string("x", 2), ReadString(again, "v"));
+  reg().Close(again);
+
+  uint32_t count = 99;
+  EXPECT_EQ(kOk, reg().SubkeyCount(base(), &count));
+  EXPECT_EQ(1u, count);
+}
+
+TEST_P(RegistryContract, OpenOfEmptyNameGivesASecondHandleToTheSameKey) {
+  RegHandle other = 0;
+  ASSERT_EQ(kOk, reg().Open(base(), "", RegAccess::ReadWrite, &other));
+  EXPECT_NE(base(), other);
+  EXPECT_EQ(kOk, reg().SetString(other, "through", "second"));
+  reg().Close(other);
+  // Closing the second handle leaves the first usable.
+  EXPECT_EQ(std::string("second", 7), ReadString(base(), "through"));
+}
+
+TEST_P(RegistryContract, PathsAreRelativeWithoutLeadingBackslash) {
+  RegHandle h = MustCreate(base(), "Child");
+  reg().Close(h);
+
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Missing"));
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Child\\Missing"));
+  EXPECT_EQ(kErrBadPathname, TryOpen(base(), "\\Child"));
+  RegHandle bad = 0;
+  EXPECT_EQ(kErrBadPathname, reg().Create(base(), "\\Created", &bad));
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Created"));
+
+  // A trailing backslash names the same key.
+  EXPECT_EQ(kOk, TryOpen(base(), "Child\\"));
+}
+
+TEST_P(RegistryContract, NamesAreCaseInsensitiveAndKeepTheirCase) {
+  reg().Close(MustCreate(base(), "MixedCase"));
+  EXPECT_EQ(kOk, TryOpen(base(), "mixedcase"));
+  EXPECT_EQ(kOk, TryOpen(base(), "MIXEDCASE"));
+  reg().Close(MustCreate(base(), "MIXEDCASE"));  // opens, does not add a twin
+  EXPECT_EQ(std::vector<std::string>{"MixedCase"}, Enumerate(base()));
+
+  EXPECT_EQ(kOk, reg().SetString(base(), "ValueName", "a"));
+  EXPECT_EQ(kOk, reg().SetString(base(), "VALUENAME", "b"));  // the same value
+  EXPECT_EQ(std::string("b", 2), ReadString(base(), "valuename"));
+}
+
+TEST_P(RegistryContract, DoubleByteNamesKeepTheirTrailBytes) {
+  // "運" and "誠" end in 0x5C: that byte is part of the character, not a separator.
+  const std::string withTrail = "AutoCAD運行\\誠";
+  ASSERT_EQ('\x5C', withTrail[8]);
+  reg().Close(MustCreate(base(), withTrail));
+  EXPECT_EQ(std::vector<std::string>{"AutoCAD運行"}, Enumerate(base()));
+  RegHandle parent = 0;
+  ASSERT_EQ(kOk, reg().Open(base(), "AutoCAD運行", RegAccess::Read, &parent));
+  EXPECT_EQ(std::vector<std::string>{"誠"}, Enumerate(parent));
+  reg().Close(parent);
+
+  // Fullwidth, Greek and Cyrillic letters have case, as in the real registry.
+  reg().Close(MustCreate(base(), "ａｂｃαбⅰ"));
+  EXPECT_EQ(kOk, TryOpen(base(), "ＡＢＣΑБⅠ"));
+
+  EXPECT_EQ(kOk, reg().SetString(base(), "安装路径", "C:\\Quilox\\運"));
+  EXPECT_EQ(std::string("C:\\Quilox\\運", 13), ReadString(base(), "安装路径"));
+}
+
+TEST_P(RegistryContract, SubkeysAreEnumeratedInCaseInsensitiveOrder) {
+  for (const char* name : {"beta", "Alpha", "GAMMA", "delta", "Zeta", "epsilon2", "Epsilon10"}) {
+    reg().Close(MustCreate(base(), name));
+  }
+  std::vector<std::string> expected = {"Alpha", "beta", "delta", "Epsilon10", "epsilon2", "GAMMA", "Zeta"};
+  EXPECT_EQ(expected, Enumerate(base()));
+  uint32_t count = 0;
+  EXPECT_EQ(kOk, reg().SubkeyCount(base(), &count));
+  EXPECT_EQ(7u, count);
+}
+
+TEST_P(RegistryContract, SubkeysSortByUpperCase) {
+  // The registry compares upper-cased names: '[' and '_' sort after 'Z', '@' before 'A'.
+  if (box_->wine()) {
+    GTEST_SKIP() << "Wine 8 orders subkeys by lower-cased names: '[' and '_' come before the letters";
+  }
+  for (const char* name : {"b", "_x", "A", "@y", "[z", "a1"}) reg().Close(MustCreate(base(), name));
+  EXPECT_EQ((std::vector<std::string>{"@y", "A", "a1", "b", "[z", "_x"}), Enumerate(base()));
+}
+
+TEST_P(RegistryContract, EnumerationReportsShortBuffersAndTheEnd) {
+  reg().Close(MustCreate(base(), "Exactly9c"));
+  char name[32];
+  std::memset(name, 'z', sizeof name);
+
+  uint32_t size = 9;  // no room for the NUL
+  EXPECT_EQ(kErrMoreData, reg().EnumSubkey(base(), 0, name, &size));
+
+  size = 10;
+  ASSERT_EQ(kOk, reg().EnumSubkey(base(), 0, name, &size));
+  EXPECT_EQ(9u, size);
+  EXPECT_STREQ("Exactly9c", name);
+
+  size = sizeof name;
+  EXPECT_EQ(kErrNoMoreItems, reg().EnumSubkey(base(), 1, name, &size));
+  size = sizeof name;
+  EXPECT_EQ(kErrNoMoreItems, reg().EnumSubkey(base(), 1000, name, &size));
+}
+
+TEST_P(RegistryContract, DeleteRefusesAKeyWithSubkeysAndReportsAMissingOne) {
+  reg().Close(MustCreate(base(), "Parent\\Child"));
+  EXPECT_EQ(kErrAccessDenied, reg().Delete(base(), "Parent"));
+  EXPECT_EQ(kOk, TryOpen(base(), "Parent\\Child"));
+
+  EXPECT_EQ(kErrFileNotFound, reg().Delete(base(), "Nobody"));
+  EXPECT_EQ(kErrFileNotFound, reg().Delete(base(), "Parent\\Nobody"));
+
+  EXPECT_EQ(kOk, reg().Delete(base(), "Parent\\Child"));
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Parent\\Child"));
+  EXPECT_EQ(kOk, reg().Delete(base(), "PARENT"));
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Parent"));
+}
+
+TEST_P(RegistryContract, DeleteOfTheEmptyNameRemovesTheKeyItself) {
+  RegHandle h = MustCreate(base(), "Doomed");
+  EXPECT_EQ(kOk, reg().Delete(h, ""));
+  reg().Close(h);
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Doomed"));
+}
+
+TEST_P(RegistryContract, DeleteAndCreateIgnoreTheParentHandlesRights) {
+  reg().Close(MustCreate(base(), "Leaf"));
+  RegHandle readOnly = 0;
+  ASSERT_EQ(kOk, reg().Open(box_->root(), box_->path(), RegAccess::Read, &readOnly));
+  RegHandle created = 0;
+  EXPECT_EQ(kOk, reg().Create(readOnly, "New", &created));
+  if (created) {
+    EXPECT_EQ(kOk, reg().SetString(created, "v", "w"));  // the new key is writable
+    reg().Close(created);
+  }
+  EXPECT_EQ(kOk, reg().Delete(readOnly, "Leaf"));
+  reg().Close(readOnly);
+}
+
+TEST_P(RegistryContract, ValuesKeepTypeAndBytes) {
+  const unsigned char binary[] = {0x00, 0x01, 0x00, 0xFF};
+  EXPECT_EQ(kOk, reg().SetValue(base(), "bin", kRegBinary, binary, sizeof binary));
+  EXPECT_EQ(kOk, reg().SetDword(base(), "dw", 0x12345678));
+  EXPECT_EQ(kOk, reg().SetString(base(), "", "default"));
+  EXPECT_EQ(kOk, reg().SetString(base(), "sz", "abc"));
+
+  unsigned char data[16];
+  uint32_t type = 0;
+  uint32_t size = sizeof data;
+  ASSERT_EQ(kOk, reg().QueryValue(base(), "bin", &type, data, &size));
+  EXPECT_EQ(kRegBinary, type);
+  ASSERT_EQ(4u, size);
+  EXPECT_EQ(0, std::memcmp(binary, data, 4));
+
+  size = sizeof data;
+  ASSERT_EQ(kOk, reg().QueryValue(base(), "dw", &type, data, &size));
+  EXPECT_EQ(kRegDword, type);
+  ASSERT_EQ(4u, size);
+  EXPECT_EQ(0x78, data[0]);
+  EXPECT_EQ(0x12, data[3]);
+
+  // The empty name is the default value, separate from the named ones.
+  EXPECT_EQ(std::string("default", 8), ReadString(base(), ""));
+  size = sizeof data;
+  ASSERT_EQ(kOk, reg().QueryValue(base(), "sz", &type, data, &size));
+  EXPECT_EQ(kRegSz, type);
+  EXPECT_EQ(4u, size);  // the terminator counted by SetString, no second one added
+
+  // Writing again replaces type and data.
+  EXPECT_EQ(kOk, reg().SetDword(base(), "sz", 7));
+  size = sizeof data;
+  ASSERT_EQ(kOk, reg().QueryValue(base(), "sz", &type, data, &size));
+  EXPECT_EQ(kRegDword, type);
+  EXPECT_EQ(4u, size);
+}
+
+TEST_P(RegistryContract, QueryReportsMissingValuesAndSizes) {
+  uint32_t type = 0;
+  unsigned char data[64];
+  uint32_t size = sizeof data;
+  EXPECT_EQ(kErrFileNotFound, reg().QueryValue(base(), "absent", &type, data, &size));
+  size = sizeof data;
+  EXPECT_EQ(kErrFileNotFound, reg().QueryValue(base(), "", &type, data, &size));  // no default value yet
+
+  ASSERT_EQ(kOk, reg().SetString(base(), "Path", "C:\\Quilox"));
+  size = 0;
+  type = 0;
+  EXPECT_EQ(kOk, reg().QueryValue(base(), "Path", &type, nullptr, &size));
+  EXPECT_EQ(10u, size);
+  EXPECT_EQ(kRegSz, type);
+
+  std::memset(data, 0, sizeof data);
+  size = 4;
+  EXPECT_EQ(kErrMoreData, reg().QueryValue(base(), "Path", &type, data, &size));
+  EXPECT_EQ(10u, size);
+
+  size = 10;
+  ASSERT_EQ(kOk, reg().QueryValue(base(), "Path", &type, data, &size));
+  EXPECT_EQ(10u, size);
+  EXPECT_STREQ("C:\\Quilox", reinterpret_cast<char*>(data));
+}
+
+TEST_P(RegistryContract, AReadOnlyHandleCannotWrite) {
+  RegHandle readOnly = 0;
+  ASSERT_EQ(kOk, reg().Open(box_->root(), box_->path(), RegAccess::Read, &readOnly));
+  EXPECT_EQ(kErrAccessDenied, reg().SetString(readOnly, "v", "x"));
+  reg().Close(readOnly);
+
+  RegHandle readWrite = 0;
+  ASSERT_EQ(kOk, reg().Open(box_->root(), box_->path(), RegAccess::ReadWrite, &readWrite));
+  EXPECT_EQ(kOk, reg().SetString(readWrite, "v", "x"));
+  reg().Close(readWrite);
+}
+
+TEST_P(RegistryContract, AHandleToADeletedKeyFailsWithoutHarm) {
+  RegHandle doomed = MustCreate(base(), "Doomed");
+  ASSERT_EQ(kOk, reg().SetString(doomed, "v", "x"));
+  ASSERT_EQ(kOk, reg().Delete(base(), "Doomed"));
+
+  // Every use of the handle answers ERROR_KEY_DELETED; nothing comes back to life.
+  RegHandle h = 0;
+  EXPECT_EQ(kErrKeyDeleted, reg().Create(doomed, "Child", &h));
+  EXPECT_EQ(kErrKeyDeleted, reg().Open(doomed, "", RegAccess::Read, &h));
+  unsigned char data[8];
+  uint32_t size = sizeof data;
+  EXPECT_EQ(kErrKeyDeleted, reg().QueryValue(doomed, "v", nullptr, data, &size));
+  EXPECT_EQ(kErrKeyDeleted, reg().SetString(doomed, "v", "y"));
+  uint32_t count = 0;
+  EXPECT_EQ(kErrKeyDeleted, reg().SubkeyCount(doomed, &count));
+  char name[16];
+  size = sizeof name;
+  EXPECT_EQ(kErrKeyDeleted, reg().EnumSubkey(doomed, 0, name, &size));
+  EXPECT_EQ(kErrKeyDeleted, reg().Delete(doomed, ""));
+  reg().Close(doomed);
+  EXPECT_EQ(kErrFileNotFound, TryOpen(base(), "Doomed"));
+}
+
+TEST_P(RegistryContract, ClosingARootDoesNothingAndClosedHandlesAreInvalid) {
+  reg().Close(box_->root());
+  EXPECT_EQ(kOk, TryOpen(box_->root(), box_->path()));
+
+  RegHandle h = MustCreate(base(), "Once");
+  reg().Close(h);
+  EXPECT_EQ(kErrInvalidHandle, TryOpen(h, ""));
+}
+
+std::string FlavourName(const testing::TestParamInfo<Flavour>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Registries, RegistryContract, testing::ValuesIn(Flavours()), FlavourName);
+
+}  // namespace
