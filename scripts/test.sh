@@ -30,10 +30,7 @@ count "$work/native.log"
 echo "[test] Windows tests under Wine"
 tessa_wine_prefix_create "$work/prefix"
 tessa_xvfb_start || { echo "0 passed, 1 failed"; exit 1; }
-wineserver -p
-# Start the prefix's services now, with their output going nowhere: started from inside
-# ctest they would inherit its pipe and keep it waiting.
-wine cmd /c exit </dev/null >/dev/null 2>&1
+tessa_wine_start_server
 export TESSA_TEST_WORK="$work"
 ctest --test-dir "$build/win64" --output-on-failure 2>&1 | tee "$work/win64.log"
 count "$work/win64.log"

@@ -73,3 +73,10 @@ tessa_wine_cleanup() {
     TESSA_XVFB_PID=
   fi
 }
+
+# Keeps the prefix's server up between programs and starts its services with their output going
+# nowhere: services started later from inside ctest would inherit its pipe and keep it waiting.
+tessa_wine_start_server() {
+  wineserver -p
+  wine cmd /c exit </dev/null >/dev/null 2>&1
+}
