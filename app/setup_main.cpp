@@ -1,6 +1,7 @@
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  MessageBoxA(nullptr, "Tessarune", "SetUp", MB_OK);
-  return 0;
+#include "fw/win_app.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  return AfxWinMain(instance, showCommand);
 }

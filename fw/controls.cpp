@@ -1,0 +1,21 @@
+#include "fw/controls.h"
+
+#include <commctrl.h>
+
+int CButton::GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
+
+void CButton::SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
+
+void CProgressCtrl::SetRange(short lower, short upper) {
+  SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
+}
+
+int CProgressCtrl::SetStep(int step) { return static_cast<int>(SendMessage(PBM_SETSTEP, static_cast<WPARAM>(step))); }
+
+int CProgressCtrl::SetPos(int position) {
+  return static_cast<int>(SendMessage(PBM_SETPOS, static_cast<WPARAM>(position)));
+}
+
+int CProgressCtrl::StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
+
+int CProgressCtrl::GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }
