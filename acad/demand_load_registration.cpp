@@ -1,0 +1,53 @@
+// AutoCAD's demand-load entries: "Applications\<name>" below a product key, with LOADCTRLS 2
+// (load at start-up) and LOADER naming the module in the install folder.
+#include <string>
+
+#include "acad/acad_release_table.h"
+#include "acad/demand_load_modules.h"
+#include "acad/registry_reading.h"
+
+namespace {
+
+constexpr uint32_t kLoadAtStartup = 2;
+
+// Replaces one entry: deleting it first drops values that others left in it.
+// Text that would not fit AutoCAD's 260-byte buffers is not written cut short: the entry is skipped.
+void WriteDemandLoadEntry(Registry& registry, RegHandle productKey, const std::string& entryName,
+                          const std::string& installFolder, const std::string& moduleName) {
+  std::string keyName = "Applications\\" + entryName;
+  std::string loader = installFolder + "\\" + moduleName + ".ARX";
+  if (keyName.size() > kMaxRegistryTextLength || loader.size() > kMaxRegistryTextLength) return;
+
+  registry.Delete(productKey, keyName);
+  RegKey entry(registry);
+  if (entry.Create(productKey, keyName) != kOk) return;
+  registry.SetDword(entry.Handle(), "LOADCTRLS", kLoadAtStartup);
+  registry.SetString(entry.Handle(), "LOADER", loader);
+}
+
+}  // namespace
+
+void AcadReleaseTable::RegisterSelectedReleases(const Platform& p, const int selected[kYearCount],
+                                                int bitness) {
+  for (int year = kFirstYear; year <= kLastYear; ++year) {
+    if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, bitness);
+  }
+  AddTrustedPath(p);
+}
+
+void AcadReleaseTable::RegisterRelease(const Platform& p, int year, int bitness) {
+  const ReleaseModule* module = FindReleaseModule(year);
+  if (module == nullptr) return;
+  std::string ownEntry = "Quilox" + std::to_string(year);
+  std::string ownModule = "Quilox" + std::to_string(module->moduleYear);
+
+  for (const std::string& productKeyPath : productKeys[year - kFirstYear]) {
+    RegKey productKey(p.registry);
+    if (productKey.Open(kHkeyLocalMachine, productKeyPath, RegAccess::ReadWrite) != kOk) continue;
+    WriteDemandLoadEntry(p.registry, productKey.Handle(), ownEntry, installFolder, ownModule);
+    if (bitness == 64 && module->secondEntry != nullptr) {
+      WriteDemandLoadEntry(p.registry, productKey.Handle(), module->secondEntry, installFolder,
+                           module->secondEntry);
+    }
+  }
+}
