@@ -1,0 +1,430 @@
+#include "platform/memory/memory_file_system.h"
+
+#include <cstdio>
+#include <map>
+#include <set>
+#include <stdexcept>
+
+#include "platform/cp936_code_page.h"
+#include "platform/memory/memory_path.h"
+
+namespace {
+
+// Attributes that SetFileAttributesA can change.
+constexpr uint32_t kSettableAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive |
+                                         0x100 /* temporary */ | 0x1000 /* offline */ |
+                                         kAttrNotContentIndexed;
+
+struct Stream {
+  std::string name;
+  std::string content;
+};
+
+}  // namespace
+
+struct MemoryFileSystem::Node {
+  std::string name;
+  uint32_t attributes = 0;
+  std::string content;
+  std::map<std::string, Stream> streams;                   // by NameKey
+  std::map<std::string, std::unique_ptr<Node>> children;  // by NameKey: listing order
+
+  bool IsFolder() const { return (attributes & kAttrDirectory) != 0; }
+  bool IsReadOnly() const { return (attributes & kAttrReadOnly) != 0; }
+  // A file without any attribute reports FILE_ATTRIBUTE_NORMAL, as Windows does.
+  uint32_t Reported() const { return attributes == 0 ? kAttrNormal : attributes; }
+};
+
+namespace {
+
+// An open listing: a copy of the entries taken when the search started.
+class MemoryListing : public DirListing {
+ public:
+  MemoryListing(std::vector<FindEntry> entries, size_t limit, std::shared_ptr<size_t> open)
+      : entries_(std::move(entries)), limit_(limit), open_(std::move(open)) {
+    ++*open_;
+  }
+  ~MemoryListing() override { --*open_; }
+
+  bool Next(FindEntry* entry) override {
+    if (next_ >= entries_.size() || next_ >= limit_) return false;
+    *entry = entries_[next_++];
+    return true;
+  }
+
+ private:
+  std::vector<FindEntry> entries_;
+  size_t next_ = 1;  // the first entry went out with FindFirst
+  size_t limit_;
+  std::shared_ptr<size_t> open_;
+};
+
+}  // namespace
+
+struct MemoryFileSystem::Impl {
+  Cp936CodePage cp;
+  std::map<char, std::unique_ptr<Node>> drives;
+  std::string modulePath = "C:\\Setup\\SetUp.exe";
+  std::string currentDir = "C:\\";
+  std::set<std::string> locked;
+  std::set<std::string> denyCreate;
+  std::set<std::string> failSetAttributes;
+  std::map<std::string, size_t> brokenListings;
+  std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
+  size_t calls = 0;
+
+  // Where a parsed path leads: the folder that holds its last name, and the node of that name.
+  struct Place {
+    long error = kOk;        // kErrPathNotFound when the drive or a folder on the way is missing
+    Node* parent = nullptr;  // null for a drive root
+    Node* node = nullptr;    // null when the last name does not exist
+    std::string key;         // NameKey of the last name
+  };
+
+  MemoryPath Parse(const std::string& text, bool wildcards = false) const {
+    return ParseMemoryPath(cp, text, currentDir, wildcards);
+  }
+
+  Node* Root(char drive) const {
+    auto it = drives.find(drive);
+    return it == drives.end() ? nullptr : it->second.get();
+  }
+
+  // Follows the names up to the last one; the last one is looked up but need not exist.
+  Place Locate(const MemoryPath& path) const {
+    Place place;
+    Node* folder = Root(path.drive);
+    if (folder == nullptr) {
+      place.error = kErrPathNotFound;
+      return place;
+    }
+    if (path.names.empty()) {
+      place.node = folder;
+      return place;
+    }
+    for (size_t i = 0; i + 1 < path.names.size(); ++i) {
+      auto it = folder->children.find(NameKey(cp, path.names[i]));
+      if (it == folder->children.end() || !it->second->IsFolder()) {
+        place.error = kErrPathNotFound;
+        return place;
+      }
+      folder = it->second.get();
+    }
+    place.parent = folder;
+    place.key = NameKey(cp, path.names.back());
+    auto it = folder->children.find(place.key);
+    if (it != folder->children.end()) place.node = it->second.get();
+    return place;
+  }
+
+  // The node a complete path names, or null.
+  Node* Find(const std::string& text) const { return Find(Parse(text)); }
+  Node* Find(const MemoryPath& path) const {
+    if (path.error != kOk || path.hasStream) return nullptr;
+    Place place = Locate(path);
+    if (place.error != kOk || place.node == nullptr) return nullptr;
+    if (path.trailingBackslash && !place.node->IsFolder()) return nullptr;
+    return place.node;
+  }
+
+  // One spelling per file system object, for the fault sets.
+  std::string Key(const MemoryPath& path) const {
+    std::string key(1, path.drive);
+    key += ":\\";
+    for (size_t i = 0; i < path.names.size(); ++i) key += (i ? "\\" : "") + NameKey(cp, path.names[i]);
+    return key;
+  }
+  std::string Key(const std::string& text) const { return Key(Parse(text)); }
+
+  // Set-up: the folder of a path, made with its parents; throws when that cannot be.
+  Node* MakeFolders(const MemoryPath& path, size_t count) {
+    if (path.error != kOk) throw std::invalid_argument("bad path");
+    Node* folder = Root(path.drive);
+    if (folder == nullptr) throw std::invalid_argument("no such drive");
+    for (size_t i = 0; i < count; ++i) {
+      std::unique_ptr<Node>& child = folder->children[NameKey(cp, path.names[i])];
+      if (!child) {
+        child = std::make_unique<Node>();
+        child->name = path.names[i];
+        child->attributes = kAttrDirectory;
+      } else if (!child->IsFolder()) {
+        throw std::invalid_argument("a file is in the way: " + path.names[i]);
+      }
+      folder = child.get();
+    }
+    return folder;
+  }
+
+  void DumpFolder(const Node& folder, const std::string& prefix, std::string* out) const {
+    char line[64];
+    for (const auto& entry : folder.children) {
+      const Node& node = *entry.second;
+      std::string path = prefix + node.name;
+      if (node.IsFolder()) {
+        std::snprintf(line, sizeof line, "\\ [0x%02X]\n", static_cast<unsigned>(node.attributes));
+        *out += path + line;
+        DumpFolder(node, path + "\\", out);
+        continue;
+      }
+      std::snprintf(line, sizeof line, " [0x%02X] %zu bytes\n", static_cast<unsigned>(node.Reported()),
+                    node.content.size());
+      *out += path + line;
+      for (const auto& stream : node.streams) {
+        std::snprintf(line, sizeof line, " %zu bytes\n", stream.second.content.size());
+        *out += path + ":" + stream.second.name + line;
+      }
+    }
+  }
+};
+
+MemoryFileSystem::MemoryFileSystem() : impl_(std::make_unique<Impl>()) { AddDrive('C'); }
+
+MemoryFileSystem::~MemoryFileSystem() = default;
+
+std::unique_ptr<DirListing> MemoryFileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
+  ++impl_->calls;
+  MemoryPath path = impl_->Parse(pattern, true);
+  // A drive root or a text ending in a backslash names no entry to find.
+  if (path.error != kOk || path.hasStream || path.names.empty() || path.trailingBackslash) return nullptr;
+
+  std::string last = path.names.back();
+  path.names.pop_back();
+  Node* folder = impl_->Find(path);
+  if (folder == nullptr || !folder->IsFolder()) return nullptr;
+
+  std::vector<FindEntry> entries;
+  if (HasWildcard(last)) {
+    if (!path.names.empty()) {
+      MemoryPath parentPath = path;
+      parentPath.names.pop_back();
+      Node* parent = impl_->Find(parentPath);
+      if (MatchesWildcard(impl_->cp, last, ".")) entries.push_back({".", folder->attributes});
+      if (MatchesWildcard(impl_->cp, last, "..")) entries.push_back({"..", parent->attributes});
+    }
+    for (const auto& child : folder->children) {
+      if (MatchesWildcard(impl_->cp, last, child.second->name)) {
+        entries.push_back({child.second->name, child.second->Reported()});
+      }
+    }
+  } else {
+    auto it = folder->children.find(NameKey(impl_->cp, last));
+    if (it != folder->children.end()) entries.push_back({it->second->name, it->second->Reported()});
+  }
+  if (entries.empty()) return nullptr;
+
+  size_t limit = entries.size();
+  auto broken = impl_->brokenListings.find(impl_->Key(path));
+  if (broken != impl_->brokenListings.end()) limit = broken->second;
+  *first = entries.front();
+  return std::make_unique<MemoryListing>(std::move(entries), limit, impl_->openListings);
+}
+
+long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+  ++impl_->calls;
+  MemoryPath source = impl_->Parse(from);
+  MemoryPath target = impl_->Parse(to);
+  if (source.error != kOk) return source.error;
+  if (target.error != kOk) return target.error;
+  if (source.hasStream || target.hasStream) return kErrInvalidName;
+
+  Impl::Place src = impl_->Locate(source);
+  if (src.error != kOk) return src.error;
+  if (src.node == nullptr) return kErrFileNotFound;
+  if (src.node->IsFolder()) return kErrAccessDenied;
+  if (source.trailingBackslash) return kErrInvalidName;
+  if (impl_->locked.count(impl_->Key(source))) return kErrSharingViolation;
+
+  Impl::Place dst = impl_->Locate(target);
+  if (dst.error != kOk) return dst.error;
+  if (dst.parent == nullptr) return kErrAccessDenied;  // a drive root
+  if (target.trailingBackslash) return kErrInvalidName;
+  if (dst.node != nullptr) {
+    if (dst.node == src.node) return kErrSharingViolation;
+    if (failIfExists) return kErrFileExists;
+    if (dst.node->IsFolder() || dst.node->IsReadOnly()) return kErrAccessDenied;
+  }
+  if (impl_->locked.count(impl_->Key(target))) return kErrSharingViolation;
+
+  std::unique_ptr<Node>& slot = dst.parent->children[dst.key];
+  if (!slot) {
+    slot = std::make_unique<Node>();
+    slot->name = target.names.back();
+  }
+  // An overwritten file keeps the spelling of its name.
+  slot->content = src.node->content;
+  slot->attributes = src.node->attributes;
+  slot->streams = src.node->streams;
+  return kOk;
+}
+
+long MemoryFileSystem::MakeDirectory(const std::string& path) {
+  ++impl_->calls;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  if (parsed.hasStream) return kErrInvalidName;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.node != nullptr) return kErrAlreadyExists;
+  if (impl_->denyCreate.count(impl_->Key(parsed))) return kErrAccessDenied;
+  auto folder = std::make_unique<Node>();
+  folder->name = parsed.names.back();
+  folder->attributes = kAttrDirectory;
+  place.parent->children[place.key] = std::move(folder);
+  return kOk;
+}
+
+uint32_t MemoryFileSystem::Attributes(const std::string& path) {
+  ++impl_->calls;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return kInvalidAttributes;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk || place.node == nullptr) return kInvalidAttributes;
+  if (parsed.trailingBackslash && !place.node->IsFolder()) return kInvalidAttributes;
+  if (parsed.hasStream && !place.node->streams.count(NameKey(impl_->cp, parsed.stream))) {
+    return kInvalidAttributes;
+  }
+  return place.node->Reported();
+}
+
+long MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  ++impl_->calls;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  if (parsed.hasStream) return kErrInvalidName;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.node == nullptr) return kErrFileNotFound;
+  if (parsed.trailingBackslash && !place.node->IsFolder()) return kErrInvalidName;
+  if (impl_->failSetAttributes.count(impl_->Key(parsed))) return kErrAccessDenied;
+  place.node->attributes = (attributes & kSettableAttributes) | (place.node->attributes & kAttrDirectory);
+  return kOk;
+}
+
+long MemoryFileSystem::Remove(const std::string& path) {
+  ++impl_->calls;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.node == nullptr) return kErrFileNotFound;
+  if (place.parent == nullptr || place.node->IsFolder()) {
+    return parsed.hasStream ? kErrFileNotFound : kErrAccessDenied;
+  }
+  if (parsed.trailingBackslash) return kErrInvalidName;
+  if (place.node->IsReadOnly()) return kErrAccessDenied;
+  if (impl_->locked.count(impl_->Key(parsed))) return kErrSharingViolation;
+  if (parsed.hasStream) {
+    return place.node->streams.erase(NameKey(impl_->cp, parsed.stream)) ? kOk : kErrFileNotFound;
+  }
+  place.parent->children.erase(place.key);
+  return kOk;
+}
+
+std::string MemoryFileSystem::ModulePath() {
+  ++impl_->calls;
+  return impl_->modulePath;
+}
+
+std::string MemoryFileSystem::CurrentDir() {
+  ++impl_->calls;
+  return impl_->currentDir;
+}
+
+void MemoryFileSystem::AddDrive(char letter) {
+  MemoryPath root = ParseMemoryPath(impl_->cp, std::string(1, letter) + ":\\", "", false);
+  if (root.error != kOk) throw std::invalid_argument("not a drive letter");
+  std::unique_ptr<Node>& node = impl_->drives[root.drive];
+  if (node) return;
+  node = std::make_unique<Node>();
+  node->name = std::string(1, root.drive) + ":";
+  node->attributes = kAttrDirectory;
+}
+
+void MemoryFileSystem::SetModulePath(const std::string& path) { impl_->modulePath = path; }
+
+void MemoryFileSystem::SetCurrentDir(const std::string& path) { impl_->currentDir = path; }
+
+void MemoryFileSystem::AddFolder(const std::string& path, uint32_t attributes) {
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.hasStream) throw std::invalid_argument("a folder has no stream");
+  Node* folder = impl_->MakeFolders(parsed, parsed.names.size());
+  folder->attributes = attributes | kAttrDirectory;
+}
+
+void MemoryFileSystem::AddFile(const std::string& path, const std::string& content, uint32_t attributes) {
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.hasStream || parsed.names.empty() || parsed.trailingBackslash) {
+    throw std::invalid_argument("not a file path: " + path);
+  }
+  Node* folder = impl_->MakeFolders(parsed, parsed.names.size() - 1);
+  std::unique_ptr<Node>& file = folder->children[NameKey(impl_->cp, parsed.names.back())];
+  if (file && file->IsFolder()) throw std::invalid_argument("a folder is in the way: " + path);
+  file = std::make_unique<Node>();
+  file->name = parsed.names.back();
+  file->content = content;
+  file->attributes = attributes & ~kAttrDirectory;
+}
+
+void MemoryFileSystem::AddStream(const std::string& file, const std::string& stream, const std::string& content) {
+  Node* node = impl_->Find(file);
+  if (node == nullptr || node->IsFolder()) throw std::invalid_argument("no such file: " + file);
+  node->streams[NameKey(impl_->cp, stream)] = Stream{stream, content};
+}
+
+bool MemoryFileSystem::IsFile(const std::string& path) const {
+  Node* node = impl_->Find(path);
+  return node != nullptr && !node->IsFolder();
+}
+
+bool MemoryFileSystem::IsFolder(const std::string& path) const {
+  Node* node = impl_->Find(path);
+  return node != nullptr && node->IsFolder();
+}
+
+std::string MemoryFileSystem::Content(const std::string& path) const {
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return "";
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk || place.node == nullptr || place.node->IsFolder()) return "";
+  if (!parsed.hasStream) return place.node->content;
+  auto it = place.node->streams.find(NameKey(impl_->cp, parsed.stream));
+  return it == place.node->streams.end() ? "" : it->second.content;
+}
+
+bool MemoryFileSystem::HasStream(const std::string& file, const std::string& stream) const {
+  Node* node = impl_->Find(file);
+  return node != nullptr && node->streams.count(NameKey(impl_->cp, stream)) != 0;
+}
+
+std::vector<std::string> MemoryFileSystem::Names(const std::string& folder) const {
+  std::vector<std::string> names;
+  Node* node = impl_->Find(folder);
+  if (node == nullptr || !node->IsFolder()) return names;
+  for (const auto& child : node->children) names.push_back(child.second->name);
+  return names;
+}
+
+std::string MemoryFileSystem::Dump(const std::string& folder) const {
+  std::string out;
+  Node* node = impl_->Find(folder);
+  if (node != nullptr && node->IsFolder()) impl_->DumpFolder(*node, "", &out);
+  return out;
+}
+
+void MemoryFileSystem::Lock(const std::string& path) { impl_->locked.insert(impl_->Key(path)); }
+
+void MemoryFileSystem::Unlock(const std::string& path) { impl_->locked.erase(impl_->Key(path)); }
+
+void MemoryFileSystem::DenyCreate(const std::string& path) { impl_->denyCreate.insert(impl_->Key(path)); }
+
+void MemoryFileSystem::BreakListing(const std::string& folder, size_t entries) {
+  impl_->brokenListings[impl_->Key(folder)] = entries;
+}
+
+void MemoryFileSystem::FailSetAttributes(const std::string& path) {
+  impl_->failSetAttributes.insert(impl_->Key(path));
+}
+
+size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
+
+size_t MemoryFileSystem::Calls() const { return impl_->calls; }

@@ -1,1 +1,0 @@
-#include "platform/memory/memory_platform.h"

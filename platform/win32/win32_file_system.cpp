@@ -1,0 +1,91 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <windows.h>
+
+namespace {
+
+long Result(BOOL ok) { return ok ? kOk : static_cast<long>(GetLastError()); }
+
+FindEntry ToEntry(const WIN32_FIND_DATAA& data) {
+  FindEntry entry;
+  entry.name = data.cFileName;
+  entry.attributes = data.dwFileAttributes;
+  return entry;
+}
+
+class Win32Listing : public DirListing {
+ public:
+  explicit Win32Listing(HANDLE find) : find_(find) {}
+  ~Win32Listing() override { FindClose(find_); }
+  Win32Listing(const Win32Listing&) = delete;
+  Win32Listing& operator=(const Win32Listing&) = delete;
+
+  bool Next(FindEntry* entry) override {
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(find_, &data)) return false;
+    *entry = ToEntry(data);
+    return true;
+  }
+
+ private:
+  HANDLE find_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirListing> Win32FileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return nullptr;
+  *first = ToEntry(data);
+  return std::make_unique<Win32Listing>(find);
+}
+
+long Win32FileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
+  return Result(CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
+}
+
+long Win32FileSystem::MakeDirectory(const std::string& path) {
+  return Result(CreateDirectoryA(path.c_str(), nullptr));
+}
+
+uint32_t Win32FileSystem::Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+
+long Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
+  return Result(SetFileAttributesA(path.c_str(), attributes));
+}
+
+long Win32FileSystem::Remove(const std::string& path) { return Result(DeleteFileA(path.c_str())); }
+
+std::string ReadModulePath(size_t initialSize) {
+  // The result does not say how long the path is: grow the buffer until the path fits.
+  std::string buffer(initialSize > 0 ? initialSize : 1, '\0');
+  for (;;) {
+    DWORD size = static_cast<DWORD>(buffer.size());
+    DWORD length = GetModuleFileNameA(nullptr, &buffer[0], size);
+    if (length == 0) return "";
+    if (length < size) {
+      buffer.resize(length);
+      return buffer;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string ReadCurrentDir(size_t initialSize) {
+  std::string buffer(initialSize > 0 ? initialSize : 1, '\0');
+  for (;;) {
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
+    if (length == 0) return "";
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      return buffer;
+    }
+    // Too small: length is the size needed, terminating NUL included.
+    buffer.resize(length);
+  }
+}
+
+std::string Win32FileSystem::ModulePath() { return ReadModulePath(MAX_PATH); }
+
+std::string Win32FileSystem::CurrentDir() { return ReadCurrentDir(MAX_PATH); }

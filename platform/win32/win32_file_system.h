@@ -1,0 +1,23 @@
+// The file system through kernel32's A functions.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/file_system.h"
+
+// GetModuleFileNameA for the process's own module and GetCurrentDirectoryA, read whole: the
+// buffer starts at the given size and grows until the text fits.
+std::string ReadModulePath(size_t initialSize);
+std::string ReadCurrentDir(size_t initialSize);
+
+class Win32FileSystem : public FileSystem {
+ public:
+  std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override;
+  long Copy(const std::string& from, const std::string& to, bool failIfExists) override;
+  long MakeDirectory(const std::string& path) override;
+  uint32_t Attributes(const std::string& path) override;
+  long SetAttributes(const std::string& path, uint32_t attributes) override;
+  long Remove(const std::string& path) override;
+  std::string ModulePath() override;
+  std::string CurrentDir() override;
+};

@@ -1,0 +1,432 @@
+// What the installation logic relies on from a file system, checked against the in-memory one
+// and, in the Windows build, against the real one in a fresh temporary folder.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/memory/memory_file_system.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/win32_file_system.h"
+#endif
+
+namespace {
+
+// A file system to test, with a way to put files into it and read them back that does not go
+// through the interface under test.
+class Place {
+ public:
+  virtual ~Place() = default;
+  virtual FileSystem& Files() = 0;
+  virtual std::string Root() const = 0;  // an empty folder, no trailing backslash
+  virtual void WriteFile(const std::string& path, const std::string& content) = 0;
+  virtual std::string ReadFile(const std::string& path) = 0;
+  virtual void WriteStream(const std::string& file, const std::string& stream, const std::string& content) = 0;
+  virtual char MissingDrive() const = 0;
+  virtual std::string ModuleName() const = 0;
+  virtual bool OnWine() const { return false; }
+};
+
+class MemoryPlace : public Place {
+ public:
+  MemoryPlace() { files_.AddFolder(Root()); }
+  FileSystem& Files() override { return files_; }
+  std::string Root() const override { return "C:\\Work"; }
+  void WriteFile(const std::string& path, const std::string& content) override { files_.AddFile(path, content); }
+  std::string ReadFile(const std::string& path) override { return files_.Content(path); }
+  void WriteStream(const std::string& file, const std::string& stream, const std::string& content) override {
+    files_.AddStream(file, stream, content);
+  }
+  char MissingDrive() const override { return 'Q'; }
+  std::string ModuleName() const override { return "SetUp.exe"; }
+
+ private:
+  MemoryFileSystem files_;
+};
+
+#ifdef _WIN32
+bool RunningOnWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA data;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = data.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string path = folder + "\\" + name;
+      SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveTree(path);
+      } else {
+        DeleteFileA(path.c_str());
+      }
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+class Win32Place : public Place {
+ public:
+  Win32Place() {
+    char temp[MAX_PATH + 1];
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    std::string base(temp, length);
+    if (!base.empty() && base.back() == '\\') base.pop_back();
+    static int serial = 0;
+    root_ = base + "\\tessa-fs-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial);
+    if (!CreateDirectoryA(root_.c_str(), nullptr)) throw std::runtime_error("cannot create " + root_);
+  }
+  ~Win32Place() override { RemoveTree(root_); }
+
+  FileSystem& Files() override { return files_; }
+  std::string Root() const override { return root_; }
+  void WriteFile(const std::string& path, const std::string& content) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot write " + path);
+    DWORD written = 0;
+    ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    CloseHandle(file);
+  }
+  std::string ReadFile(const std::string& path) override {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string content;
+    char buffer[4096];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) content.append(buffer, got);
+    CloseHandle(file);
+    return content;
+  }
+  void WriteStream(const std::string& file, const std::string& stream, const std::string& content) override {
+    WriteFile(file + ":" + stream, content);
+  }
+  char MissingDrive() const override {
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Z'; letter > 'C'; --letter) {
+      if (!(drives & (1u << (letter - 'A')))) return letter;
+    }
+    throw std::runtime_error("every drive letter is in use");
+  }
+  std::string ModuleName() const override { return "platform_file_system_contract_test.exe"; }
+  bool OnWine() const override { return RunningOnWine(); }
+
+ private:
+  Win32FileSystem files_;
+  std::string root_;
+};
+#endif
+
+struct PlaceMaker {
+  const char* name;
+  std::function<std::unique_ptr<Place>()> make;
+};
+
+void PrintTo(const PlaceMaker& maker, std::ostream* out) { *out << maker.name; }
+
+class FileSystemContract : public ::testing::TestWithParam<PlaceMaker> {
+ protected:
+  void SetUp() override { place_ = GetParam().make(); }
+
+  FileSystem& fs() { return place_->Files(); }
+  std::string At(const std::string& relative) const { return place_->Root() + "\\" + relative; }
+  void Write(const std::string& relative, const std::string& content = "x") { place_->WriteFile(At(relative), content); }
+  std::string Read(const std::string& relative) { return place_->ReadFile(At(relative)); }
+  void Folder(const std::string& relative) { ASSERT_EQ(kOk, fs().MakeDirectory(At(relative))); }
+
+  // Every entry of a listing, in the order it came.
+  std::vector<FindEntry> List(const std::string& pattern) {
+    std::vector<FindEntry> entries;
+    FindEntry entry;
+    std::unique_ptr<DirListing> listing = fs().FindFirst(pattern, &entry);
+    if (!listing) return entries;
+    do {
+      entries.push_back(entry);
+    } while (listing->Next(&entry));
+    return entries;
+  }
+  static std::vector<std::string> NamesOf(const std::vector<FindEntry>& entries) {
+    std::vector<std::string> names;
+    for (const FindEntry& e : entries) names.push_back(e.name);
+    return names;
+  }
+
+  std::unique_ptr<Place> place_;
+};
+
+TEST_P(FileSystemContract, ListingStartsWithDotEntriesAndHoldsEveryEntry) {
+  Write("b.txt");
+  Write("ab");
+  Write("a_b");
+  Write("C");
+  Folder("Sub");
+
+  std::vector<FindEntry> all = List(At("*.*"));
+  ASSERT_GE(all.size(), 2u);
+  EXPECT_EQ(".", all[0].name);
+  EXPECT_EQ("..", all[1].name);
+  EXPECT_TRUE(all[0].attributes & kAttrDirectory);
+  EXPECT_TRUE(all[1].attributes & kAttrDirectory);
+
+  std::vector<std::string> names = NamesOf(all);
+  std::vector<std::string> sorted(names.begin() + 2, names.end());
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ((std::vector<std::string>{"C", "Sub", "a_b", "ab", "b.txt"}), sorted);
+  EXPECT_EQ(names, NamesOf(List(At("*")))) << "\"*\" lists what \"*.*\" lists";
+
+  for (const FindEntry& e : all) {
+    bool folder = e.name == "." || e.name == ".." || e.name == "Sub";
+    EXPECT_EQ(folder, (e.attributes & kAttrDirectory) != 0) << e.name;
+  }
+}
+
+TEST_P(FileSystemContract, ListingIsSortedWithoutRegardToCase) {
+  // Names upper-cased compare as NTFS sorts them: "AB" < "A_B" because 'B' < '_', and '[' and
+  // '~' come after every letter; a lower-cased or case-sensitive comparison orders them otherwise.
+  const std::vector<std::string> sorted{" sp", "!bang", "10", "9", "ab", "a_b", "b.txt", "B1",
+                                        "b_", "C", "Sub", "x.y", "Zeta", "[br]", "~tilde"};
+  for (size_t i = sorted.size(); i-- > 0;) {
+    if (sorted[i] == "Sub") {
+      Folder(sorted[i]);
+    } else {
+      Write(sorted[i]);
+    }
+  }
+  std::vector<std::string> expected{".", ".."};
+  expected.insert(expected.end(), sorted.begin(), sorted.end());
+  EXPECT_EQ(expected, NamesOf(List(At("*.*"))));
+}
+
+TEST_P(FileSystemContract, PatternsSelectEntriesAndMissOtherwise) {
+  Write("one.arx");
+  Write("two.txt");
+  EXPECT_EQ((std::vector<std::string>{"one.arx"}), NamesOf(List(At("*.ARX"))));
+  FindEntry entry;
+  EXPECT_EQ(nullptr, fs().FindFirst(At("*.zzz"), &entry)) << "no match";
+  EXPECT_EQ(nullptr, fs().FindFirst(At("Missing\\*.*"), &entry)) << "missing folder";
+}
+
+TEST_P(FileSystemContract, ExactPathTellsFileFromFolder) {
+  Write("Quilox2010.arx");
+  Folder("Data");
+  FindEntry entry;
+
+  std::unique_ptr<DirListing> file = fs().FindFirst(At("QUILOX2010.ARX"), &entry);
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ("Quilox2010.arx", entry.name) << "the name as stored, whatever the spelling asked";
+  EXPECT_FALSE(entry.attributes & kAttrDirectory);
+  EXPECT_FALSE(file->Next(&entry)) << "an exact path yields one entry";
+
+  std::unique_ptr<DirListing> folder = fs().FindFirst(At("data"), &entry);
+  ASSERT_NE(nullptr, folder);
+  EXPECT_EQ("Data", entry.name);
+  EXPECT_TRUE(entry.attributes & kAttrDirectory);
+
+  EXPECT_EQ(nullptr, fs().FindFirst(At("Nothing"), &entry));
+  EXPECT_EQ(nullptr, fs().FindFirst(At("Nothing\\Data"), &entry));
+  EXPECT_EQ(nullptr, fs().FindFirst(At("Data\\"), &entry)) << "a search never ends with a backslash";
+}
+
+TEST_P(FileSystemContract, AttributesOfFilesAndFolders) {
+  Write("a.txt");
+  Folder("Sub");
+  uint32_t file = fs().Attributes(At("a.txt"));
+  ASSERT_NE(kInvalidAttributes, file);
+  EXPECT_FALSE(file & kAttrDirectory);
+  EXPECT_TRUE(fs().Attributes(At("Sub")) & kAttrDirectory);
+  EXPECT_TRUE(fs().Attributes(At("Sub\\")) & kAttrDirectory) << "one trailing backslash on a folder";
+  EXPECT_TRUE(fs().Attributes(place_->Root().substr(0, 3)) & kAttrDirectory) << "the drive root";
+
+  EXPECT_EQ(kOk, fs().SetAttributes(At("a.txt"), kAttrReadOnly | kAttrHidden));
+  EXPECT_EQ(kAttrReadOnly | kAttrHidden, fs().Attributes(At("A.TXT")) & (kAttrReadOnly | kAttrHidden));
+  EXPECT_EQ(kOk, fs().SetAttributes(At("a.txt"), kAttrNormal));
+  EXPECT_EQ(0u, fs().Attributes(At("a.txt")) & (kAttrReadOnly | kAttrHidden | kAttrDirectory));
+
+  EXPECT_EQ(kInvalidAttributes, fs().Attributes(At("missing.txt")));
+  EXPECT_EQ(kInvalidAttributes, fs().Attributes(At("Missing\\a.txt")));
+  EXPECT_FALSE(fs().Exists(At("missing.txt")));
+  EXPECT_TRUE(fs().Exists(At("a.txt")));
+  EXPECT_EQ(kErrFileNotFound, fs().SetAttributes(At("missing.txt"), kAttrNormal));
+}
+
+TEST_P(FileSystemContract, AttributesAreExactlyWhatWasSet) {
+  // Wine derives attributes from the Unix file and always reports the archive bit on a file.
+  if (place_->OnWine()) GTEST_SKIP() << "Wine always adds the archive bit";
+  Write("a.txt");
+  ASSERT_EQ(kOk, fs().SetAttributes(At("a.txt"), kAttrReadOnly | kAttrHidden));
+  EXPECT_EQ(kAttrReadOnly | kAttrHidden, fs().Attributes(At("a.txt")));
+  ASSERT_EQ(kOk, fs().SetAttributes(At("a.txt"), kAttrNormal));
+  EXPECT_EQ(kAttrNormal, fs().Attributes(At("a.txt")));
+}
+
+TEST_P(FileSystemContract, CopyOverwritesUnlessAskedNotTo) {
+  Write("from.txt", "new");
+  Write("to.txt", "old");
+  EXPECT_EQ(kErrFileExists, fs().Copy(At("from.txt"), At("to.txt"), true));
+  EXPECT_EQ("old", Read("to.txt"));
+  EXPECT_EQ(kOk, fs().Copy(At("from.txt"), At("to.txt"), false));
+  EXPECT_EQ("new", Read("to.txt"));
+  EXPECT_EQ(kOk, fs().Copy(At("from.txt"), At("fresh.txt"), true));
+  EXPECT_EQ("new", Read("fresh.txt"));
+  EXPECT_EQ("new", Read("from.txt")) << "the source stays";
+}
+
+TEST_P(FileSystemContract, CopyFailsWithoutSourceOrDestinationFolder) {
+  Write("from.txt");
+  EXPECT_EQ(kErrPathNotFound, fs().Copy(At("from.txt"), At("NoFolder\\to.txt"), false));
+  EXPECT_FALSE(fs().Exists(At("NoFolder")));
+  EXPECT_EQ(kErrFileNotFound, fs().Copy(At("missing.txt"), At("to.txt"), false));
+  EXPECT_FALSE(fs().Exists(At("to.txt")));
+}
+
+TEST_P(FileSystemContract, CopyOntoReadOnlyFileIsDenied) {
+  // Wine running as root writes through the read-only attribute.
+  if (place_->OnWine()) GTEST_SKIP() << "Wine as root ignores read-only files";
+  Write("from.txt", "new");
+  Write("to.txt", "old");
+  ASSERT_EQ(kOk, fs().SetAttributes(At("to.txt"), kAttrReadOnly));
+  EXPECT_EQ(kErrAccessDenied, fs().Copy(At("from.txt"), At("to.txt"), false));
+  EXPECT_EQ("old", Read("to.txt"));
+}
+
+TEST_P(FileSystemContract, CopyCarriesAttributes) {
+  Write("from.txt", "content");
+  ASSERT_EQ(kOk, fs().SetAttributes(At("from.txt"), kAttrReadOnly | kAttrHidden | kAttrArchive));
+  ASSERT_EQ(kOk, fs().Copy(At("from.txt"), At("to.txt"), false));
+  EXPECT_EQ(kAttrReadOnly | kAttrHidden | kAttrArchive, fs().Attributes(At("to.txt")));
+  EXPECT_EQ("content", Read("to.txt"));
+}
+
+TEST_P(FileSystemContract, CopyIntoExistingFileKeepsItsSpelling) {
+  Write("from.txt", "new");
+  Write("Target.TXT", "old");
+  ASSERT_EQ(kOk, fs().Copy(At("from.txt"), At("target.txt"), false));
+  std::vector<std::string> names = NamesOf(List(At("t*")));
+  EXPECT_EQ((std::vector<std::string>{"Target.TXT"}), names);
+  EXPECT_EQ("new", Read("Target.TXT"));
+}
+
+TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {
+  EXPECT_EQ(kOk, fs().MakeDirectory(At("New")));
+  EXPECT_TRUE(fs().Attributes(At("new")) & kAttrDirectory);
+  EXPECT_EQ(kErrAlreadyExists, fs().MakeDirectory(At("NEW")));
+  Write("file");
+  EXPECT_EQ(kErrAlreadyExists, fs().MakeDirectory(At("file"))) << "a file of that name";
+  EXPECT_EQ(kErrPathNotFound, fs().MakeDirectory(At("Missing\\Deeper")));
+  EXPECT_FALSE(fs().Exists(At("Missing")));
+  EXPECT_EQ(kOk, fs().MakeDirectory(At("Trailing\\")));
+  EXPECT_TRUE(fs().Attributes(At("Trailing")) & kAttrDirectory);
+}
+
+TEST_P(FileSystemContract, DoubledBackslashesAreOneSeparator) {
+  Folder("Sub");
+  Write("Sub\\a.txt", "abc");
+  std::string doubled = place_->Root() + "\\\\Sub\\\\";
+  EXPECT_NE(kInvalidAttributes, fs().Attributes(doubled + "a.txt"));
+  EXPECT_EQ(kOk, fs().Copy(doubled + "a.txt", doubled + "b.txt", false));
+  EXPECT_EQ("abc", Read("Sub\\b.txt"));
+  EXPECT_EQ(kOk, fs().MakeDirectory(doubled + "Inner"));
+  EXPECT_TRUE(fs().Attributes(At("Sub\\Inner")) & kAttrDirectory);
+}
+
+TEST_P(FileSystemContract, MissingDriveHoldsNothing) {
+  std::string drive = std::string(1, place_->MissingDrive()) + ":\\";
+  // Wine reports a path on a drive it does not have as a missing file, Windows as a missing path.
+  long missing = place_->OnWine() ? kErrFileNotFound : kErrPathNotFound;
+  FindEntry entry;
+  EXPECT_EQ(kInvalidAttributes, fs().Attributes(drive));
+  EXPECT_EQ(kInvalidAttributes, fs().Attributes(drive + "Quilox"));
+  EXPECT_EQ(nullptr, fs().FindFirst(drive + "*.*", &entry));
+  EXPECT_EQ(missing, fs().MakeDirectory(drive + "Quilox"));
+  Write("from.txt");
+  EXPECT_EQ(missing, fs().Copy(At("from.txt"), drive + "to.txt", false));
+}
+
+TEST_P(FileSystemContract, DriveRootListsNoDotEntries) {
+  std::string root = place_->Root().substr(0, 3);
+  std::vector<std::string> names = NamesOf(List(root + "*"));
+  ASSERT_FALSE(names.empty());
+  EXPECT_EQ(names.end(), std::find(names.begin(), names.end(), "."));
+  EXPECT_EQ(names.end(), std::find(names.begin(), names.end(), ".."));
+  FindEntry entry;
+  EXPECT_EQ(nullptr, fs().FindFirst(root, &entry)) << "a root is no entry of a listing";
+}
+
+TEST_P(FileSystemContract, RemoveDeletesFilesOnly) {
+  Write("a.txt");
+  Folder("Sub");
+  EXPECT_EQ(kOk, fs().Remove(At("A.txt")));
+  EXPECT_FALSE(fs().Exists(At("a.txt")));
+  EXPECT_EQ(kErrFileNotFound, fs().Remove(At("a.txt")));
+  EXPECT_EQ(kErrPathNotFound, fs().Remove(At("Missing\\a.txt")));
+  EXPECT_EQ(kErrAccessDenied, fs().Remove(At("Sub")));
+  EXPECT_TRUE(fs().Exists(At("Sub")));
+}
+
+TEST_P(FileSystemContract, RemoveOfReadOnlyFileIsDenied) {
+  Write("a.txt");
+  ASSERT_EQ(kOk, fs().SetAttributes(At("a.txt"), kAttrReadOnly));
+  EXPECT_EQ(kErrAccessDenied, fs().Remove(At("a.txt")));
+  EXPECT_TRUE(fs().Exists(At("a.txt")));
+}
+
+TEST_P(FileSystemContract, StreamsAreCopiedAndRemovedOneByOne) {
+  // Wine has no alternate data streams.
+  if (place_->OnWine()) GTEST_SKIP() << "Wine has no alternate data streams";
+  Write("from.txt", "content");
+  place_->WriteStream(At("from.txt"), "Zone.Identifier", "[ZoneTransfer]");
+  ASSERT_EQ(kOk, fs().Copy(At("from.txt"), At("to.txt"), false));
+  EXPECT_EQ("[ZoneTransfer]", Read("to.txt:Zone.Identifier"));
+
+  EXPECT_EQ(kOk, fs().Remove(At("from.txt:Zone.Identifier")));
+  EXPECT_EQ("", Read("from.txt:Zone.Identifier"));
+  EXPECT_EQ("content", Read("from.txt")) << "the file itself stays";
+  EXPECT_EQ(kErrFileNotFound, fs().Remove(At("from.txt:Zone.Identifier")));
+}
+
+TEST_P(FileSystemContract, RemovingAMissingStreamFails) {
+  Write("plain.txt");
+  EXPECT_EQ(kErrFileNotFound, fs().Remove(At("plain.txt:Zone.Identifier")));
+  EXPECT_TRUE(fs().Exists(At("plain.txt")));
+}
+
+TEST_P(FileSystemContract, ModuleAndCurrentDirectoryAreFullPaths) {
+  std::string module = fs().ModulePath();
+  std::string name = place_->ModuleName();
+  ASSERT_GT(module.size(), name.size() + 3);
+  EXPECT_EQ(":\\", module.substr(1, 2));
+  std::string tail = module.substr(module.size() - name.size() - 1);
+  std::transform(tail.begin(), tail.end(), tail.begin(), ::tolower);
+  std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+  EXPECT_EQ("\\" + name, tail);
+
+  std::string current = fs().CurrentDir();
+  ASSERT_GE(current.size(), 3u);
+  EXPECT_EQ(":\\", current.substr(1, 2));
+  EXPECT_TRUE(fs().Attributes(current) & kAttrDirectory);
+}
+
+std::vector<PlaceMaker> Places() {
+  std::vector<PlaceMaker> places{{"Memory", [] { return std::unique_ptr<Place>(new MemoryPlace); }}};
+#ifdef _WIN32
+  places.push_back({"Win32", [] { return std::unique_ptr<Place>(new Win32Place); }});
+#endif
+  return places;
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, FileSystemContract, ::testing::ValuesIn(Places()),
+                         [](const ::testing::TestParamInfo<PlaceMaker>& info) { return info.param.name; });
+
+}  // namespace
