@@ -1,0 +1,46 @@
+#include "install/install.h"
+#include "install/path_buffer.h"
+
+namespace {
+
+// The drawing library: a sub-folder of the source folder and of the install folder alike.
+constexpr char kDrawingLibraryName[] = "Quilox扩展绘图库";
+
+bool IsFolderEntry(const FindEntry& entry) {
+  return entry.name == "." || entry.name == ".." || (entry.attributes & kAttrDirectory) != 0;
+}
+
+}  // namespace
+
+// Unlike the payload copy it never asks and never stops the installation: a file that cannot be
+// copied, or whose path is too long for its buffer, is left out.
+void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job) {
+  std::string source;
+  if (!FindInstallSource(p, owner, &source)) return;
+
+  const std::string librarySource = JoinPath(source, kDrawingLibraryName);
+  const std::string libraryTarget = JoinPath(job.folder, kDrawingLibraryName);
+  const std::string pattern = JoinPath(librarySource, "*.*");
+
+  // Created even when the source has no drawing library, so that every installation has it.
+  if (FitsPathBuffer(libraryTarget)) p.files.MakeDirectory(libraryTarget);
+
+  FindEntry entry;
+  std::unique_ptr<DirListing> listing;
+  if (FitsPathBuffer(pattern)) listing = p.files.FindFirst(pattern, &entry);
+  // One pass per entry, and one more that finds the end of the listing. Every entry is examined,
+  // however many there are.
+  for (bool firstPass = true;; firstPass = false) {
+    if (job.progress) job.progress->Step();
+    if (!firstPass && !(listing && listing->Next(&entry))) break;
+    if (!listing || IsFolderEntry(entry)) continue;
+
+    const std::string from = JoinPath(librarySource, entry.name);
+    const std::string to = JoinPath(libraryTarget, entry.name);
+    if (!FitsPathBuffer(from) || !FitsPathBuffer(to)) continue;
+    ClearReadOnly(p.files, from);
+    ClearReadOnly(p.files, to);
+    p.files.Copy(from, to, false);
+    ClearReadOnly(p.files, to);
+  }
+}

@@ -1,1 +1,0 @@
-#include "install/install.h"

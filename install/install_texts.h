@@ -1,0 +1,11 @@
+// Texts the file installation shows to the user (code page 936 once compiled).
+#pragma once
+
+constexpr char kSetupCaption[] = "Tessarune软件安装";
+
+constexpr char kSourceMissingText[] =
+    "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
+
+// %s: the full path of the file that could not be copied.
+constexpr char kCopyFailedFormat[] =
+    "拷贝文件 %s 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";

@@ -1,0 +1,107 @@
+#include "install/install.h"
+#include "install/install_texts.h"
+#include "install/path_buffer.h"
+#include "platform/mb_string.h"
+
+namespace {
+
+// The setup itself and the AutoCAD fonts, which go into AutoCAD's Fonts folders instead.
+const char* const kExcludedNames[] = {"SetUp.EXE", "Quilox_EN.shx", "Quilox_HZ.shx"};
+
+enum class Answer { Abort, Retry, Ignore };
+
+bool IsExcluded(const CodePage& cp, const std::string& name) {
+  for (const char* excluded : kExcludedNames) {
+    if (SameFileName(cp, name, excluded)) return true;
+  }
+  return false;
+}
+
+bool IsFolderEntry(const FindEntry& entry) {
+  return entry.name == "." || entry.name == ".." || (entry.attributes & kAttrDirectory) != 0;
+}
+
+// A box that cannot be shown answers 0: that stops the run rather than asking forever.
+Answer AskAfterFailedCopy(const Platform& p, WindowRef owner, const std::string& path) {
+  std::string text = kCopyFailedFormat;
+  text.replace(text.find("%s"), 2, path);
+  const int id = p.boxes.Show(owner, text, kSetupCaption, kMbAbortRetryIgnore);
+  if (id == kIdRetry) return Answer::Retry;
+  if (id == kIdIgnore) return Answer::Ignore;
+  return Answer::Abort;
+}
+
+// The source folder's listing; null also when its search pattern does not fit the buffer.
+std::unique_ptr<DirListing> ListSource(FileSystem& files, const std::string& source, FindEntry* first) {
+  const std::string pattern = JoinPath(source, "*.*");
+  if (!FitsPathBuffer(pattern)) return nullptr;
+  return files.FindFirst(pattern, first);
+}
+
+// Copies one file, asking the user while it fails. False when the user chose Abort.
+bool CopyPayloadFile(const Platform& p, WindowRef owner, const std::string& from, const std::string& to) {
+  // A path too long for its buffer is never cut short: its copy fails, and the user decides.
+  const bool fits = FitsPathBuffer(from) && FitsPathBuffer(to);
+  if (fits) {
+    ClearReadOnly(p.files, from);
+    RemoveZoneIdentifier(p.files, from);
+    // An earlier installation may have left a read-only copy.
+    ClearReadOnly(p.files, to);
+  }
+  while (!fits || p.files.Copy(from, to, false) != kOk) {
+    const Answer answer = AskAfterFailedCopy(p, owner, to);
+    if (answer == Answer::Abort) return false;
+    if (answer == Answer::Ignore) break;
+  }
+  // Also after Ignore: an older copy may be there.
+  if (fits) ClearReadOnly(p.files, to);
+  return true;
+}
+
+}  // namespace
+
+void ClearReadOnly(FileSystem& files, const std::string& path) {
+  const uint32_t attributes = files.Attributes(path);
+  if (attributes == kInvalidAttributes || (attributes & kAttrReadOnly) == 0) return;
+  files.SetAttributes(path, attributes & ~kAttrReadOnly);
+}
+
+bool RemoveZoneIdentifier(FileSystem& files, const std::string& path) {
+  return files.Remove(path + ":Zone.Identifier") == kOk;
+}
+
+bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
+  std::string source;
+  if (!FindInstallSource(p, owner, &source)) return false;
+
+  // An install folder too long for its buffer fails every copy alike: ask once, naming it.
+  while (!FitsPathBuffer(job.folder)) {
+    const Answer answer = AskAfterFailedCopy(p, owner, job.folder);
+    if (answer == Answer::Abort) return false;
+    if (answer == Answer::Ignore) return true;
+  }
+
+  // The install command has normally created it already.
+  p.files.MakeDirectory(job.folder);
+
+  // The source check has just found the folder, so a listing that does not open means that none
+  // of its files can be read: ask once rather than report an empty payload as installed.
+  FindEntry entry;
+  std::unique_ptr<DirListing> listing = ListSource(p.files, source, &entry);
+  while (!listing) {
+    const Answer answer = AskAfterFailedCopy(p, owner, source);
+    if (answer == Answer::Abort) return false;
+    if (answer == Answer::Ignore) return true;
+    listing = ListSource(p.files, source, &entry);
+  }
+
+  // One pass per entry, and one more that finds the end of the listing. Every entry is examined,
+  // however many there are.
+  for (bool firstPass = true;; firstPass = false) {
+    if (job.progress) job.progress->Step();
+    if (!firstPass && !listing->Next(&entry)) break;
+    if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
+    if (!CopyPayloadFile(p, owner, JoinPath(source, entry.name), JoinPath(job.folder, entry.name))) return false;
+  }
+  return true;
+}
