@@ -75,13 +75,9 @@ void Dlg_Setup::UpdateInstallButton() {
   GetDlgItem(IDC_INSTALL)->EnableWindow(AnyReleaseSelected(releaseSelected));
 }
 
-void Dlg_Setup::OnBrowse() {
-  // The folder picker is not built yet.
-}
+// OnBrowse: ui/browse_command.cpp.
 
-void Dlg_Setup::OnInstall() {
-  // The install command is not built yet.
-}
+// OnInstall and RunInstallSequence: ui/install_command.cpp.
 
 HBRUSH Dlg_Setup::OnCtlColor(HDC dc, HWND control, UINT ctlColorType) {
   CDialog::OnCtlColor(dc, control, ctlColorType);  // the default colours first; its brush is not used

@@ -7,6 +7,9 @@
 #include "res/resource.h"
 #include "ui/setup_globals.h"
 
+// While set, Install first checks for a running AutoCAD; cleared the first time it finds one.
+extern bool warnIfHostRunning;
+
 class Dlg_Setup : public CDialog {
  public:
   enum { IDD = IDD_SETUP };
@@ -34,6 +37,9 @@ class Dlg_Setup : public CDialog {
 
   void OnBrowse();
   void OnInstall();
+  // The progress view and the installation; false when the payload copy stopped, the dialog
+  // then ending with IDCANCEL.
+  bool RunInstallSequence();
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColorType);
 
   AcadReleaseTable& releaseTable;
