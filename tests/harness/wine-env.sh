@@ -66,6 +66,7 @@ tessa_xvfb_start() {
 tessa_wine_cleanup() {
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
   fi
   if [ -n "${TESSA_XVFB_PID:-}" ]; then
     kill "$TESSA_XVFB_PID" 2>/dev/null || true
