@@ -1,0 +1,605 @@
+// The Install command of the real SetUp.exe, run from a distribution folder (SetUp.exe beside a
+// Data folder) on machines prepared in the Wine prefix: what a default installation leaves, a
+// second run, a running AutoCAD, a missing Data folder, a copy that fails, and unusual paths.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "automation/actions.h"
+#include "automation/file_tree.h"
+#include "automation/message_boxes.h"
+#include "automation/program.h"
+#include "automation/registry_dump.h"
+#include "automation/registry_seed.h"
+#include "automation/text.h"
+#include "automation/windows.h"
+#include "automation/wine_paths.h"
+#include "machine_snapshot.h"
+#include "setup_session.h"
+#include "simulated_machine.h"
+
+using namespace automation;
+using harness::SimulatedAcad;
+using harness::SimulatedMachine;
+using harness::StandardAcad;
+
+namespace e2e {
+namespace {
+
+// The distribution: SetUp.exe of this build with a Data folder beside it.
+const char kDistFolder[] = "C:\\tessa_dist";
+const char kDistSetup[] = "C:\\tessa_dist\\SetUp.exe";
+const char kDataFolder[] = "C:\\tessa_dist\\Data";
+const char kLibrary[] = "Quilox扩展绘图库";
+const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
+// A stand-in for AutoCAD: any process whose file name is acad.exe.
+const char kAcadStandIn[] = "C:\\tessa_acad\\acad.exe";
+// Folders other cases install into, removed after every case.
+const char* const kOtherInstallRoots[] = {"C:\\Tessarune", "C:\\Tools", "C:\\Missing", "C:\\Long"};
+
+const char kWarningCaption[] = "Tessarune软件安装";
+const char kCompletionCaption[] = "Tessarune工具箱安装";
+const char kInstalledText[] = "安装完成，重启CAD即可使用 !";
+const char kImportText[] =
+    "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]";
+
+const int kAbort = IDABORT, kRetry = IDRETRY, kIgnore = IDIGNORE;
+
+std::string PayloadContent(const std::string& name) { return "Tessarune sample payload: " + name + "\r\n"; }
+
+// The payload files of the Data folder; SetUp.exe and the fonts are there too but not installed.
+const char* const kPayloadFiles[] = {"Quilox2008.arx", "Quilox2009.arx", "Quilox2010.arx", "Quilox2010_32.arx",
+                                     "Quilox2013.arx", "Quilox2018.arx", "Quilox2021.arx", "Quilox.prt5",
+                                     "Readme.txt",     "Tessarune使用说明.txt"};
+const char* const kLibraryFiles[] = {"门窗.dwg", "Title block A3.dwg"};
+
+void SeedDistribution() {
+  std::vector<FileSeed> seeds;
+  // Each file says which it is: its name without the folder.
+  auto add = [&](const std::string& rel) {
+    const std::string name = rel.substr(rel.rfind('\\') + 1);  // npos + 1 is 0
+    seeds.push_back(FileSeed::File(std::string(kDataFolder) + "\\" + rel, PayloadContent(name)));
+  };
+  for (const char* name : kPayloadFiles) add(name);
+  for (const char* name : {"Quilox_EN.shx", "Quilox_HZ.shx", "SetUp.exe"}) add(name);
+  for (const char* name : kLibraryFiles) add(std::string(kLibrary) + "\\" + name);
+  SeedFiles(seeds);
+}
+
+// The relative paths below root: files as they are, folders with a trailing backslash.
+std::set<std::string> TreeNames(const std::string& root) {
+  std::set<std::string> names;
+  for (const std::string& line : ListFileTree(root)) {
+    const size_t tab = line.find('\t');
+    const size_t end = line.find('\t', tab + 1);
+    std::string rel = UnescapeField(line.substr(tab + 1, end == std::string::npos ? std::string::npos : end - tab - 1));
+    names.insert(line.compare(0, tab, "folder") == 0 ? rel + "\\" : rel);
+  }
+  return names;
+}
+
+std::set<std::string> InstalledNames() {
+  std::set<std::string> names(std::begin(kPayloadFiles), std::end(kPayloadFiles));
+  names.insert(std::string(kLibrary) + "\\");
+  for (const char* name : kLibraryFiles) names.insert(std::string(kLibrary) + "\\" + name);
+  return names;
+}
+
+std::string FileText(const std::string& path) {
+  std::string content;
+  return ReadFileBytes(path, &content) ? content : "<missing>";
+}
+
+bool ReadDword(const std::string& keyPath, const std::string& name, DWORD* value) {
+  DWORD size = sizeof *value;
+  return RegGetValueW(HKEY_LOCAL_MACHINE, WideFromUtf8(keyPath).c_str(), WideFromUtf8(name).c_str(),
+                      RRF_RT_REG_DWORD, nullptr, value, &size) == ERROR_SUCCESS;
+}
+
+std::string Text(HKEY root, const std::string& keyPath, const std::string& name) {
+  std::string text;
+  return ReadRegistryText(root, keyPath, name, &text) ? text : "<missing>";
+}
+
+// The system's text for E_INVALIDARG, found as the framework finds it.
+std::string InvalidArgumentText() {
+  for (DWORD code : {static_cast<DWORD>(E_INVALIDARG), static_cast<DWORD>(ERROR_INVALID_PARAMETER)}) {
+    wchar_t text[1024];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  1024, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n')) --length;
+    if (length > 0) return Utf8FromWide(std::wstring(text, length));
+  }
+  return "<no system text>";
+}
+
+// Whether the box shows an icon at all: the icon static holds one or not. (The pixels cannot
+// tell "no icon" under Wine: its empty icon static overlaps the text.)
+bool ShowsIcon(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (WindowClass(child) != "Static" || (GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) continue;
+    DWORD_PTR icon = 0;
+    SendMessageTimeoutW(child, STM_GETICON, 0, 0, SMTO_NORMAL, kDefaultTimeoutMs, &icon);
+    if (icon != 0) return true;
+  }
+  return false;
+}
+
+std::vector<int> ButtonIds(const MessageBoxInfo& box) {
+  std::vector<int> ids;
+  for (const MessageBoxButton& button : box.buttons) ids.push_back(button.id);
+  return ids;
+}
+
+std::string CopyFailedText(const std::string& path) {
+  return "拷贝文件 " + path + " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+}
+
+class InstallCommand : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    CreateFolders(kDistFolder);
+    ASSERT_TRUE(CopyFileW(WideFromUtf8(SetupExePath()).c_str(), WideFromUtf8(kDistSetup).c_str(), FALSE))
+        << "cannot copy SetUp.exe into the distribution folder";
+  }
+
+  void SetUp() override {
+    harness::ClearAcadRegistry();
+    ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+    for (const char* root : kOtherInstallRoots) ASSERT_TRUE(DeleteFileTree(root));
+    ASSERT_TRUE(DeleteFileTree(kDataFolder));
+    ASSERT_TRUE(DeleteFileTree(WorkFolder()));
+    SeedDistribution();
+  }
+
+  void TearDown() override {
+    program_.TerminateIfRunning();
+    acad_.TerminateIfRunning();
+    if (heldFile_ != INVALID_HANDLE_VALUE) CloseHandle(heldFile_);
+    machine_.Clear();
+    DeleteFileTree(kDefaultInstallPath);
+    for (const char* root : kOtherInstallRoots) DeleteFileTree(root);
+  }
+
+  void Seed(std::initializer_list<SimulatedAcad> installations) {
+    for (const SimulatedAcad& acad : installations) machine_.Add(acad);
+    machine_.Seed();
+  }
+
+  void StartSetup() {
+    program_ = Program::Start(kDistSetup, {}, WorkFolder());
+    dialog_ = WaitForTopLevelWindow(kDialogTitle, program_.Pid(), kDefaultTimeoutMs);
+    ASSERT_NE(nullptr, dialog_) << "no setup dialog; the program "
+                                << (program_.IsRunning() ? "runs" : "ended");
+    known_.clear();
+  }
+
+  ControlInfo Control(int id) const { return ReadControl(dialog_, id); }
+
+  void TypePath(const std::string& path) {
+    ASSERT_EQ(ActionResult::Done, SetEditText(dialog_, kPathId, path).result);
+  }
+
+  // Presses Install. Wine shows a message box once its modal loop first runs idle, which may be
+  // after the click counts as handled: the boxes are waited for by NextBox.
+  void PressInstall() {
+    const ActionResult result = ClickButton(dialog_, kInstallId, 60000).result;
+    ASSERT_TRUE(result == ActionResult::ModalShown || result == ActionResult::Done) << ActionResultName(result);
+  }
+
+  // The next message box of the program; its text and caption, buttons and owner.
+  MessageBoxInfo NextBox() {
+    HWND box = WaitForMessageBox(program_.Pid(), 60000, known_);
+    if (!box) {
+      ADD_FAILURE() << "no message box appeared";
+      return MessageBoxInfo();
+    }
+    known_.push_back(box);
+    return ReadMessageBox(box);
+  }
+
+  void Answer(const MessageBoxInfo& box, int button) {
+    ASSERT_EQ(ActionResult::WindowClosed, AnswerMessageBox(box.hwnd, button, 60000).result);
+  }
+
+  // A box with OK only and no icon, owned by the setup dialog.
+  void ExpectPlainBox(const MessageBoxInfo& box, const std::string& caption, const std::string& text) {
+    EXPECT_EQ(caption, box.caption);
+    EXPECT_EQ(text, box.text);
+    EXPECT_EQ(std::vector<int>{IDOK}, ButtonIds(box));
+    EXPECT_FALSE(ShowsIcon(box.hwnd)) << text;
+    EXPECT_EQ(dialog_, box.owner);
+  }
+
+  // The two completion messages in order, then the program ends.
+  void ExpectCompletionAndEnd() {
+    MessageBoxInfo first = NextBox();
+    ExpectPlainBox(first, kCompletionCaption, kInstalledText);
+    Answer(first, IDOK);
+    MessageBoxInfo second = NextBox();
+    ExpectPlainBox(second, kCompletionCaption, kImportText);
+    Answer(second, IDOK);
+    ExpectProgramEnds();
+  }
+
+  void ExpectProgramEnds() {
+    ASSERT_TRUE(program_.WaitForExit(kDefaultTimeoutMs)) << "the program went on after its dialog ended";
+    EXPECT_LT(program_.ExitCode(), 0xC0000000u) << "the program crashed on the way out";
+  }
+
+  // The path row shows and the bar is hidden: the user can still choose.
+  void ExpectChoosingView() {
+    EXPECT_TRUE(IsWindow(dialog_));
+    for (int id : {1017, kPathId, kBrowseId}) EXPECT_TRUE(Control(id).visible) << id;
+    EXPECT_FALSE(Control(kProgressId).visible);
+  }
+
+  // Whole installation with the default path, answering the completion messages.
+  void InstallWithDefaults() {
+    StartSetup();
+    PressInstall();
+    ExpectCompletionAndEnd();
+  }
+
+  void StartAcadStandIn() {
+    CreateFolders("C:\\tessa_acad");
+    ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix(TESSA_SLEEPER_EXE)).c_str(),
+                          WideFromUtf8(kAcadStandIn).c_str(), FALSE));
+    acad_ = Program::Start(kAcadStandIn);
+  }
+
+  // The whole registry and file state of the simulated AutoCAD machine and the install path.
+  MachineSnapshot Snapshot() const { return TakeSnapshot(machine_); }
+
+  SimulatedMachine machine_;
+  Program program_;
+  Program acad_;
+  HWND dialog_ = nullptr;
+  std::vector<HWND> known_;
+  HANDLE heldFile_ = INVALID_HANDLE_VALUE;
+};
+
+// ---- A whole installation ----
+
+TEST_F(InstallCommand, DefaultInstallationServesEverySelectedRelease) {
+  SimulatedAcad acad2018 = StandardAcad(2018);
+  acad2018.profiles.push_back({"Tessa", std::string("c:\\tools"), true});
+  Seed({StandardAcad(2008), StandardAcad(2010), acad2018, StandardAcad(2024)});
+  StartSetup();
+
+  PressInstall();
+  MessageBoxInfo first = NextBox();
+  // When the first message shows, the dialog is in its progress view with the bar full.
+  for (int id : {1017, kPathId, kBrowseId}) EXPECT_FALSE(Control(id).visible) << id;
+  ControlInfo bar = Control(kProgressId);
+  EXPECT_TRUE(bar.visible);
+  EXPECT_EQ(0, bar.progressMin);
+  EXPECT_EQ(50, bar.progressMax);
+  EXPECT_EQ(50, bar.progressPos);
+  EXPECT_EQ("C:\\Quilox", Control(kPathId).text);  // the box keeps what the user chose
+  ExpectPlainBox(first, kCompletionCaption, kInstalledText);
+  Answer(first, IDOK);
+  MessageBoxInfo second = NextBox();
+  ExpectPlainBox(second, kCompletionCaption, kImportText);
+  Answer(second, IDOK);
+  ExpectProgramEnds();
+
+  // The payload without SetUp.exe and the fonts, and the drawing library.
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+  EXPECT_EQ(PayloadContent("Quilox2010.arx"), FileText(std::string(kInstallFolder) + "\\Quilox2010.arx"));
+  EXPECT_EQ(PayloadContent("门窗.dwg"), FileText(std::string(kInstallFolder) + "\\" + kLibrary + "\\门窗.dwg"));
+
+  // Demand-load entries: the release's own, with its module year, and the second ones of 2010.
+  struct Entry {
+    size_t installation;  // in the order seeded: 2008, 2010, 2018, 2024
+    const char* entry;
+    const char* module;
+  };
+  const Entry entries[] = {{0, "Quilox2008", "Quilox2008.ARX"},
+                           {1, "Quilox2010", "Quilox2010.ARX"},
+                           {1, "Quilox2010_32", "Quilox2010_32.ARX"},
+                           {2, "Quilox2018", "Quilox2018.ARX"},
+                           {3, "Quilox2024", "Quilox2021.ARX"}};
+  for (const Entry& e : entries) {
+    const std::string key = machine_.Installations()[e.installation].ProductKeyPath() + "\\Applications\\" + e.entry;
+    EXPECT_EQ(std::string(kInstallFolder) + "\\" + e.module, Text(HKEY_LOCAL_MACHINE, key, "LOADER")) << e.entry;
+    DWORD loadCtrls = 0;
+    EXPECT_TRUE(ReadDword(key, "LOADCTRLS", &loadCtrls)) << e.entry;
+    EXPECT_EQ(2u, loadCtrls) << e.entry;
+  }
+  // Nothing else below the product keys: 2008 and 2018 have no second entry.
+  for (const SimulatedAcad& acad : machine_.Installations()) {
+    const size_t expected = acad.year == 2010 ? 2 : 1;
+    size_t found = 0;
+    for (const std::string& line : DumpRegistryTree(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications")) {
+      if (line.compare(0, 4, "key\t") == 0) ++found;
+    }
+    EXPECT_EQ(expected + 1, found) << acad.year;  // the Applications key itself and the entries
+  }
+
+  // Every profile trusts the install folder.
+  for (const SimulatedAcad& acad : machine_.Installations()) {
+    const std::string variables = acad.VariablesKeyPath(acad.profiles[0]);
+    EXPECT_EQ(kInstallFolder, Text(HKEY_CURRENT_USER, variables, "TRUSTEDPATHS")) << acad.year;
+  }
+  EXPECT_EQ("C:\\TOOLS;C:\\QUILOX\\TESSARUNE",
+            Text(HKEY_CURRENT_USER, acad2018.VariablesKeyPath(acad2018.profiles[1]), "TRUSTEDPATHS"));
+
+  // Fonts everywhere; the plotter driver only for 2008.
+  for (const SimulatedAcad& acad : machine_.Installations()) {
+    EXPECT_EQ(PayloadContent("Quilox_EN.shx"), FileText(acad.Folder() + "\\Fonts\\Quilox_EN.shx")) << acad.year;
+    EXPECT_EQ(PayloadContent("Quilox_HZ.shx"), FileText(acad.Folder() + "\\Fonts\\Quilox_HZ.shx")) << acad.year;
+    const std::string driver = acad.year == 2008 ? PayloadContent("Quilox.prt5") : *acad.pdfplot9;
+    EXPECT_EQ(driver, FileText(acad.Folder() + "\\Drv\\pdfplot9.hdi")) << acad.year;
+  }
+}
+
+TEST_F(InstallCommand, SecondRunLeavesOneSetOfEntriesAndTrustsTheFolderOnce) {
+  Seed({StandardAcad(2009), StandardAcad(2010)});
+  InstallWithDefaults();
+  const std::vector<std::string> afterFirst = DumpRegistryTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk");
+  const SimulatedAcad& acad2010 = machine_.Installations()[1];
+  const std::string entry = acad2010.ProductKeyPath() + "\\Applications\\Quilox2010";
+  WriteRegistryText(HKEY_LOCAL_MACHINE, entry, "Extra", "left by someone else");
+
+  InstallWithDefaults();
+  // The same entries, and the foreign value is gone with the entry it was in.
+  EXPECT_EQ(afterFirst, DumpRegistryTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk"));
+  for (const SimulatedAcad& acad : machine_.Installations()) {
+    // A value of more than 2 bytes is rewritten in upper case, the folder not added again.
+    EXPECT_EQ("C:\\QUILOX\\TESSARUNE", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"))
+        << acad.year;
+  }
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+}
+
+// ---- AutoCAD running ----
+
+TEST_F(InstallCommand, RunningAutoCadIsWarnedAboutOnceThenTheInstallationGoesOn) {
+  Seed({StandardAcad(2010)});
+  const MachineSnapshot before = Snapshot();
+  StartAcadStandIn();
+  StartSetup();
+
+  PressInstall();
+  MessageBoxInfo warning = NextBox();
+  ExpectPlainBox(warning, kWarningCaption, "请关闭AutoCAD后再进行安装 !");
+  Answer(warning, IDOK);
+  ExpectChoosingView();
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+  EXPECT_FALSE(PathExists(kDefaultInstallPath));
+
+  // AutoCAD still runs; the second press installs.
+  ASSERT_TRUE(acad_.IsRunning());
+  PressInstall();
+  ExpectCompletionAndEnd();
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+  EXPECT_EQ(std::string(kInstallFolder) + "\\Quilox2010.ARX",
+            Text(HKEY_LOCAL_MACHINE, machine_.Installations()[0].ProductKeyPath() + "\\Applications\\Quilox2010",
+                 "LOADER"));
+}
+
+// ---- The source and the copy ----
+
+TEST_F(InstallCommand, MissingDataFolderEndsTheDialogWithoutRegisteringAnything) {
+  Seed({StandardAcad(2008)});
+  ASSERT_TRUE(DeleteFileTree(kDataFolder));
+  const std::vector<std::string> registryBefore = Snapshot().registry;
+  StartSetup();
+
+  PressInstall();
+  MessageBoxInfo box = NextBox();
+  ExpectPlainBox(box, kWarningCaption,
+                 "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !");
+  Answer(box, IDOK);
+  ExpectProgramEnds();
+
+  EXPECT_EQ(registryBefore, Snapshot().registry);
+  // The install folder was made before the copy looked for its source; it stays, empty.
+  EXPECT_TRUE(IsFolder(kInstallFolder));
+  EXPECT_TRUE(TreeNames(kInstallFolder).empty());
+  EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
+}
+
+class LockedDestination : public InstallCommand {
+ protected:
+  // An older read-me in the install folder, held open without sharing: its copy fails.
+  void HoldReadme() {
+    SeedFiles({FileSeed::File(Readme(), "older read-me")});
+    heldFile_ = CreateFileW(WideFromUtf8(Readme()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, heldFile_);
+  }
+  void Release() {
+    CloseHandle(heldFile_);
+    heldFile_ = INVALID_HANDLE_VALUE;
+  }
+  static std::string Readme() { return std::string(kInstallFolder) + "\\Readme.txt"; }
+
+  // Presses Install and returns the copy's question about the read-me.
+  MessageBoxInfo QuestionAboutReadme() {
+    PressInstall();
+    MessageBoxInfo box = NextBox();
+    EXPECT_EQ(kWarningCaption, box.caption);
+    EXPECT_EQ(CopyFailedText(Readme()), box.text);
+    EXPECT_EQ((std::vector<int>{kAbort, kRetry, kIgnore}), ButtonIds(box));
+    EXPECT_FALSE(ShowsIcon(box.hwnd));
+    EXPECT_EQ(dialog_, box.owner);
+    return box;
+  }
+};
+
+TEST_F(LockedDestination, RetryAfterTheFileIsReleasedCopiesItAndFinishes) {
+  Seed({StandardAcad(2010)});
+  HoldReadme();
+  StartSetup();
+  MessageBoxInfo question = QuestionAboutReadme();
+  Release();
+  Answer(question, kRetry);
+  ExpectCompletionAndEnd();
+  EXPECT_EQ(PayloadContent("Readme.txt"), FileText(Readme()));
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+}
+
+TEST_F(LockedDestination, IgnoreKeepsTheOldFileAndFinishes) {
+  Seed({StandardAcad(2010)});
+  HoldReadme();
+  StartSetup();
+  Answer(QuestionAboutReadme(), kIgnore);
+  ExpectCompletionAndEnd();
+  Release();
+  EXPECT_EQ("older read-me", FileText(Readme()));
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+  EXPECT_EQ(std::string(kInstallFolder) + "\\Quilox2010.ARX",
+            Text(HKEY_LOCAL_MACHINE, machine_.Installations()[0].ProductKeyPath() + "\\Applications\\Quilox2010",
+                 "LOADER"));
+}
+
+TEST_F(LockedDestination, AbortEndsTheDialogBeforeTheLibraryAndTheRegistry) {
+  Seed({StandardAcad(2010)});
+  const std::vector<std::string> registryBefore = Snapshot().registry;
+  HoldReadme();
+  StartSetup();
+  Answer(QuestionAboutReadme(), kAbort);
+  ExpectProgramEnds();
+  Release();
+
+  EXPECT_EQ("older read-me", FileText(Readme()));
+  EXPECT_FALSE(PathExists(std::string(kInstallFolder) + "\\" + kLibrary));
+  EXPECT_EQ(registryBefore, Snapshot().registry);
+  EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
+}
+
+// ---- The path ----
+
+TEST_F(InstallCommand, EmptyPathIsAnInvalidArgumentAndTheDialogStays) {
+  Seed({StandardAcad(2010)});
+  const MachineSnapshot before = Snapshot();
+  StartSetup();
+  TypePath("");
+
+  PressInstall();
+  MessageBoxInfo box = NextBox();
+  EXPECT_EQ("SetUp", box.caption);  // the executable's name
+  EXPECT_EQ(InvalidArgumentText(), box.text);
+  EXPECT_EQ("hand", box.icon);
+  EXPECT_TRUE(ShowsIcon(box.hwnd));
+  EXPECT_EQ(std::vector<int>{IDOK}, ButtonIds(box));
+  EXPECT_EQ(dialog_, box.owner);
+  Answer(box, IDOK);
+
+  ExpectChoosingView();
+  EXPECT_TRUE(program_.IsRunning());
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+
+  // The user types a path and installs.
+  TypePath("C:\\Quilox");
+  PressInstall();
+  ExpectCompletionAndEnd();
+  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
+}
+
+TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
+  Seed({StandardAcad(2010)});
+  const MachineSnapshot before = Snapshot();
+  StartSetup();
+  // "\Tessarune" and "\Quilox2010_32.ARX" would take its demand-load text past 259 characters.
+  const std::string parent = "C:\\Long\\" + std::string(100, 'a') + "\\" + std::string(100, 'b');
+  CreateFolders(parent);  // the command makes one level only
+  std::string path = parent + "\\cccccccccccccccccccccc";
+  ASSERT_EQ(232u, path.size());
+  TypePath(path);
+
+  PressInstall();
+  MessageBoxInfo box = NextBox();
+  EXPECT_EQ(kWarningCaption, box.caption);
+  EXPECT_EQ("安装路径过长，请选择较短的安装路径 !", box.text);
+  EXPECT_EQ("exclamation", box.icon);
+  EXPECT_TRUE(ShowsIcon(box.hwnd));
+  EXPECT_EQ(std::vector<int>{IDOK}, ButtonIds(box));
+  EXPECT_EQ(dialog_, box.owner);
+  Answer(box, IDOK);
+
+  ExpectChoosingView();
+  EXPECT_EQ(path, Control(kPathId).text);
+  EXPECT_FALSE(PathExists(path));
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+
+  // One character shorter is the longest accepted: the folders are made and every demand-load
+  // text fits, but the longest payload name does not fit beside such a folder, and the copy asks.
+  path.pop_back();
+  const std::string installFolder = path + "\\Tessarune";
+  TypePath(path);
+  PressInstall();
+  MessageBoxInfo question = NextBox();
+  EXPECT_EQ(CopyFailedText(installFolder + "\\Tessarune使用说明.txt"), question.text);
+  Answer(question, kIgnore);
+  ExpectCompletionAndEnd();
+
+  EXPECT_TRUE(IsFolder(installFolder));
+  EXPECT_EQ(PayloadContent("Quilox2010_32.arx"), FileText(installFolder + "\\Quilox2010_32.arx"));
+  const std::string loader = installFolder + "\\Quilox2010_32.ARX";
+  EXPECT_EQ(259u, loader.size());
+  EXPECT_EQ(loader, Text(HKEY_LOCAL_MACHINE,
+                         machine_.Installations()[0].ProductKeyPath() + "\\Applications\\Quilox2010_32",
+                         "LOADER"));
+}
+
+TEST_F(InstallCommand, DriveRootInstallsIntoAFolderOfTheRoot) {
+  Seed({StandardAcad(2010)});
+  StartSetup();
+  TypePath("C:\\");
+  PressInstall();
+  ExpectCompletionAndEnd();
+
+  EXPECT_EQ(InstalledNames(), TreeNames("C:\\Tessarune"));
+  const SimulatedAcad& acad = machine_.Installations()[0];
+  EXPECT_EQ("C:\\Tessarune\\Quilox2010.ARX",
+            Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2010", "LOADER"));
+  EXPECT_EQ("C:\\Tessarune", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"));
+}
+
+TEST_F(InstallCommand, TwoTrailingBackslashesLoseOnlyOne) {
+  Seed({StandardAcad(2010)});
+  StartSetup();
+  TypePath("C:\\Tools\\\\");
+  PressInstall();
+  ExpectCompletionAndEnd();
+
+  // The doubled separator stays in the install folder; the file system accepts it.
+  EXPECT_EQ(InstalledNames(), TreeNames("C:\\Tools\\Tessarune"));
+  const SimulatedAcad& acad = machine_.Installations()[0];
+  EXPECT_EQ("C:\\Tools\\\\Tessarune\\Quilox2010.ARX",
+            Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2010", "LOADER"));
+  EXPECT_EQ("C:\\Tools\\\\Tessarune", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"));
+}
+
+TEST_F(InstallCommand, MissingParentFolderShowsInTheCopysQuestion) {
+  Seed({StandardAcad(2010)});
+  const std::vector<std::string> registryBefore = Snapshot().registry;
+  StartSetup();
+  TypePath("C:\\Missing\\Deeper");
+  PressInstall();
+
+  MessageBoxInfo question = NextBox();
+  EXPECT_EQ(kWarningCaption, question.caption);
+  EXPECT_EQ(0u, question.text.find("拷贝文件 C:\\Missing\\Deeper\\Tessarune\\")) << question.text;
+  EXPECT_EQ((std::vector<int>{kAbort, kRetry, kIgnore}), ButtonIds(question));
+  Answer(question, kAbort);
+  ExpectProgramEnds();
+
+  EXPECT_FALSE(PathExists("C:\\Missing"));
+  EXPECT_EQ(registryBefore, Snapshot().registry);
+}
+
+}  // namespace
+}  // namespace e2e
