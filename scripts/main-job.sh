@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# The main job: installs what is missing, builds SetUp.exe, lays out a sample distribution, and runs
+# the setup under Wine on a simulated machine with several AutoCAD releases. Headless (the default)
+# it drives a default installation through the dialog on a private display; with --interactive (or
+# TESSA_INTERACTIVE=1 and a DISPLAY) the user drives it. Either way it writes report.md with the
+# releases found, the files and registry values written, the messages shown, and screenshots.
+#   main-job.sh [--interactive] [--no-build] [--out DIR] [--keep-prefix]
+# Environment:
+#   TESSA_BUILD_DIR     build root (default: build/ in the repository); Windows build in win64/
+#   TESSA_INTERACTIVE   1: let the user drive the dialog on $DISPLAY
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+build=${TESSA_BUILD_DIR:-$top/build}
+started=$(date +%s)
+
+usage() { echo "usage: main-job.sh [--interactive] [--no-build] [--out DIR] [--keep-prefix]" >&2; exit 2; }
+say() { echo "[main-job] $*"; }
+fail() { echo "[main-job] FAILED: $*" >&2; exit 1; }
+
+interactive=0 no_build=0 keep_prefix=0 out=''
+[ "${TESSA_INTERACTIVE:-0}" = 1 ] && [ -n "${DISPLAY:-}" ] && interactive=1
+while [ $# -gt 0 ]; do
+  case $1 in
+    --interactive) interactive=1; shift ;;
+    --no-build) no_build=1; shift ;;
+    --keep-prefix) keep_prefix=1; shift ;;
+    --out) [ $# -ge 2 ] || usage; out=$2; shift 2 ;;
+    *) usage ;;
+  esac
+done
+[ "$interactive" = 0 ] || [ -n "${DISPLAY:-}" ] || fail "--interactive needs a DISPLAY"
+out=${out:-$top/out/main-job-$(date -u +%Y%m%d-%H%M%S)}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+raw=$out/raw
+mkdir -p "$raw"
+say "output folder: $out"
+
+if [ "$no_build" = 0 ]; then
+  say "installing packages (scripts/setup.sh)…"
+  bash "$top/scripts/setup.sh"
+  say "building SetUp.exe and automate.exe (log: $out/build.log)…"
+  {
+    cmake -S "$top" -B "$build/win64" -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" &&
+      cmake --build "$build/win64" -j "$(nproc)" --target SetUp automate
+  } >"$out/build.log" 2>&1 || { tail -30 "$out/build.log"; fail "the build failed (see $out/build.log)"; }
+fi
+setup_exe=$build/win64/app/SetUp.exe
+automate_exe=$build/win64/tests/harness/automate.exe
+[ -f "$setup_exe" ] || fail "no $setup_exe: build it (drop --no-build)"
+[ -f "$automate_exe" ] || fail "no $automate_exe: build it (drop --no-build)"
+
+. "$top/tests/harness/wine-env.sh"
+prefix=$(mktemp -d /tmp/tessa-main-job.XXXXXX)
+cleanup() {
+  tessa_wine_cleanup
+  if [ "$keep_prefix" = 1 ]; then say "prefix kept: $prefix"; else rm -rf "$prefix"; fi
+}
+trap cleanup EXIT
+
+say "creating the Wine prefix (about 10-20 s)…"
+tessa_wine_prefix_create "$prefix"
+drive_c=$prefix/drive_c
+
+say "laying out the distribution and the simulated AutoCAD machine…"
+dist=$drive_c/Tessarune
+mkdir -p "$dist"
+cp "$setup_exe" "$dist/SetUp.exe"
+bash "$top/scripts/make-sample-payload.sh" "$dist/Data" >/dev/null
+python3 "$top/scripts/main-job-machine.py" "$drive_c" "$raw/machine.reg" "$raw/machine.tsv"
+
+if [ "$interactive" = 1 ]; then
+  say "using the display $DISPLAY"
+else
+  tessa_xvfb_start || fail "Xvfb did not start"
+  say "private display $DISPLAY (Xvfb pid $TESSA_XVFB_PID)"
+fi
+tessa_wine_start_server
+tessa_wine_import_reg "$(cat "$raw/machine.reg")"
+
+automate() { wine "$automate_exe" "$@" 2>>"$raw/wine.err"; }
+field() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p" | head -1; }
+# The registry parts the setup reads and writes, as regdump lines.
+dump_registry() {
+  local name=$1
+  automate regdump 'HKLM\SOFTWARE\Autodesk\AutoCAD' >"$raw/hklm64-$name.txt"
+  automate regdump 'HKLM\SOFTWARE\Wow6432Node\Autodesk\AutoCAD' >"$raw/hklm32-$name.txt"
+  automate regdump 'HKCU\Software\Autodesk\AutoCAD' >"$raw/hkcu-$name.txt"
+}
+# A screenshot of the whole (virtual) desktop, cropped to the window's rectangle when given.
+shoot_window() {  # HWND NAME
+  local bmp=$raw/$2.bmp
+  automate screenshot "$1" "$(winepath -w "$bmp")" >>"$raw/screenshots.txt" &&
+    convert "$bmp" "$out/$2.png" && say "screenshot $out/$2.png"
+}
+shoot_desktop() {  # NAME
+  import -display "$DISPLAY" -window root "$out/$1.png" 2>>"$raw/wine.err" && say "screenshot $out/$1.png"
+}
+
+dump_registry before
+: >"$raw/boxes.txt"
+: >"$raw/steps.txt"
+step() { echo "$*" >>"$raw/steps.txt"; }
+
+say "starting SetUp.exe…"
+run_started=$(date +%s)
+automate start --watch --cwd 'C:\Tessarune' 'C:\Tessarune\SetUp.exe' >"$raw/start.out" &
+watcher=$!
+for _ in $(seq 1 300); do grep -q '^pid=' "$raw/start.out" 2>/dev/null && break; sleep 0.1; done
+pid=$(sed -n 's/^pid=//p' "$raw/start.out")
+[ -n "$pid" ] || fail "SetUp.exe did not start"
+line=$(automate wait-window 'Tessarune安装' --pid "$pid" --timeout 30000) || fail "no setup dialog appeared"
+dialog=$(field hwnd "$line")
+automate controls "$dialog" >"$raw/controls.txt"
+step "the dialog \"Tessarune安装\" appeared"
+shoot_window "$dialog" 1-dialog
+
+if [ "$interactive" = 1 ]; then
+  say "the setup dialog is on $DISPLAY: install or cancel; the report follows when SetUp.exe ends"
+  # Records every message box as it appears, until the program ends.
+  seen=''
+  while ! grep -q '^exit_code=' "$raw/start.out"; do
+    box=$(automate wait-msgbox --pid "$pid" --timeout 1000 2>/dev/null) || continue
+    hwnd=$(field hwnd "$box")
+    case " $seen " in *" $hwnd "*) sleep 0.5; continue ;; esac
+    seen="$seen $hwnd"
+    echo "$box" >>"$raw/boxes.txt"
+    step "message box \"$(field caption "$box")\" shown, answered by the user"
+    [ -e "$out/3-progress-and-message.png" ] || shoot_desktop 3-progress-and-message
+  done
+else
+  say "driving a default installation through the dialog…"
+  result=$(automate click "$dialog" 1015 --timeout 30000)
+  step "clicked Browse (1015): $result"
+  line=$(automate wait-window '请选择安装目录：' --pid "$pid" --timeout 30000) || fail "no browse window appeared"
+  browse=$(field hwnd "$line")
+  step "the browse window \"请选择安装目录：\" appeared"
+  shoot_window "$browse" 2-browse
+  result=$(automate command "$browse" 2 --timeout 30000)
+  step "cancelled the browse window: $result"
+  result=$(automate click "$dialog" 1022 --timeout 60000)
+  step "clicked Install (1022): $result"
+  for n in 1 2; do
+    box=$(automate wait-msgbox --pid "$pid" --timeout 60000) || fail "message box $n did not appear"
+    echo "$box" >>"$raw/boxes.txt"
+    [ "$n" = 1 ] && { sleep 0.5; shoot_desktop 3-progress-and-message; }
+    button=$(field buttons "$box"); button=${button%%:*}
+    result=$(automate answer "$(field hwnd "$box")" "$button" --timeout 30000)
+    step "answered message box $n \"$(field caption "$box")\" with button $button: $result"
+  done
+fi
+
+for _ in $(seq 1 600); do grep -q '^exit_code=' "$raw/start.out" && break; sleep 0.1; done
+wait "$watcher" 2>/dev/null || true
+exit_code=$(sed -n 's/^exit_code=//p' "$raw/start.out")
+step "SetUp.exe ended with exit code ${exit_code:-unknown}"
+run_seconds=$(($(date +%s) - run_started))
+
+dump_registry after
+say "writing the report…"
+python3 "$top/scripts/main-job-report.py" --raw "$raw" --drive-c "$drive_c" --out "$out" \
+  --mode "$([ "$interactive" = 1 ] && echo interactive || echo headless)" \
+  --setup-seconds "$run_seconds" --total-seconds "$(($(date +%s) - started))"
+say "report: $out/report.md ($(($(date +%s) - started)) s in all)"
+[ -n "$exit_code" ] || fail "SetUp.exe did not end"
