@@ -1,5 +1,6 @@
-# GoogleTest: the system's build natively, Debian's sources built with the cross compiler for Windows.
-if(WIN32)
+# GoogleTest: the system's build natively (and on Windows with an installed GoogleTest), Debian's
+# sources built with the cross compiler when cross-compiling from Linux.
+if(WIN32 AND EXISTS /usr/src/googletest/CMakeLists.txt)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
