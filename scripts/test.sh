@@ -24,8 +24,18 @@ count() {  # adds ctest's figures from its log
 }
 
 echo "[test] native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+# The distribution tests pack the SetUp.exe just built.
+export TESSA_SETUP_EXE="$build/win64/app/SetUp.exe"
 ctest --test-dir "$build/native" --output-on-failure -j "$(nproc)" 2>&1 | tee "$work/native.log"
 count "$work/native.log"
+
+echo "[test] fuzzing (libFuzzer, each target for a bounded time; one test per target)"
+bash "$top/scripts/fuzz.sh" 2>&1 | tee "$work/fuzz.log"
+fuzzed=$(grep -E '^\[fuzz\] [0-9]+ passed, [0-9]+ failed$' "$work/fuzz.log" | tail -1)
+if [ -z "$fuzzed" ]; then failed=$((failed + 1)); else
+  passed=$((passed + $(sed -E 's/^\[fuzz\] ([0-9]+) passed.*/\1/' <<<"$fuzzed")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed$/\1/' <<<"$fuzzed")))
+fi
 
 echo "[test] Windows tests under Wine"
 tessa_wine_prefix_create "$work/prefix"
@@ -34,6 +44,13 @@ tessa_wine_start_server
 export TESSA_TEST_WORK="$work"
 ctest --test-dir "$build/win64" --output-on-failure 2>&1 | tee "$work/win64.log"
 count "$work/win64.log"
+
+echo "[test] main job (scripts/main-job.sh headless on the binaries just built; one test)"
+if TESSA_BUILD_DIR="$build" bash "$top/tests/mainjob/main_job_test.sh" "$work/main-job" 2>&1 | tee "$work/main-job.log"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo
 echo "$passed passed, $failed failed"
