@@ -72,6 +72,8 @@ void CPathDialog::OnInitialized(HWND window) {
   HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", style, topLeft.x, topLeft.y, bottomRight.x - topLeft.x,
                               bottomRight.y - topLeft.y, window, nullptr, nullptr, nullptr);
   SetWindowLongPtrA(edit, GWLP_ID, kBrowseEditId);
+  // Only 259 bytes are read back: let nobody type more than will be checked and used.
+  SendMessageA(edit, EM_LIMITTEXT, MAX_PATH - 1, 0);
   ShowWindow(edit, SW_SHOW);
   LRESULT font = SendMessageA(window, WM_GETFONT, 0, 0);
   SendMessageA(edit, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
