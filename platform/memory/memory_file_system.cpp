@@ -15,6 +15,20 @@ constexpr uint32_t kSettableAttributes = kAttrReadOnly | kAttrHidden | kAttrSyst
                                          0x100 /* temporary */ | 0x1000 /* offline */ |
                                          kAttrNotContentIndexed;
 
+// Numbers the calls of the interface and of its listings, and fails the one chosen by FailCall.
+struct CallCounter {
+  size_t calls = 0;
+  size_t failNumber = 0;  // 0: none
+  std::string failed;
+
+  bool Count(const char* operation, const std::string& path = std::string(),
+             const std::string& target = std::string()) {
+    if (++calls != failNumber) return false;
+    failed = std::string(operation) + path + (target.empty() ? "" : " -> " + target);
+    return true;
+  }
+};
+
 struct Stream {
   std::string name;
   std::string content;
@@ -40,13 +54,15 @@ namespace {
 // An open listing: a copy of the entries taken when the search started.
 class MemoryListing : public DirListing {
  public:
-  MemoryListing(std::vector<FindEntry> entries, size_t limit, std::shared_ptr<size_t> open)
-      : entries_(std::move(entries)), limit_(limit), open_(std::move(open)) {
+  MemoryListing(std::vector<FindEntry> entries, size_t limit, std::shared_ptr<size_t> open,
+                std::shared_ptr<CallCounter> counter)
+      : entries_(std::move(entries)), limit_(limit), open_(std::move(open)), counter_(std::move(counter)) {
     ++*open_;
   }
   ~MemoryListing() override { --*open_; }
 
   bool Next(FindEntry* entry) override {
+    if (counter_->Count("Next")) limit_ = next_;  // broken off for good
     if (next_ >= entries_.size() || next_ >= limit_) return false;
     *entry = entries_[next_++];
     return true;
@@ -57,6 +73,7 @@ class MemoryListing : public DirListing {
   size_t next_ = 1;  // the first entry went out with FindFirst
   size_t limit_;
   std::shared_ptr<size_t> open_;
+  std::shared_ptr<CallCounter> counter_;
 };
 
 }  // namespace
@@ -71,7 +88,7 @@ struct MemoryFileSystem::Impl {
   std::set<std::string> failSetAttributes;
   std::map<std::string, size_t> brokenListings;
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
-  size_t calls = 0;
+  std::shared_ptr<CallCounter> counter = std::make_shared<CallCounter>();
 
   // Where a parsed path leads: the folder that holds its last name, and the node of that name.
   struct Place {
@@ -182,7 +199,7 @@ MemoryFileSystem::MemoryFileSystem() : impl_(std::make_unique<Impl>()) { AddDriv
 MemoryFileSystem::~MemoryFileSystem() = default;
 
 std::unique_ptr<DirListing> MemoryFileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
-  ++impl_->calls;
+  if (impl_->counter->Count("FindFirst ", pattern)) return nullptr;
   MemoryPath path = impl_->Parse(pattern, true);
   // A drive root or a text ending in a backslash names no entry to find.
   if (path.error != kOk || path.hasStream || path.names.empty() || path.trailingBackslash) return nullptr;
@@ -216,11 +233,11 @@ std::unique_ptr<DirListing> MemoryFileSystem::FindFirst(const std::string& patte
   auto broken = impl_->brokenListings.find(impl_->Key(path));
   if (broken != impl_->brokenListings.end()) limit = broken->second;
   *first = entries.front();
-  return std::make_unique<MemoryListing>(std::move(entries), limit, impl_->openListings);
+  return std::make_unique<MemoryListing>(std::move(entries), limit, impl_->openListings, impl_->counter);
 }
 
 long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-  ++impl_->calls;
+  if (impl_->counter->Count("Copy ", from, to)) return kErrAccessDenied;
   MemoryPath source = impl_->Parse(from);
   MemoryPath target = impl_->Parse(to);
   if (source.error != kOk) return source.error;
@@ -258,7 +275,7 @@ long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool
 }
 
 long MemoryFileSystem::MakeDirectory(const std::string& path) {
-  ++impl_->calls;
+  if (impl_->counter->Count("MakeDirectory ", path)) return kErrAccessDenied;
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return parsed.error;
   if (parsed.hasStream) return kErrInvalidName;
@@ -274,7 +291,7 @@ long MemoryFileSystem::MakeDirectory(const std::string& path) {
 }
 
 uint32_t MemoryFileSystem::Attributes(const std::string& path) {
-  ++impl_->calls;
+  if (impl_->counter->Count("Attributes ", path)) return kInvalidAttributes;
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return kInvalidAttributes;
   Impl::Place place = impl_->Locate(parsed);
@@ -287,7 +304,7 @@ uint32_t MemoryFileSystem::Attributes(const std::string& path) {
 }
 
 long MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attributes) {
-  ++impl_->calls;
+  if (impl_->counter->Count("SetAttributes ", path)) return kErrAccessDenied;
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return parsed.error;
   if (parsed.hasStream) return kErrInvalidName;
@@ -301,7 +318,7 @@ long MemoryFileSystem::SetAttributes(const std::string& path, uint32_t attribute
 }
 
 long MemoryFileSystem::Remove(const std::string& path) {
-  ++impl_->calls;
+  if (impl_->counter->Count("Remove ", path)) return kErrAccessDenied;
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return parsed.error;
   Impl::Place place = impl_->Locate(parsed);
@@ -321,12 +338,12 @@ long MemoryFileSystem::Remove(const std::string& path) {
 }
 
 std::string MemoryFileSystem::ModulePath() {
-  ++impl_->calls;
+  ++impl_->counter->calls;
   return impl_->modulePath;
 }
 
 std::string MemoryFileSystem::CurrentDir() {
-  ++impl_->calls;
+  ++impl_->counter->calls;
   return impl_->currentDir;
 }
 
@@ -427,4 +444,11 @@ void MemoryFileSystem::FailSetAttributes(const std::string& path) {
 
 size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
 
-size_t MemoryFileSystem::Calls() const { return impl_->calls; }
+size_t MemoryFileSystem::Calls() const { return impl_->counter->calls; }
+
+void MemoryFileSystem::FailCall(size_t number) {
+  impl_->counter->failNumber = number;
+  impl_->counter->failed.clear();
+}
+
+const std::string& MemoryFileSystem::FailedCall() const { return impl_->counter->failed; }

@@ -49,7 +49,13 @@ class MemoryFileSystem : public FileSystem {
   void BreakListing(const std::string& folder, size_t entries);  // FindNext fails after n entries
   void FailSetAttributes(const std::string& path);
   size_t OpenListings() const;  // listings not yet destroyed
-  size_t Calls() const;         // operations of the FileSystem interface called so far
+  size_t Calls() const;         // operations of the FileSystem interface and its listings so far
+  // The call that makes Calls() reach `number` fails as Windows would fail it: a listing that
+  // does not open or breaks off there, kInvalidAttributes, or kErrAccessDenied. ModulePath and
+  // CurrentDir cannot fail: a number that falls on them injects nothing. 0 turns it off.
+  void FailCall(size_t number);
+  // What the failed call was ("Copy <from> -> <to>", "Next", ...); empty while none failed.
+  const std::string& FailedCall() const;
 
  private:
   struct Node;

@@ -22,6 +22,11 @@ struct MemoryRegistry::Node {
   std::map<std::string, std::shared_ptr<Node>> children;  // by folded name: enumeration order
   std::map<std::string, Value> values;                    // by folded name
   bool deleted = false;
+  // Where the last enumeration stood: enumerating index after index then costs one step each
+  // instead of a walk from the first child. Any change to the children forgets it.
+  size_t enumIndex = 0;
+  std::map<std::string, std::shared_ptr<Node>>::iterator enumAt;
+  bool enumValid = false;
 };
 
 namespace {
@@ -90,6 +95,15 @@ struct MemoryRegistry::Impl {
   std::map<RegHandle, OpenKey> handles;
   RegHandle nextHandle = 0x1000;
   size_t calls = 0;
+  size_t failCallNumber = 0;  // 0: none
+  std::string failedCall;
+
+  // Counts one call; true when it is the one that FailCall chose.
+  bool CountCall(const char* operation, const std::string& argument) {
+    if (++calls != failCallNumber) return false;
+    failedCall = std::string(operation) + " " + argument;
+    return true;
+  }
 
   // Faults, by root and folded path, so that they also hold for keys created later.
   std::set<std::pair<RegHandle, std::string>> denyOpen;
@@ -114,10 +128,14 @@ struct MemoryRegistry::Impl {
   bool IsRootNode(const NodePtr& n) const { return n == currentUser || n == localMachine; }
 
   // The folded path of a live key below its root, for the fault lists.
+  // Joined once at the end: prepending name by name costs the square of the depth on every call.
   std::string FoldedPath(const NodePtr& node) const {
+    std::vector<std::string> names;
+    for (NodePtr n = node; n && !IsRootNode(n); n = n->parent.lock()) names.push_back(Fold(n->name));
     std::string path;
-    for (NodePtr n = node; n && !IsRootNode(n); n = n->parent.lock()) {
-      path = path.empty() ? Fold(n->name) : Fold(n->name) + "\\" + path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+      if (it != names.rbegin()) path += '\\';
+      path += *it;
     }
     return path;
   }
@@ -132,8 +150,8 @@ struct MemoryRegistry::Impl {
     return {root, folded};
   }
 
-  bool OpenDenied(const NodePtr& n) const { return denyOpen.count(Where(n)) != 0; }
-  bool WriteDenied(const NodePtr& n) const { return denyWrite.count(Where(n)) != 0; }
+  bool OpenDenied(const NodePtr& n) const { return !denyOpen.empty() && denyOpen.count(Where(n)) != 0; }
+  bool WriteDenied(const NodePtr& n) const { return !denyWrite.empty() && denyWrite.count(Where(n)) != 0; }
 
   // The key a handle refers to, with the access it was opened with.
   long Resolve(RegHandle h, NodePtr* node, RegAccess* access) const {
@@ -173,6 +191,7 @@ struct MemoryRegistry::Impl {
     child->root = parent->root;
     child->parent = parent;
     parent->children[Fold(name)] = child;
+    parent->enumValid = false;
     return child;
   }
 
@@ -199,12 +218,16 @@ struct MemoryRegistry::Impl {
     node->deleted = true;
     for (auto& child : node->children) MarkDeleted(child.second);
     node->children.clear();
+    node->enumValid = false;
     node->values.clear();
   }
 
   void Detach(const NodePtr& node) {
     NodePtr parent = node->parent.lock();
-    if (parent) parent->children.erase(Fold(node->name));
+    if (parent) {
+      parent->children.erase(Fold(node->name));
+      parent->enumValid = false;
+    }
     MarkDeleted(node);
   }
 
@@ -242,7 +265,7 @@ MemoryRegistry::MemoryRegistry() : impl_(new Impl) {}
 MemoryRegistry::~MemoryRegistry() = default;
 
 long MemoryRegistry::Open(RegHandle parent, const std::string& subkey, RegAccess access, RegHandle* out) {
-  ++impl_->calls;
+  if (impl_->CountCall("Open", subkey)) return kErrAccessDenied;
   if (out == nullptr) return kErrInvalidParameter;
   std::shared_ptr<Node> from;
   RegAccess parentAccess;
@@ -260,7 +283,7 @@ long MemoryRegistry::Open(RegHandle parent, const std::string& subkey, RegAccess
 }
 
 long MemoryRegistry::Create(RegHandle parent, const std::string& subkey, RegHandle* out) {
-  ++impl_->calls;
+  if (impl_->CountCall("Create", subkey)) return kErrAccessDenied;
   if (out == nullptr) return kErrInvalidParameter;
   std::shared_ptr<Node> n;
   RegAccess parentAccess;  // Windows ignores the parent handle's rights when creating
@@ -294,7 +317,7 @@ long MemoryRegistry::Create(RegHandle parent, const std::string& subkey, RegHand
 }
 
 long MemoryRegistry::Delete(RegHandle parent, const std::string& subkey) {
-  ++impl_->calls;
+  if (impl_->CountCall("Delete", subkey)) return kErrAccessDenied;
   std::shared_ptr<Node> from;
   RegAccess parentAccess;  // RegDeleteKey opens the key itself for DELETE; the parent's rights do not matter
   long rc = impl_->Resolve(parent, &from, &parentAccess);
@@ -312,7 +335,7 @@ long MemoryRegistry::Delete(RegHandle parent, const std::string& subkey) {
 }
 
 long MemoryRegistry::SubkeyCount(RegHandle key, uint32_t* count) {
-  ++impl_->calls;
+  if (impl_->CountCall("SubkeyCount", std::string())) return kErrAccessDenied;
   std::shared_ptr<Node> n;
   RegAccess access;
   long rc = impl_->Resolve(key, &n, &access);
@@ -322,16 +345,24 @@ long MemoryRegistry::SubkeyCount(RegHandle key, uint32_t* count) {
 }
 
 long MemoryRegistry::EnumSubkey(RegHandle key, uint32_t index, char* name, uint32_t* nameSize) {
-  ++impl_->calls;
+  if (impl_->CountCall("EnumSubkey", std::string())) return kErrAccessDenied;
   std::shared_ptr<Node> n;
   RegAccess access;
   long rc = impl_->Resolve(key, &n, &access);
   if (rc != kOk) return rc;
   if (name == nullptr || nameSize == nullptr) return kErrInvalidParameter;
-  if (impl_->failEnum.count({impl_->Where(n), index}) != 0) return kErrAccessDenied;
+  if (!impl_->failEnum.empty() && impl_->failEnum.count({impl_->Where(n), index}) != 0) return kErrAccessDenied;
   if (index >= n->children.size()) return kErrNoMoreItems;
   auto it = n->children.begin();
-  std::advance(it, index);
+  if (n->enumValid && n->enumIndex <= index) {
+    it = n->enumAt;
+    std::advance(it, index - n->enumIndex);
+  } else {
+    std::advance(it, index);
+  }
+  n->enumIndex = index;
+  n->enumAt = it;
+  n->enumValid = true;
   const std::string& childName = it->second->name;
   // As RegEnumKeyExA: the size is left alone when the buffer is too small.
   if (childName.size() >= *nameSize) return kErrMoreData;
@@ -342,14 +373,14 @@ long MemoryRegistry::EnumSubkey(RegHandle key, uint32_t index, char* name, uint3
 
 long MemoryRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t* type, unsigned char* data,
                                 uint32_t* size) {
-  ++impl_->calls;
+  if (impl_->CountCall("QueryValue", name)) return kErrAccessDenied;
   std::shared_ptr<Node> n;
   RegAccess access;
   long rc = impl_->Resolve(key, &n, &access);
   if (rc != kOk) return rc;
   if (data != nullptr && size == nullptr) return kErrInvalidParameter;
   std::string folded = impl_->Fold(name);
-  if (impl_->failQuery.count({impl_->Where(n), folded}) != 0) return kErrAccessDenied;
+  if (!impl_->failQuery.empty() && impl_->failQuery.count({impl_->Where(n), folded}) != 0) return kErrAccessDenied;
   auto it = n->values.find(folded);
   if (it == n->values.end()) return kErrFileNotFound;
   const Node::Value& v = it->second;
@@ -371,7 +402,7 @@ long MemoryRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t
 
 long MemoryRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
                               uint32_t size) {
-  ++impl_->calls;
+  if (impl_->CountCall("SetValue", name)) return kErrAccessDenied;
   std::shared_ptr<Node> n;
   RegAccess access;
   long rc = impl_->Resolve(key, &n, &access);
@@ -390,7 +421,7 @@ long MemoryRegistry::SetValue(RegHandle key, const std::string& name, uint32_t t
 }
 
 void MemoryRegistry::Close(RegHandle key) {
-  ++impl_->calls;
+  ++impl_->calls;  // RegCloseKey of an open key does not fail
   if (IsRoot(key)) return;
   impl_->handles.erase(key);
 }
@@ -420,6 +451,7 @@ void MemoryRegistry::RemoveTree(RegHandle root, const std::string& path) {
   if (impl_->IsRootNode(n)) {  // the root itself: empty it, it cannot vanish
     for (auto& child : n->children) Impl::MarkDeleted(child.second);
     n->children.clear();
+    n->enumValid = false;
     n->values.clear();
     return;
   }
@@ -492,3 +524,10 @@ void MemoryRegistry::FailEnum(RegHandle root, const std::string& path, uint32_t 
 size_t MemoryRegistry::OpenHandles() const { return impl_->handles.size(); }
 
 size_t MemoryRegistry::Calls() const { return impl_->calls; }
+
+void MemoryRegistry::FailCall(size_t number) {
+  impl_->failCallNumber = number;
+  impl_->failedCall.clear();
+}
+
+const std::string& MemoryRegistry::FailedCall() const { return impl_->failedCall; }

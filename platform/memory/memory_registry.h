@@ -49,6 +49,11 @@ class MemoryRegistry : public Registry {
   void DenyWrite(RegHandle root, const std::string& path);  // open for writing, create, set, delete fail
   void FailQuery(RegHandle root, const std::string& path, const std::string& name);  // query fails
   void FailEnum(RegHandle root, const std::string& path, uint32_t index);  // enumerating that index fails
+  // The interface call that makes Calls() reach `number` fails: kErrAccessDenied (Close cannot
+  // fail, so a number that falls on a Close injects nothing). 0 turns it off.
+  void FailCall(size_t number);
+  // What the failed call was ("Open <subkey>", "SetValue <name>", ...); empty while none failed.
+  const std::string& FailedCall() const;
   // Keys that are open now: every operation must close what it opened.
   size_t OpenHandles() const;
   // Operations of the Registry interface called so far (for fault matrices).

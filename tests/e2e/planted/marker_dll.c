@@ -1,0 +1,15 @@
+// A DLL planted beside a program: when anything loads it, it leaves "<its own path>.loaded"
+// behind and lets the load succeed, as a real planted DLL would.
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE self, DWORD reason, LPVOID reserved) {
+  (void)reserved;
+  if (reason != DLL_PROCESS_ATTACH) return TRUE;
+  wchar_t path[MAX_PATH + 16];
+  DWORD length = GetModuleFileNameW(self, path, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return TRUE;
+  lstrcpyW(path + length, L".loaded");
+  HANDLE marker = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+  if (marker != INVALID_HANDLE_VALUE) CloseHandle(marker);
+  return TRUE;
+}
