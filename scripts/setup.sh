@@ -7,6 +7,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine wine64 xvfb x11-utils xauth imagemagick fonts-wqy-zenhei locales python3
   clang libclang-rt-14-dev zip unzip osslsigncode openssl
+  libbenchmark-dev
 )
 
 missing=()

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Measures what the performance goals are about and prints one table: discovery and the trusted
+# paths natively (Google Benchmark, in-memory registry), and under Wine the payload copy, the
+# start-up, discovery on the real registry, SetUp.exe's size and its memory. Not a test: nothing
+# here passes or fails. About three minutes on two cores (the first run also makes a Wine prefix).
+#
+#   scripts/bench.sh [--write-docs]     --write-docs also puts the table into docs/benchmarks.md
+# Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+work=${TESSA_BENCH_DIR:-/tmp/tessa-bench}
+runs=${TESSA_BENCH_RUNS:-5}
+results="$work/results"
+write_docs=0
+[ "${1:-}" = "--write-docs" ] && write_docs=1
+mkdir -p "$work"
+rm -rf "$results"
+mkdir -p "$results"
+
+echo "[bench] building" >&2
+cmake -S "$root" -B "$work/native" -DCMAKE_BUILD_TYPE=Release -DTESSA_BENCH=ON >"$work/native-configure.log"
+cmake --build "$work/native" -j2 --target registry_bench >"$work/native-build.log"
+cmake -S "$root" -B "$work/win" -DCMAKE_BUILD_TYPE=Release -DTESSA_BENCH=ON \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >"$work/win-configure.log"
+cmake --build "$work/win" -j2 --target SetUp bench_win bench_session bare_dialog \
+  bare_dialog_setup_template >"$work/win-build.log"
+
+echo "[bench] discovery and trusted paths, natively" >&2
+"$work/native/bench/registry_bench" --benchmark_repetitions="$runs" --benchmark_min_time=0.3 \
+  --benchmark_enable_random_interleaving=true \
+  --benchmark_report_aggregates_only=true --benchmark_format=json >"$results/native.json"
+
+setup_exe="$work/win/app/SetUp.exe"
+echo "setup_bytes=$(stat -c %s "$setup_exe")" >"$results/size.txt"
+# What the debugging sections of the static runtime libraries take up: the same file stripped.
+x86_64-w64-mingw32-strip -o "$work/SetUp-stripped.exe" "$setup_exe"
+echo "setup_stripped_bytes=$(stat -c %s "$work/SetUp-stripped.exe")" >>"$results/size.txt"
+
+# shellcheck source=../tests/harness/wine-env.sh
+source "$root/tests/harness/wine-env.sh"
+prefix="$work/prefix"
+if [ -d "$prefix/drive_c" ]; then tessa_wine_exports "$prefix"; else tessa_wine_prefix_create "$prefix"; fi
+trap tessa_wine_cleanup EXIT
+tessa_xvfb_start
+tessa_wine_start_server
+drive_c="$prefix/drive_c"
+bench_win="$work/win/bench/bench_win.exe"
+bench_session="$work/win/bench/bench_session.exe"
+
+# A distribution as users unpack it, with a small payload: start-up and memory are the subject.
+dist="$drive_c/bench_dist"
+rm -rf "$dist" "$drive_c/Quilox"
+mkdir -p "$dist/Data/Quilox扩展绘图库"
+cp "$setup_exe" "$dist/SetUp.exe"
+cp "$work/win/bench/bare_dialog.exe" "$work/win/bench/bare_dialog_setup_template.exe" "$dist/"
+for name in Quilox2010.arx Quilox2018.arx Quilox.prt5 Quilox_EN.shx Quilox_HZ.shx; do
+  printf 'bench payload %s\r\n' "$name" >"$dist/Data/$name"
+done
+printf 'bench drawing\r\n' >"$dist/Data/Quilox扩展绘图库/门窗.dwg"
+
+echo "[bench] start-up and memory under Wine, 21 releases" >&2
+wine "$bench_session" seed-machine
+wine "$bench_session" startup $((runs * 2)) 'startup=C:\bench_dist\SetUp.exe' \
+  'startup_floor=C:\bench_dist\bare_dialog.exe' 'startup_template=C:\bench_dist\bare_dialog_setup_template.exe' \
+  >"$results/startup.txt"
+for _ in $(seq 1 3); do
+  wine "$bench_session" peak-memory 'C:\bench_dist\SetUp.exe' >>"$results/memory.txt"
+done
+wine "$bench_session" clear-machine
+
+echo "[bench] payload copy under Wine" >&2
+wine "$bench_win" payload-copy 'C:\bench_payload' 100 5 $((runs * 2)) >"$results/payload.txt"
+rm -rf "$drive_c/bench_payload"
+
+echo "[bench] discovery under Wine" >&2
+# The real registry answers through the Wine server: 10,000 keys take seconds a run.
+wine "$bench_win" discovery 1000 "$runs" >"$results/discovery_wine_1000.txt"
+wine "$bench_win" discovery 10000 3 >"$results/discovery_wine_10000.txt"
+
+table=$(python3 "$root/bench/report.py" "$results")
+echo "$table"
+if ((write_docs)); then
+  {
+    echo "# Benchmarks"
+    echo
+    echo "Made by \`scripts/bench.sh --write-docs\` on $(date -u +%Y-%m-%d), $runs runs each: $(nproc) cores,"
+    echo "$(wine --version). Native figures are CPU time (Release build); Wine figures are wall time."
+    echo
+    echo "$table"
+  } >"$root/docs/benchmarks.md.new"
+  # Keep the notes below the table (from the line "## Notes" on) when there are any.
+  if [ -f "$root/docs/benchmarks.md" ] && grep -q '^## Notes' "$root/docs/benchmarks.md"; then
+    { echo; sed -n '/^## Notes/,$p' "$root/docs/benchmarks.md"; } >>"$root/docs/benchmarks.md.new"
+  fi
+  mv "$root/docs/benchmarks.md.new" "$root/docs/benchmarks.md"
+fi
