@@ -58,6 +58,25 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const std::string& from
   return true;
 }
 
+enum class Pass { Finished, Aborted, BrokenOff };
+
+// Copies the files of one listing of the source folder, `entry` being its first entry.
+// One pass per entry, and one more that finds the end of the listing. Every entry is examined,
+// however many there are.
+Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
+                     DirListing& listing, FindEntry entry) {
+  for (bool firstPass = true;; firstPass = false) {
+    if (job.progress) job.progress->Step();
+    if (!firstPass && !listing.Next(&entry)) {
+      return listing.Error() == kErrNoMoreFiles ? Pass::Finished : Pass::BrokenOff;
+    }
+    if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
+    if (!CopyPayloadFile(p, owner, JoinPath(source, entry.name), JoinPath(job.folder, entry.name))) {
+      return Pass::Aborted;
+    }
+  }
+}
+
 }  // namespace
 
 void ClearReadOnly(FileSystem& files, const std::string& path) {
@@ -84,24 +103,28 @@ bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
   // The install command has normally created it already.
   p.files.MakeDirectory(job.folder);
 
-  // The source check has just found the folder, so a listing that does not open means that none
-  // of its files can be read: ask once rather than report an empty payload as installed.
-  FindEntry entry;
-  std::unique_ptr<DirListing> listing = ListSource(p.files, source, &entry);
-  while (!listing) {
+  for (;;) {
+    // The source check has just found the folder, so a listing that does not open means that none
+    // of its files can be read: ask once rather than report an empty payload as installed.
+    FindEntry entry;
+    std::unique_ptr<DirListing> listing = ListSource(p.files, source, &entry);
+    while (!listing) {
+      const Answer answer = AskAfterFailedCopy(p, owner, source);
+      if (answer == Answer::Abort) return false;
+      if (answer == Answer::Ignore) return true;
+      listing = ListSource(p.files, source, &entry);
+    }
+
+    const Pass pass = CopyListedFiles(p, owner, job, source, *listing, entry);
+    if (pass == Pass::Finished) return true;
+    if (pass == Pass::Aborted) return false;
+
+    // A listing that broke off (a network share gone, say) leaves the rest of the payload unread:
+    // the same question, naming the folder. Retry lists it again from the start; what was copied
+    // already is simply copied again.
+    listing.reset();
     const Answer answer = AskAfterFailedCopy(p, owner, source);
     if (answer == Answer::Abort) return false;
     if (answer == Answer::Ignore) return true;
-    listing = ListSource(p.files, source, &entry);
   }
-
-  // One pass per entry, and one more that finds the end of the listing. Every entry is examined,
-  // however many there are.
-  for (bool firstPass = true;; firstPass = false) {
-    if (job.progress) job.progress->Step();
-    if (!firstPass && !listing->Next(&entry)) break;
-    if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
-    if (!CopyPayloadFile(p, owner, JoinPath(source, entry.name), JoinPath(job.folder, entry.name))) return false;
-  }
-  return true;
 }

@@ -19,6 +19,9 @@ class DirListing {
   virtual ~DirListing() = default;
   // FindNextFileA: false when there are no more entries (or the listing broke off).
   virtual bool Next(FindEntry* entry) = 0;
+  // After Next returned false: kErrNoMoreFiles at the end of the listing, any other code when it
+  // broke off (a network share gone, say). kOk while Next has not failed.
+  virtual long Error() const = 0;
 };
 
 class FileSystem {

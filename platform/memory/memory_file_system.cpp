@@ -61,17 +61,26 @@ class MemoryListing : public DirListing {
   }
   ~MemoryListing() override { --*open_; }
 
+  // Once it has failed, a listing fails for good with the same code.
   bool Next(FindEntry* entry) override {
-    if (counter_->Count("Next")) limit_ = next_;  // broken off for good
-    if (next_ >= entries_.size() || next_ >= limit_) return false;
+    if (counter_->Count("Next")) {
+      error_ = kErrAccessDenied;
+    } else if (error_ == kOk && next_ >= entries_.size()) {
+      error_ = kErrNoMoreFiles;
+    } else if (error_ == kOk && next_ >= limit_) {
+      error_ = kErrNetNameDeleted;
+    }
+    if (error_ != kOk) return false;
     *entry = entries_[next_++];
     return true;
   }
+  long Error() const override { return error_; }
 
  private:
   std::vector<FindEntry> entries_;
   size_t next_ = 1;  // the first entry went out with FindFirst
   size_t limit_;
+  long error_ = kOk;
   std::shared_ptr<size_t> open_;
   std::shared_ptr<CallCounter> counter_;
 };

@@ -46,7 +46,8 @@ class MemoryFileSystem : public FileSystem {
   void Lock(const std::string& path);    // copies from or onto it fail (kErrSharingViolation)
   void Unlock(const std::string& path);
   void DenyCreate(const std::string& path);  // MakeDirectory of exactly this path: kErrAccessDenied
-  void BreakListing(const std::string& folder, size_t entries);  // FindNext fails after n entries
+  // FindNext fails after n entries, as when a network share goes (kErrNetNameDeleted).
+  void BreakListing(const std::string& folder, size_t entries);
   void FailSetAttributes(const std::string& path);
   size_t OpenListings() const;  // listings not yet destroyed
   size_t Calls() const;         // operations of the FileSystem interface and its listings so far

@@ -22,13 +22,18 @@ class Win32Listing : public DirListing {
 
   bool Next(FindEntry* entry) override {
     WIN32_FIND_DATAA data;
-    if (!FindNextFileA(find_, &data)) return false;
+    if (!FindNextFileA(find_, &data)) {
+      error_ = static_cast<long>(GetLastError());
+      return false;
+    }
     *entry = ToEntry(data);
     return true;
   }
+  long Error() const override { return error_; }
 
  private:
   HANDLE find_;
+  long error_ = kOk;
 };
 
 }  // namespace

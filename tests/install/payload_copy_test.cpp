@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "install/install.h"
 #include "install_test_support.h"
 #include "platform/memory/memory_platform.h"
@@ -354,6 +356,107 @@ TEST_F(PayloadCopyTest, SourceFolderThatCannotBeListedIsAskedAboutOnce) {
   m.boxes.Answer(kIdAbort);
   EXPECT_FALSE(CopyPayload(q, kOwner, job));
   EXPECT_EQ(4u, m.boxes.Shown().size());
+}
+
+// A listing that breaks off part-way.
+
+// Answers the question after the share has come back: the listing no longer breaks.
+class MendingBoxes : public MessageBoxes {
+ public:
+  MendingBoxes(MemoryFileSystem& files, std::string folder, int answer)
+      : files_(files), folder_(std::move(folder)), answer_(answer) {}
+  int Show(WindowRef owner, const std::string& text, const std::string& caption, unsigned style) override {
+    shown.push_back(ShownBox{owner, text, caption, style});
+    openListingsWhenAsked = files_.OpenListings();
+    files_.BreakListing(folder_, std::numeric_limits<size_t>::max());  // after more entries than there are
+    return answer_;
+  }
+  std::vector<ShownBox> shown;
+  size_t openListingsWhenAsked = 0;
+
+ private:
+  MemoryFileSystem& files_;
+  std::string folder_;
+  int answer_;
+};
+
+class BrokenListingTest : public PayloadCopyTest {
+ protected:
+  void SetUp() override {
+    PayloadCopyTest::SetUp();
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) m.files.AddFile(Data(name), std::string("new ") + name);
+    m.files.BreakListing(kData, 4);  // ".", "..", a.txt, b.txt: then the share is gone
+  }
+  void ExpectOneQuestionNamingTheSource(const std::vector<ShownBox>& shown) {
+    ASSERT_EQ(1u, shown.size());
+    EXPECT_EQ(CopyFailedText(kData), shown[0].text);
+    EXPECT_EQ(kCaption, shown[0].caption);
+    EXPECT_EQ(kMbAbortRetryIgnore, shown[0].style);
+    EXPECT_EQ(kOwner, shown[0].owner);
+  }
+};
+
+TEST_F(BrokenListingTest, AbortStopsTheRunWithWhatWasCopied) {
+  m.boxes.Answer(kIdAbort);
+
+  EXPECT_FALSE(Copy());
+  ExpectOneQuestionNamingTheSource(m.boxes.Shown());
+  EXPECT_EQ("new a.txt", m.files.Content(Installed("a.txt")));
+  EXPECT_EQ("new b.txt", m.files.Content(Installed("b.txt")));
+  EXPECT_FALSE(m.files.IsFile(Installed("c.txt")));
+  EXPECT_EQ(0u, m.files.OpenListings());
+}
+
+TEST_F(BrokenListingTest, RetryOnceTheShareIsBackCopiesEveryFile) {
+  m.files.AddFile(Installed("a.txt"), "old a", kAttrReadOnly);
+  MendingBoxes boxes(m.files, kData, kIdRetry);
+  Platform p{m.registry, m.files, m.processes, boxes, m.codePage};
+
+  EXPECT_TRUE(CopyPayload(p, kOwner, job));
+  ExpectOneQuestionNamingTheSource(boxes.shown);
+  EXPECT_EQ(0u, boxes.openListingsWhenAsked) << "the broken listing is closed before asking";
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"}) {
+    EXPECT_EQ(std::string("new ") + name, m.files.Content(Installed(name))) << name;
+  }
+  EXPECT_EQ(0u, m.files.Attributes(Installed("a.txt")) & kAttrReadOnly);
+  EXPECT_EQ(0u, m.files.OpenListings());
+}
+
+TEST_F(BrokenListingTest, RetryWhileStillBrokenAsksAgain) {
+  m.boxes.Answer(kIdRetry);
+  m.boxes.Answer(kIdRetry);
+  m.boxes.Answer(kIdAbort);
+
+  EXPECT_FALSE(Copy());
+  ASSERT_EQ(3u, m.boxes.Shown().size());
+  for (const ShownBox& box : m.boxes.Shown()) EXPECT_EQ(CopyFailedText(kData), box.text);
+  EXPECT_FALSE(m.files.IsFile(Installed("c.txt")));
+}
+
+TEST_F(BrokenListingTest, IgnoreGoesOnAsFinished) {
+  m.boxes.Answer(kIdIgnore);
+
+  EXPECT_TRUE(Copy());
+  ExpectOneQuestionNamingTheSource(m.boxes.Shown());
+  EXPECT_EQ(0u, m.boxes.Unanswered());
+  EXPECT_TRUE(m.files.IsFile(Installed("b.txt")));
+  EXPECT_FALSE(m.files.IsFile(Installed("c.txt")));
+  EXPECT_FALSE(m.files.IsFile(Installed("d.txt")));
+}
+
+TEST_F(BrokenListingTest, ABreakAtTheVeryEndIsStillABreak) {
+  m.files.BreakListing(kData, std::numeric_limits<size_t>::max());
+  const size_t before = m.files.Calls();
+  ASSERT_TRUE(Copy());
+  ASSERT_TRUE(m.boxes.Shown().empty()) << "a listing that ends normally asks nothing";
+  const size_t calls = m.files.Calls() - before;
+
+  // The same run again, its last call (the search past the last entry) failing.
+  m.files.FailCall(m.files.Calls() + calls);
+  m.boxes.Answer(kIdAbort);
+  EXPECT_FALSE(Copy());
+  EXPECT_EQ("Next", m.files.FailedCall());
+  ExpectOneQuestionNamingTheSource(m.boxes.Shown());
 }
 
 // Paths too long for their 260-byte buffers are never cut short.

@@ -192,6 +192,23 @@ TEST_P(FileSystemContract, ListingStartsWithDotEntriesAndHoldsEveryEntry) {
   }
 }
 
+TEST_P(FileSystemContract, ListingEndsWithNoMoreFiles) {
+  Write("a.txt");
+  FindEntry entry;
+  std::unique_ptr<DirListing> all = fs().FindFirst(At("*.*"), &entry);
+  ASSERT_NE(nullptr, all);
+  EXPECT_EQ(kOk, all->Error()) << "nothing failed yet";
+  size_t count = 1;
+  while (all->Next(&entry)) ++count;
+  EXPECT_EQ(3u, count);
+  EXPECT_EQ(kErrNoMoreFiles, all->Error());
+
+  std::unique_ptr<DirListing> one = fs().FindFirst(At("a.txt"), &entry);
+  ASSERT_NE(nullptr, one);
+  EXPECT_FALSE(one->Next(&entry));
+  EXPECT_EQ(kErrNoMoreFiles, one->Error()) << "an exact path";
+}
+
 TEST_P(FileSystemContract, ListingIsSortedWithoutRegardToCase) {
   // Names upper-cased compare as NTFS sorts them: "AB" < "A_B" because 'B' < '_', and '[' and
   // '~' come after every letter; a lower-cased or case-sensitive comparison orders them otherwise.

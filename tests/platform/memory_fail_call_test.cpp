@@ -131,7 +131,9 @@ TEST(MemoryFileSystemFailCall, AListingBreaksOffForGoodAtTheFailedNext) {
   EXPECT_EQ("a", entry.name);
   EXPECT_FALSE(listing->Next(&entry));  // breaks off here
   EXPECT_EQ("Next", fs.FailedCall());
+  EXPECT_EQ(kErrAccessDenied, listing->Error()) << "not the end of the listing";
   EXPECT_FALSE(listing->Next(&entry));  // and stays broken
+  EXPECT_EQ(kErrAccessDenied, listing->Error());
   EXPECT_EQ(5u, fs.Calls());
 }
 

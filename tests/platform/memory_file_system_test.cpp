@@ -173,6 +173,23 @@ TEST(MemoryFileSystem, BreakListingEndsTheListingAfterSoManyEntries) {
   EXPECT_EQ((std::vector<std::string>{".", "..", "a"}), Listed(fs, "C:\\Lib\\*.*"));
   EXPECT_EQ(3u, Listed(fs, "C:\\Lib\\..\\LIB\\*").size()) << "same folder, other spelling";
   EXPECT_EQ((std::vector<std::string>{".", "..", "a", "b"}), Listed(fs, "C:\\Other\\*.*"));
+
+  // A break is told apart from the end, and stays.
+  FindEntry entry;
+  std::unique_ptr<DirListing> listing = fs.FindFirst("C:\\Lib\\*.*", &entry);
+  ASSERT_NE(nullptr, listing);
+  while (listing->Next(&entry)) {
+  }
+  EXPECT_EQ(kErrNetNameDeleted, listing->Error());
+  EXPECT_FALSE(listing->Next(&entry));
+  EXPECT_EQ(kErrNetNameDeleted, listing->Error());
+  fs.BreakListing("C:\\Lib", 6);  // as many as there are: a normal end
+  listing = fs.FindFirst("C:\\Lib\\*.*", &entry);
+  ASSERT_NE(nullptr, listing);
+  while (listing->Next(&entry)) {
+  }
+  EXPECT_EQ("d", entry.name);
+  EXPECT_EQ(kErrNoMoreFiles, listing->Error());
 }
 
 TEST(MemoryFileSystem, OpenListingsCountsListingsUntilDestroyed) {
