@@ -1,21 +1,5 @@
-// The process-wide objects, in the order static initialisation builds them: the release
-// table and the system seams first, the application object last.
+// The one application object; the release table and the system seams it uses are defined
+// with the dialog (ui/setup_globals.cpp).
 #include "app/wizard_app.h"
-#include "platform/win32/win32_code_page.h"
-#include "platform/win32/win32_file_system.h"
-#include "platform/win32/win32_message_boxes.h"
-#include "platform/win32/win32_processes.h"
-#include "platform/win32/win32_registry.h"
-#include "ui/setup_globals.h"
-
-AcadReleaseTable theReleaseTable;
-
-static Win32Registry win32Registry;
-static Win32FileSystem win32FileSystem;
-static Win32ProcessList win32ProcessList;
-static Win32MessageBoxes win32MessageBoxes;
-static Win32CodePage win32CodePage;
-
-const Platform thePlatform{win32Registry, win32FileSystem, win32ProcessList, win32MessageBoxes, win32CodePage};
 
 CWizardApp theApp;

@@ -1,5 +1,5 @@
-// The process-wide objects the setup dialog works on. The application defines them
-// (app/setup_globals.cpp); discovery fills the table before the dialog exists.
+// The process-wide objects the setup dialog works on (ui/setup_globals.cpp); discovery fills
+// the table before the dialog exists.
 #pragma once
 
 #include "acad/acad_release_table.h"

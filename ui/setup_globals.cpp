@@ -1,11 +1,13 @@
-// The process-wide objects that SetUp.exe defines in app/setup_globals.cpp, for the tests that
-// run the real setup dialog: its commands reach the system through the same Win32 seams.
+// The release table and the real system seams that the dialog and its commands work on. In a
+// library of their own translation unit, so that the dialog's tests link the same objects as
+// SetUp.exe; nothing reads them before WinMain runs, so their order against theApp is free.
+#include "ui/setup_globals.h"
+
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
-#include "ui/setup_globals.h"
 
 AcadReleaseTable theReleaseTable;
 
