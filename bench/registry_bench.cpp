@@ -9,7 +9,7 @@
 
 #include "acad/acad_release_table.h"
 #include "bench/registry_tree.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 namespace {
 

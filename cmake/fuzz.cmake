@@ -19,6 +19,7 @@ include_directories(${PROJECT_SOURCE_DIR})
 add_subdirectory(platform)
 add_subdirectory(acad)
 add_subdirectory(picker)
+add_subdirectory(tests/memory)
 add_subdirectory(tests/fuzz)
 
 # Every source of the libraries above and every project header they include, followed through.

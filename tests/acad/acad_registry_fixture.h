@@ -6,7 +6,7 @@
 #include <string>
 
 #include "acad/acad_release_table.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 // Release roots below HKEY_LOCAL_MACHINE, with the trailing backslash.
 const std::string k64BitRoot = "SOFTWARE\\Autodesk\\AutoCAD\\";

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/memory/memory_registry.h"
+#include "tests/memory/memory_registry.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "picker/folder_validation.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {

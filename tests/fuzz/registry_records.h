@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/memory_registry.h"
+#include "tests/memory/memory_registry.h"
 
 // Applies the registry records of `lines` and returns the other lines, in order.
 std::vector<std::string> ApplyRegistryRecords(MemoryRegistry& registry, RegHandle root,

@@ -6,7 +6,7 @@
 
 #include "acad/acad_release_table.h"
 #include "platform/mb_string.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 #include "tests/fuzz/fuzz_input.h"
 #include "tests/fuzz/registry_records.h"
 

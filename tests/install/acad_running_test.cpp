@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "install/install.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 namespace {
 

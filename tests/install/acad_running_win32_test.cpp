@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "install/install.h"
-#include "platform/memory/memory_file_system.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/scripted_message_boxes.h"
+#include "tests/memory/memory_file_system.h"
+#include "tests/memory/memory_registry.h"
+#include "tests/memory/scripted_message_boxes.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_processes.h"
 #include "win32_test_folder.h"

@@ -8,8 +8,8 @@
 
 #include "install/install.h"
 #include "install_test_support.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/scripted_message_boxes.h"
+#include "tests/memory/memory_registry.h"
+#include "tests/memory/scripted_message_boxes.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_processes.h"

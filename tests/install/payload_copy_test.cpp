@@ -4,7 +4,7 @@
 
 #include "install/install.h"
 #include "install_test_support.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 namespace {
 

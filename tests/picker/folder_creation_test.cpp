@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "picker/folder_validation.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 namespace {
 

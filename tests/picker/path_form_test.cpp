@@ -4,7 +4,7 @@
 #include <string>
 
 #include "picker/folder_validation.h"
-#include "platform/memory/memory_file_system.h"
+#include "tests/memory/memory_file_system.h"
 
 namespace {
 

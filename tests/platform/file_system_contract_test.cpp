@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/memory_file_system.h"
+#include "tests/memory/memory_file_system.h"
 
 #ifdef _WIN32
 #include <windows.h>

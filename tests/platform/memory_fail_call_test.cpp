@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform/memory/memory_file_system.h"
-#include "platform/memory/memory_registry.h"
+#include "tests/memory/memory_file_system.h"
+#include "tests/memory/memory_registry.h"
 
 namespace {
 

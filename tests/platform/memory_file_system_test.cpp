@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "platform/memory/memory_file_system.h"
+#include "tests/memory/memory_file_system.h"
 
 namespace {
 

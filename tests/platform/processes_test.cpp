@@ -1,7 +1,7 @@
 // The in-memory process list: what the running-AutoCAD check is tested against.
 #include <gtest/gtest.h>
 
-#include "platform/memory/memory_processes.h"
+#include "tests/memory/memory_processes.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/memory_registry.h"
+#include "tests/memory/memory_registry.h"
 #include "platform/registry.h"
 
 #ifdef _WIN32

@@ -1,7 +1,7 @@
 // Scripted message boxes: every box is recorded, answers come from the queue.
 #include <gtest/gtest.h>
 
-#include "platform/memory/scripted_message_boxes.h"
+#include "tests/memory/scripted_message_boxes.h"
 
 namespace {
 

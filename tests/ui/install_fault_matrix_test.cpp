@@ -15,7 +15,7 @@
 
 #include "acad/demand_load_modules.h"
 #include "install/install_texts.h"
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 #include "ui/install_command_texts.h"
 #include "ui/install_steps.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/memory/memory_platform.h"
+#include "tests/memory/memory_platform.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/memory/memory_registry.h"
+#include "tests/memory/memory_registry.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,10 +2,10 @@
 #pragma once
 
 #include "platform/cp936_code_page.h"
-#include "platform/memory/memory_file_system.h"
-#include "platform/memory/memory_processes.h"
-#include "platform/memory/memory_registry.h"
-#include "platform/memory/scripted_message_boxes.h"
+#include "tests/memory/memory_file_system.h"
+#include "tests/memory/memory_processes.h"
+#include "tests/memory/memory_registry.h"
+#include "tests/memory/scripted_message_boxes.h"
 #include "platform/platform.h"
 
 struct MemoryPlatform {

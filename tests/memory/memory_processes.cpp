@@ -1,4 +1,4 @@
-#include "platform/memory/memory_processes.h"
+#include "tests/memory/memory_processes.h"
 
 // A snapshot keeps the names as they were when it was taken, as Tool Help does.
 class MemoryProcessList::Snapshot : public ProcessSnapshot {

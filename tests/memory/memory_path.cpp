@@ -1,4 +1,4 @@
-#include "platform/memory/memory_path.h"
+#include "tests/memory/memory_path.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/memory/memory_file_system.h"
+#include "tests/memory/memory_file_system.h"
 
 #include <cstdio>
 #include <map>
@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "platform/cp936_code_page.h"
-#include "platform/memory/memory_path.h"
+#include "tests/memory/memory_path.h"
 
 namespace {
 

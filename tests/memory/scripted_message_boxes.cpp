@@ -1,4 +1,4 @@
-#include "platform/memory/scripted_message_boxes.h"
+#include "tests/memory/scripted_message_boxes.h"
 
 namespace {
 
