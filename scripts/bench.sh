@@ -7,6 +7,14 @@
 #   scripts/bench.sh [--write-docs]     --write-docs also puts the table into docs/benchmarks.md
 # Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5).
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+tessa_usage "usage: scripts/bench.sh [--write-docs]
+
+Measures discovery and the trusted paths natively, and under Wine the payload copy, the
+start-up, discovery on the real registry, SetUp.exe's size and its memory; prints one table.
+Not a test: nothing passes or fails. About three minutes on two cores.
+  --write-docs   also put the table into docs/benchmarks.md
+Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5)." "$@"
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=${TESSA_BENCH_DIR:-/tmp/tessa-bench}

@@ -7,6 +7,13 @@ set -uo pipefail
 export LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/payload-names.sh"
+. "$top/scripts/lib.sh"
+tessa_usage "usage: scripts/check-payload.sh DIR
+
+Checks that DIR, the future Data folder of a distribution, holds every file SetUp.exe relies on
+(fonts, plotter driver, ARX modules, drawing library), nothing it would not install, and only
+names and paths Windows can hold once installed. Prints each problem; exits 1 when there is
+any, 0 otherwise (warnings alone do not fail)." "$@"
 
 if [ $# -ne 1 ]; then
   echo "usage: check-payload.sh DIR" >&2

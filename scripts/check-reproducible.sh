@@ -6,6 +6,13 @@
 # With --against FILE, FILE (a SetUp.exe built from this same tree elsewhere and earlier) stands
 # for the first build, so only one more build is needed.
 set -euo pipefail
+. "$(dirname "$0")/lib.sh"
+tessa_usage "usage: scripts/check-reproducible.sh [--against FILE]
+
+Builds SetUp.exe twice from a snapshot of the tree, in different folders, time zones, locales
+and umasks, and compares them: exit 0 when identical, 1 when not (both kept for a look).
+  --against FILE   a SetUp.exe built from this same tree stands for the first build
+Environment: TESSA_JOBS, the build's parallel jobs (default: all processors)." "$@"
 against=
 if [ "${1:-}" = "--against" ]; then against=$(realpath "$2"); fi
 top=$(cd "$(dirname "$0")/.." && pwd)

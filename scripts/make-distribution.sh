@@ -1,29 +1,37 @@
 #!/usr/bin/env bash
-# Packs a release: checks the payload, signs SetUp.exe when a certificate is given, and writes
-# OUT/Tessarune/{SetUp.exe, Data/...} and OUT/Tessarune.zip. Nothing is written unless all of it
+# Packs a release: checks the payload, signs SetUp.exe, and writes OUT/Tessarune/{SetUp.exe,
+# Data/...}, OUT/Tessarune-VERSION.zip and OUT/SHA256SUMS. Nothing is written unless all of it
 # succeeds. The same inputs give the same zip, byte for byte.
-#   make-distribution.sh --payload DIR --out DIR [--exe PATH]
-# Environment:
-#   SOURCE_DATE_EPOCH   date of every packed entry (default: the date of productVersion)
-#   TESSA_SETUP_EXE     default for --exe (then build/win64/app/SetUp.exe)
-#   TESSA_SIGN_PKCS12, TESSA_SIGN_PASSWORD, TESSA_SIGN_CAFILE, TESSA_SIGN_TIMESTAMP_URL:
-#                       signing, see scripts/sign-setup.sh; without a certificate SetUp.exe is
-#                       packed unsigned
 set -euo pipefail
-top=$(cd "$(dirname "$0")/.." && pwd)
+. "$(dirname "$0")/lib.sh"
+top=$TESSA_TOP
+
+tessa_usage "usage: scripts/make-distribution.sh --payload DIR --out DIR [--exe PATH] [--unsigned]
+
+Checks the payload (scripts/check-payload.sh), signs SetUp.exe (scripts/sign-setup.sh) and
+writes into OUT:
+  Tessarune/              SetUp.exe and Data/ (the payload), as the user unpacks them
+  Tessarune-VERSION.zip   that folder; VERSION (yyyy.mm.dd) is the product's version
+  SHA256SUMS              the hashes of the zip and of SetUp.exe (sha256sum -c SHA256SUMS)
+  --exe PATH    the SetUp.exe to pack (default \$TESSA_SETUP_EXE, then build/win64/app/SetUp.exe)
+  --unsigned    pack SetUp.exe unsigned; without it a missing certificate is refused
+Environment:
+  SOURCE_DATE_EPOCH   date of every packed entry (default: the date of the version)
+  TESSA_SIGN_*        the certificate and timestamp, see scripts/sign-setup.sh --help" "$@"
 
 usage() {
-  echo "usage: make-distribution.sh --payload DIR --out DIR [--exe PATH]" >&2
+  echo "usage: scripts/make-distribution.sh --payload DIR --out DIR [--exe PATH] [--unsigned] (--help for more)" >&2
   exit 2
 }
-fail() { echo "make-distribution: $*" >&2; exit 1; }
+fail() { tessa_fail "$@"; }
 
-payload='' out='' exe=${TESSA_SETUP_EXE:-$top/build/win64/app/SetUp.exe}
+payload='' out='' exe=${TESSA_SETUP_EXE:-$top/build/win64/app/SetUp.exe} unsigned=
 while [ $# -gt 0 ]; do
   case $1 in
     --payload) [ $# -ge 2 ] || usage; payload=$2; shift 2 ;;
     --out) [ $# -ge 2 ] || usage; out=$2; shift 2 ;;
     --exe) [ $# -ge 2 ] || usage; exe=$2; shift 2 ;;
+    --unsigned) unsigned=--unsigned; shift ;;
     *) usage ;;
   esac
 done
@@ -37,18 +45,19 @@ is_windows_x64() {
   [ "$(od -An -tx1 -j"$pe" -N6 "$1" | tr -d ' \n')" = 504500006486 ]
 }
 
+[ -n "$unsigned" ] || tessa_sign_settings_check
 [ -f "$exe" ] || fail "SetUp.exe not found: $exe (build it with scripts/build.sh, or give --exe)"
 is_windows_x64 "$exe" || fail "not a 64-bit Windows executable: $exe"
-command -v python3 >/dev/null || fail "python3 is needed to write the zip"
+tessa_require_tools python3 sha256sum
+version=$(tessa_version_get) || fail "the product's version cannot be read"
+zip_name=Tessarune-$version.zip
 
 # Every packed entry carries this date.
 if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
   [[ $SOURCE_DATE_EPOCH =~ ^[0-9]+$ ]] || fail "SOURCE_DATE_EPOCH is not a number of seconds: $SOURCE_DATE_EPOCH"
   epoch=$SOURCE_DATE_EPOCH
 else
-  version=$(grep -oE 'productVersion = [0-9]{8}' "$top/acad/build_constants.h" | grep -oE '[0-9]{8}' || true)
-  [[ $version =~ ^[0-9]{8}$ ]] || fail "no productVersion in acad/build_constants.h: set SOURCE_DATE_EPOCH"
-  epoch=$(date -u -d "$version" +%s)
+  epoch=$(date -u -d "${version//./-}" +%s)
 fi
 
 bash "$top/scripts/check-payload.sh" "$payload" || fail "nothing packed"
@@ -59,7 +68,7 @@ case "$(realpath -m "$out")/" in
 esac
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-for existing in "$out/Tessarune" "$out/Tessarune.zip"; do
+for existing in "$out/Tessarune" "$out/$zip_name" "$out/SHA256SUMS"; do
   [ ! -e "$existing" ] || fail "$existing already exists: remove it or choose another --out"
 done
 
@@ -69,12 +78,7 @@ dist=$stage/Tessarune
 mkdir -p "$dist/Data"
 cp -RL "$payload/." "$dist/Data/"
 
-if [ -n "${TESSA_SIGN_PKCS12:-}" ]; then
-  bash "$top/scripts/sign-setup.sh" "$exe" "$dist/SetUp.exe" || fail "nothing packed"
-else
-  cp "$exe" "$dist/SetUp.exe"
-  echo "NOT SIGNED: TESSA_SIGN_PKCS12 is not set, SetUp.exe is packed unsigned (the elevation prompt will show an unknown publisher)"
-fi
+bash "$top/scripts/sign-setup.sh" $unsigned "$exe" "$dist/SetUp.exe" || fail "nothing packed"
 
 # Modes and dates of the packed tree do not depend on who packed it when.
 find "$dist" -type d -exec chmod 755 {} +
@@ -82,10 +86,12 @@ find "$dist" -type f -exec chmod 644 {} +
 chmod 755 "$dist/SetUp.exe"
 find "$dist" -exec touch -h -d "@$epoch" {} +
 
-python3 "$top/scripts/zip-folder.py" "$stage" Tessarune "$stage/Tessarune.zip" "$epoch"
+python3 "$top/scripts/zip-folder.py" "$stage" Tessarune "$stage/$zip_name" "$epoch"
+(cd "$stage" && sha256sum "$zip_name" Tessarune/SetUp.exe >SHA256SUMS)
 
 mv "$dist" "$out/Tessarune"
-mv "$stage/Tessarune.zip" "$out/Tessarune.zip"
+mv "$stage/$zip_name" "$stage/SHA256SUMS" "$out/"
 files=$(find "$out/Tessarune" -type f | wc -l)
-echo "packed $files files into $out/Tessarune and $out/Tessarune.zip (dated $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M UTC'))"
-sha256sum "$out/Tessarune/SetUp.exe" "$out/Tessarune.zip"
+echo "packed $files files into $out/Tessarune and $out/$zip_name (dated $(date -u -d "@$epoch" '+%Y-%m-%d %H:%M UTC'))"
+echo "$out/SHA256SUMS:"
+cat "$out/SHA256SUMS"

@@ -6,6 +6,11 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 . "$top/scripts/payload-names.sh"
+. "$top/scripts/lib.sh"
+tessa_usage "usage: scripts/make-sample-payload.sh OUTDIR
+
+Writes into OUTDIR (new or empty) a sample payload: every file SetUp.exe relies on, under its
+real name, each holding a line saying it is a placeholder. Always the same bytes." "$@"
 
 if [ $# -ne 1 ]; then
   echo "usage: make-sample-payload.sh OUTDIR" >&2

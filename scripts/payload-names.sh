@@ -2,6 +2,11 @@
 # their tests; keep it in step with acad/demand_load_modules.h and the install/ copies.
 # shellcheck shell=bash disable=SC2034  # the variables are read by the scripts that source this file
 
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+  echo "usage: . scripts/payload-names.sh   (sourced by the distribution scripts; does nothing run alone)"
+  exit 0
+fi
+
 # Copied into the Fonts folder of every selected AutoCAD installation.
 TESSA_FONT_FILES=(Quilox_EN.shx Quilox_HZ.shx)
 # Copied over AutoCAD 2008's Drv\pdfplot9.hdi.

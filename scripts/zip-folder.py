@@ -57,6 +57,9 @@ def pack(parent, name, archive, epoch):
 
 
 def main(argv):
+    if len(argv) == 2 and argv[1] in ("-h", "--help"):
+        print(__doc__.strip())
+        return 0
     if len(argv) != 5:
         sys.stderr.write("usage: zip-folder.py PARENT NAME ARCHIVE EPOCH\n")
         return 2
