@@ -93,6 +93,9 @@ echo "[release] building SetUp.exe in $build/win64"
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  # Paths relative to the tree: hits across checkouts. check-reproducible.sh builds without
+  # ccache and must give the same bytes.
+  export CCACHE_BASEDIR=$top
 fi
 log=$build/release-build.log
 mkdir -p "$build"

@@ -7,13 +7,13 @@ need_setup_exe
 
 payload=$scratch/payload
 sample_payload "$payload"
-pack "$payload" "$scratch/out"
+pack_unsigned "$payload" "$scratch/out"
 echo "$output"
 check "a sound payload is packed" [ "$status" -eq 0 ]
 check "the run says SetUp.exe is not signed" contains "$output" "NOT SIGNED"
 
 dist=$scratch/out/Tessarune
-zip=$scratch/out/Tessarune.zip
+zip=$(zip_in "$scratch/out")
 check "the unsigned SetUp.exe is the built one, byte for byte" cmp -s "$TESSA_SETUP_EXE" "$dist/SetUp.exe"
 check "Data holds the payload as it is" diff -r "$payload" "$dist/Data"
 check "nothing but SetUp.exe and Data beside each other" \
@@ -34,6 +34,8 @@ check "the drawing library is in the zip under its Chinese name" \
 mkdir "$scratch/unzipped"
 (cd "$scratch/unzipped" && unzip -q "$zip")
 check "the zip unpacks to the packed folder" diff -r "$dist" "$scratch/unzipped/Tessarune"
+check "SHA256SUMS beside the zip holds the hashes of the zip and SetUp.exe" \
+  eval '(cd "$scratch/out" && sha256sum --quiet -c SHA256SUMS) && [ "$(cut -d" " -f3 "$scratch/out/SHA256SUMS" | sort | tr "\n" " ")" = "${zip##*/} Tessarune/SetUp.exe " ]'
 
 python3 "$here/zip_name_flags.py" "$zip" >"$scratch/flags"
 non_ascii=$(grep -P '[^\x00-\x7F]' "$scratch/flags")
@@ -54,17 +56,17 @@ check "every entry carries the same date" [ "$(zip_dates "$zip" | wc -l)" -eq 1 
 
 # Again from a payload with other file dates, under another umask and time zone.
 find "$payload" -exec touch -d '2001-02-03 04:05:06' {} +
-(umask 077 && TZ=Asia/Shanghai pack "$payload" "$scratch/again" && exit "$status")
+(umask 077 && TZ=Asia/Shanghai pack_unsigned "$payload" "$scratch/again" && exit "$status")
 check "packing again succeeds" [ $? -eq 0 ]
-check "packing again gives the same zip, byte for byte" cmp -s "$zip" "$scratch/again/Tessarune.zip"
+check "packing again gives the same zip, byte for byte" cmp -s "$zip" "$(zip_in "$scratch/again")"
 
-SOURCE_DATE_EPOCH=1700000000 pack "$payload" "$scratch/dated"
+SOURCE_DATE_EPOCH=1700000000 pack_unsigned "$payload" "$scratch/dated"
 check "SOURCE_DATE_EPOCH dates every entry (2023-11-14 22:13:20 UTC)" \
-  [ "$(zip_dates "$scratch/dated/Tessarune.zip")" = "2023-11-14 22:13:20" ]
+  [ "$(zip_dates "$(zip_in "$scratch/dated")")" = "2023-11-14 22:13:20" ]
 
 # A hidden file is worth a warning, not a refusal.
 : >"$payload/.gitkeep"
-pack "$payload" "$scratch/hidden"
+pack_unsigned "$payload" "$scratch/hidden"
 check "a hidden-looking file is packed with a warning" \
   eval '[ "$status" -eq 0 ] && contains "$output" "warning: hidden-looking file is installed too: .gitkeep"'
 

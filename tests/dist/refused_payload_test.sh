@@ -14,7 +14,7 @@ expect_refusal() {  # description, text, mutation
   out=$scratch/out$case_number
   sample_payload "$payload"
   (cd "$payload" && eval "$mutation")
-  pack "$payload" "$out"
+  pack_unsigned "$payload" "$out"
   if [ "$status" -ne 0 ] && contains "$output" "$text" && nothing_packed "$out"; then
     check "$what: refused, naming \"$text\"" true
   else
@@ -42,7 +42,7 @@ case_number=$((case_number + 1))
 payload=$scratch/payload$case_number
 sample_payload "$payload"
 mv "$payload/Quilox2018.ARX" "$payload/quilox2018.arx"
-pack "$payload" "$scratch/out$case_number"
+pack_unsigned "$payload" "$scratch/out$case_number"
 check "a module spelled in other letter case is accepted" [ "$status" -eq 0 ]
 
 # Two missing files are both named in one run.
@@ -71,7 +71,7 @@ case_number=$((case_number + 1))
 payload=$scratch/payload$case_number
 sample_payload "$payload"
 echo x >"$payload/$TESSA_DRAWING_LIBRARY/$at_limit"
-pack "$payload" "$scratch/out$case_number"
+pack_unsigned "$payload" "$scratch/out$case_number"
 check "a library file whose installed path is exactly 259 bytes is accepted" [ "$status" -eq 0 ]
 expect_refusal "a library file whose installed path is 260 bytes" "path too long once installed (260 bytes" \
   "echo x >$TESSA_DRAWING_LIBRARY/$over_limit"
@@ -91,21 +91,21 @@ expect_refusal "broken link" "neither a file nor a folder" "ln -s nowhere Quilox
 payload=$scratch/payload-args
 sample_payload "$payload"
 echo "not a program" >"$scratch/not-an-exe.exe"
-pack "$payload" "$scratch/out-notexe" --exe "$scratch/not-an-exe.exe"
+pack_unsigned "$payload" "$scratch/out-notexe" --exe "$scratch/not-an-exe.exe"
 check "a file that is not a 64-bit Windows executable is refused" \
   eval '[ "$status" -ne 0 ] && contains "$output" "not a 64-bit Windows executable" && nothing_packed "$scratch/out-notexe"'
-pack "$payload" "$scratch/out-noexe" --exe "$scratch/missing.exe"
+pack_unsigned "$payload" "$scratch/out-noexe" --exe "$scratch/missing.exe"
 check "a missing SetUp.exe is refused" eval '[ "$status" -ne 0 ] && contains "$output" "SetUp.exe not found"'
-pack "$payload" "$payload/out"
+pack_unsigned "$payload" "$payload/out"
 check "an output folder inside the payload is refused" \
   eval '[ "$status" -ne 0 ] && contains "$output" "must not lie inside the payload"'
 
-pack "$payload" "$scratch/out-twice"
-first=$(sha256sum <"$scratch/out-twice/Tessarune.zip")
+pack_unsigned "$payload" "$scratch/out-twice"
+first=$(sha256sum <"$(zip_in "$scratch/out-twice")")
 rm "$payload/Readme.txt"
-pack "$payload" "$scratch/out-twice"
+pack_unsigned "$payload" "$scratch/out-twice"
 check "an existing distribution is not overwritten" \
-  eval '[ "$status" -ne 0 ] && contains "$output" "already exists" && [ "$(sha256sum <"$scratch/out-twice/Tessarune.zip")" = "$first" ]'
+  eval '[ "$status" -ne 0 ] && contains "$output" "already exists" && [ "$(sha256sum <"$(zip_in "$scratch/out-twice")")" = "$first" ]'
 check "a refused run leaves no half-written folder" [ -z "$(find "$scratch/out-twice" -name '.Tessarune.*')" ]
 
 finish

@@ -1,30 +1,14 @@
 #!/usr/bin/env bash
 # Authenticode signing in the distribution command, with a throwaway self-signed code-signing
 # certificate: the packed SetUp.exe is signed with SHA-256 and verifies, a tampered copy does
-# not, and a wrong password or an unverifiable certificate packs nothing.
+# not; osslsigncode gets only options its Debian 12 version (2.5) has, the password in a private
+# file and never on its command line, and a time-stamping service unless told "none"; a wrong
+# password, an unverifiable or misspelt certificate packs nothing.
 . "$(dirname "$0")/dist_test_lib.sh"
 need_setup_exe
 
-certs=$scratch/certs
-mkdir "$certs"
-cat >"$certs/code-signing.cnf" <<'EOF'
-[req]
-distinguished_name = dn
-x509_extensions = ext
-prompt = no
-[dn]
-CN = Tessarune Test Code Signing
-[ext]
-basicConstraints = critical,CA:FALSE
-keyUsage = critical,digitalSignature
-extendedKeyUsage = codeSigning
-subjectKeyIdentifier = hash
-EOF
-openssl req -x509 -newkey rsa:2048 -nodes -days 2 -config "$certs/code-signing.cnf" \
-  -keyout "$certs/key.pem" -out "$certs/cert.pem" 2>/dev/null
-openssl pkcs12 -export -inkey "$certs/key.pem" -in "$certs/cert.pem" -out "$certs/cert.p12" \
-  -passout pass:'correct horse' 2>/dev/null
-check "a throwaway certificate is made" [ -s "$certs/cert.p12" ]
+check "a throwaway certificate is made" make_certificate
+record_osslsigncode
 
 payload=$scratch/payload
 sample_payload "$payload"
@@ -35,16 +19,27 @@ pack "$payload" "$scratch/signed"
 echo "$output"
 signed=$scratch/signed/Tessarune/SetUp.exe
 check "a payload is packed with a signed SetUp.exe" eval '[ "$status" -eq 0 ] && contains "$output" "signature verified"'
-check "the run says the signature has no timestamp" contains "$output" "NOT timestamped"
 check "the built SetUp.exe is left as it was" [ "$(sha256sum <"$TESSA_SETUP_EXE")" = "$built_before" ]
 check "the packed SetUp.exe differs from the built one" fails cmp -s "$signed" "$TESSA_SETUP_EXE"
 
-verify_log=$(osslsigncode verify -in "$signed" -CAfile "$certs/cert.pem" 2>&1)
+calls=$(cat "$osslsigncode_log")
+echo "$calls"
+sign_call=$(grep '^call: sign ' <<<"$calls")
+check "osslsigncode is given no option its version 2.5 lacks" fails contains "$calls" "unknown option"
+check "a time-stamping service is asked by default" grep -qE ' -ts https?://[^ ]+( |$)' <<<"$sign_call"
+check "the password is not on osslsigncode's command line" fails contains "$sign_call" "correct horse"
+check "the password is not given as -pass" fails grep -qE '(^| )-pass ' <<<"$sign_call"
+check "the password is not read from stdin" fails grep -qE ' -readpass -( |$)' <<<"$sign_call"
+check "the password file can be read by its owner only" contains "$calls" "readpass mode: 600"
+password_file=$(grep -oE ' -readpass [^ ]+' <<<"$sign_call" | cut -d' ' -f3)
+check "the password file is gone after signing" eval '[ -n "$password_file" ] && [ ! -e "$password_file" ]'
+
+verify_log=$("$real_osslsigncode" verify -in "$signed" -CAfile "$certs/cert.pem" 2>&1)
 check "the packed SetUp.exe verifies against the certificate" contains "$verify_log" "Signature verification: ok"
 check "its signature uses SHA-256" contains "$verify_log" "Message digest algorithm  : SHA256"
 check "its signer is the certificate's subject" contains "$verify_log" "Subject: /CN=Tessarune Test Code Signing"
 check "the zip holds the signed SetUp.exe" \
-  cmp -s "$signed" <(unzip -p "$scratch/signed/Tessarune.zip" Tessarune/SetUp.exe)
+  cmp -s "$signed" <(unzip -p "$(zip_in "$scratch/signed")" Tessarune/SetUp.exe)
 
 # Flip one byte of the first section (the code): the signature no longer matches.
 tampered=$scratch/tampered.exe
@@ -56,12 +51,26 @@ at=$((section_data + 64))
 byte=$(od -An -tu1 -j"$at" -N1 "$tampered" | tr -d ' ')
 printf "\\$(printf '%03o' $((byte ^ 0xff)))" | dd of="$tampered" bs=1 seek="$at" conv=notrunc status=none
 check "the tampered copy differs in one byte" [ "$(cmp -l "$signed" "$tampered" | wc -l)" -eq 1 ]
-verifies() { osslsigncode verify -in "$1" -CAfile "$certs/cert.pem" >/dev/null 2>&1; }
+verifies() { "$real_osslsigncode" verify -in "$1" -CAfile "$certs/cert.pem" >/dev/null 2>&1; }
 check "a tampered copy fails verification" fails verifies "$tampered"
+
+: >"$osslsigncode_log"
+TESSA_SIGN_TIMESTAMP_URL=http://tsa.example.test/rfc3161 pack "$payload" "$scratch/chosen-service"
+check "TESSA_SIGN_TIMESTAMP_URL chooses the time-stamping service" \
+  eval '[ "$status" -eq 0 ] && grep -qE " -ts http://tsa.example.test/rfc3161( |\$)" "$osslsigncode_log"'
+
+: >"$osslsigncode_log"
+TESSA_SIGN_TIMESTAMP_URL=none pack "$payload" "$scratch/no-timestamp"
+check "TESSA_SIGN_TIMESTAMP_URL=none signs without a timestamp, and says so" \
+  eval '[ "$status" -eq 0 ] && contains "$output" "NOT timestamped" && fails grep -q " -ts " "$osslsigncode_log"'
 
 TESSA_SIGN_PASSWORD=wrong pack "$payload" "$scratch/wrong-password"
 check "a wrong password packs nothing and says signing failed" \
   eval '[ "$status" -ne 0 ] && contains "$output" "signing failed" && nothing_packed "$scratch/wrong-password"'
+
+TESSA_SIGN_PKCS12=$certs/cert.pfx pack "$payload" "$scratch/misspelt"
+check "a certificate file that does not exist packs nothing and names TESSA_SIGN_PKCS12" \
+  eval '[ "$status" -ne 0 ] && contains "$output" "TESSA_SIGN_PKCS12 names no file: $certs/cert.pfx" && nothing_packed "$scratch/misspelt"'
 
 # Without the root, the self-signed certificate does not verify: nothing is packed.
 unset TESSA_SIGN_CAFILE
