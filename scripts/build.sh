@@ -19,8 +19,6 @@ bash "$top/scripts/setup.sh"
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  # Hits across checkouts in other folders.
-  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top}
 fi
 
 cmake -S "$top" -B "$build/native" -DCMAKE_BUILD_TYPE=Debug -DTESSA_SANITIZE=ON "${launcher[@]}" >/dev/null
