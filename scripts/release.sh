@@ -18,7 +18,7 @@ future Data folder, see scripts/check-payload.sh):
   --out DIR       the out folder, outside the tree (default: ../tessarune-release-VERSION)
   --unsigned      ship SetUp.exe unsigned; without it a missing certificate is refused
   --skip-tests    skip step 2; only for testing this script, never for a real release
-  --set-version   write VERSION into the tree (acad/build_constants.h) and stop; commit it
+  --set-version   write VERSION into the tree (tessa_version_set, scripts/lib.sh), stop; commit it
                   yourself (git commit -am \"Version VERSION\"), then make the release
 Signing: TESSA_SIGN_PKCS12, TESSA_SIGN_PASSWORD, TESSA_SIGN_TIMESTAMP_URL, see
 scripts/sign-setup.sh --help. TESSA_BUILD_DIR: the build folder (default build/)." "$@"
@@ -32,7 +32,7 @@ fail() { tessa_fail "$@"; }
 if [ "${1:-}" = --set-version ]; then
   [ $# -eq 2 ] || usage
   tessa_version_set "$2" || exit 1
-  echo "the version is now $2 in acad/build_constants.h; commit it: git commit -am \"Version $2\""
+  echo "the version is now $2; commit it: git commit -am \"Version $2\""
   exit 0
 fi
 

@@ -48,6 +48,7 @@ fi
 # osslsigncode reads an empty file as a failure: an empty password is simply not given.
 secret=$(umask 077 && mktemp /tmp/tessa-sign.XXXXXX)
 trap 'rm -f "$secret"' EXIT
+trap 'exit 1' INT TERM HUP
 if [ -n "$TESSA_SIGN_PASSWORD" ]; then
   printf '%s' "$TESSA_SIGN_PASSWORD" >"$secret"
   args+=(-readpass "$secret")
