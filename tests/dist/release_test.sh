@@ -58,6 +58,9 @@ check "a tree with a file not committed is refused, naming it" \
   eval 'refused "changes not committed" "$scratch/dirty" && contains "$output" "notes.txt"'
 rm "$tree/notes.txt"
 
+release 2027.02.30 "$payload" --out "$scratch/no-date" --skip-tests
+check "a version that is not a date is refused" refused "not a version: 2027.02.30" "$scratch/no-date"
+
 release 2027.01.03 "$payload" --out "$scratch/other-version" --skip-tests
 check "another version than the tree's is refused, naming both and the fix" \
   eval 'refused "the tree is version 2027.01.02, not 2027.01.03" "$scratch/other-version" &&
