@@ -363,7 +363,12 @@ def section_identity(run, args, out):
     out.append(f"| git commit | {commit} |")
     out.append(f"| Wine | {command_output('wine', '--version') or 'unknown'} |")
     out.append(f"| date | {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC |")
-    out.append(f"| mode | {args.mode} |")
+    if args.mode == "headless":
+        out.append("| run | headless: SetUp.exe started from `C:\\Tessarune`; Browse opened the folder browser, which "
+                   "was cancelled; Install pressed with the path `C:\\Quilox` and the releases ticked as found; each "
+                   "message confirmed with its button |")
+    else:
+        out.append("| run | interactive: driven by the user |")
     out.append(f"| distribution | `C:\\Tessarune\\SetUp.exe` with the sample payload in `{SOURCE_FOLDER}` |")
     out.append(f"| SetUp.exe exit code | {run.exit_code if run.exit_code is not None else 'none (it did not end)'} |")
     out.append(f"| time | {args.setup_seconds} s from start to end of SetUp.exe, {args.total_seconds} s for the job |")
