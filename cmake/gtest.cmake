@@ -13,12 +13,23 @@ else()
   find_package(GTest REQUIRED)
 endif()
 
+# GoogleTest's main with one difference: when every test of the executable was skipped, it exits
+# with this code, which ctest then reports as skipped.
+set(TESSA_GTEST_SKIPPED 77)
+add_library(tessa_gtest_main STATIC ${PROJECT_SOURCE_DIR}/tests/gtest_main.cpp)
+target_link_libraries(tessa_gtest_main PUBLIC GTest::gtest)
+
+# How long an ordinary test may run before ctest ends it and counts it failed; tests that need
+# longer set their own TIMEOUT after registering.
+set(TESSA_TEST_TIMEOUT 180)
+
 # One GoogleTest executable, registered as one test (under Wine when cross-compiled).
 function(tessa_gtest name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
-  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} tessa_gtest_main)
   add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES TIMEOUT ${TESSA_TEST_TIMEOUT} SKIP_RETURN_CODE ${TESSA_GTEST_SKIPPED})
 endfunction()
 
 # Every *_test.cpp of the calling folder becomes one test executable named <area>_<file>;

@@ -1,20 +1,74 @@
 #!/usr/bin/env python3
-"""Writes report.md of the main job from what main-job.sh collected in its raw folder.
+"""Writes report.md of the main job from what main-job.sh collected in its raw folder, and judges it.
 
     main-job-report.py --raw DIR --drive-c DIR --out DIR --mode headless|interactive
-                       --setup-seconds N --total-seconds N
+                       --setup-exe FILE --setup-seconds N --total-seconds N
+
+The checks below expect the default installation (C:\\Quilox, every found release ticked) on the
+simulated machine of main-job-machine.py. Each check is written to raw/checks.txt as "ok" or
+"FAIL"; report.md starts with the verdict. Exit status: 0 when every check passed, 1 otherwise.
 """
 import argparse
 import datetime
+import hashlib
 import os
 import re
+import subprocess
 from urllib.parse import unquote
 
 INSTALL_FOLDER = r"C:\Quilox\Tessarune"
-PLOT_DRIVER = "Quilox.prt5"
-SCREENSHOTS = [("1-dialog.png", "the setup dialog as it opens"),
-               ("2-browse.png", "the browse window \"请选择安装目录：\""),
-               ("3-progress-and-message.png", "the progress view with the first completion message")]
+SOURCE_FOLDER = r"C:\Tessarune\Data"
+DRAWING_LIBRARY = "Quilox扩展绘图库"
+HKLM32 = r"HKLM\SOFTWARE\Wow6432Node\Autodesk\AutoCAD"
+HKLM64 = r"HKLM\SOFTWARE\Autodesk\AutoCAD"
+
+# English for every text the setup can show, so a reader without Chinese can follow the report.
+TRANSLATIONS = {
+    "Tessarune安装": "Tessarune setup",
+    "确定": "OK", "中止": "Abort", "重试": "Retry", "忽略": "Ignore", "是": "Yes", "否": "No",
+    "Tessarune软件安装": "Tessarune software installation",
+    "Tessarune工具箱安装": "Tessarune toolbox installation",
+    "安装完成，重启CAD即可使用 !": "Installation finished; restart CAD to use it!",
+    "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]":
+        "To import the settings of an early version (2024 and earlier), click:\n\n"
+        " [Software settings] -> [Export and import settings] -> [Import early-version settings]",
+    "请关闭AutoCAD后再进行安装 !": "Please close AutoCAD before installing!",
+    "安装路径过长，请选择较短的安装路径 !": "The install path is too long; please choose a shorter one!",
+    "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !":
+        "The Data folder needed for the installation was not found!\n\nPerhaps the downloaded files were not "
+        "unpacked.\n\nPlease unpack them, then run SetUp.exe!",
+}
+COPY_FAILED = re.compile(r"拷贝文件 (.*) 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统",
+                         re.S)
+
+# Where the setup behaves on purpose in a way a reader might take for a fault.
+ODDITIES = [
+    "TRUSTEDPATHS longer than 2 bytes is stored in upper case, every entry of it, also when the folder "
+    "is already there (`d:\\lisp;c:\\quilox\\tessarune` becomes `D:\\LISP;C:\\QUILOX\\TESSARUNE`). "
+    "AutoCAD compares these paths without regard to case.",
+    "A TRUSTEDPATHS of 1 or 2 bytes (`C:`) cannot name a folder and is replaced by the install folder, "
+    "in its own letter case.",
+    "A TRUSTEDPATHS ending with `;` gets a second one before the folder (`D:\\BLOCKS;;C:\\QUILOX\\TESSARUNE`).",
+    "The folder counts as already trusted when it occurs anywhere in the value, also inside a longer path.",
+    "A profile without a `Variables` key gets one, holding only TRUSTEDPATHS.",
+    "AutoCAD 2010 gets two demand-load entries (`Quilox2010` and `Quilox2010_32`); 2014 loads "
+    "`Quilox2013.ARX` and both 2021 products `Quilox2021.ARX`: several releases share one module build.",
+    "The fonts go only into AutoCAD's Fonts folders, not into the install folder; only AutoCAD 2008's "
+    "`pdfplot9.hdi` is replaced, by `Quilox.prt5` under that name.",
+]
+
+NOT_SHOWN_UNDER_WINE = [
+    "the elevation prompt: Wine does not enforce the manifest's administrator level;",
+    "access rights: Wine neither stores nor enforces ACLs, and as root it overwrites read-only files, "
+    "so no copy fails for want of rights;",
+    "the running-AutoCAD warning: no `acad.exe` runs in this prefix (Wine lists only its own processes);",
+    "real AutoCAD: nothing loads the module, reads TRUSTEDPATHS or uses the fonts and the plotter driver; "
+    "the ARX files are placeholders of the sample payload;",
+    "removal of the downloaded-file mark (Zone.Identifier): Wine has no alternate data streams;",
+    "the Abort / Retry / Ignore question after a failed copy, the missing-Data message and the "
+    "too-long-path message: this run has none of their causes;",
+    "Windows' own look: fonts, the folder browser's layout and the message boxes are Wine's.",
+]
 
 
 def read_lines(path):
@@ -62,6 +116,13 @@ def unix_path(drive_c, windows_path):
     return os.path.join(drive_c, *windows_path[3:].split("\\"))
 
 
+def file_bytes(path):
+    if not os.path.isfile(path):
+        return None
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def listing(folder):
     """(relative name, size or None for a folder) of everything below folder, sorted."""
     entries = []
@@ -76,62 +137,286 @@ def listing(folder):
     return sorted(entries)
 
 
-def machine(raw):
-    rows = []
-    for line in read_lines(os.path.join(raw, "machine.tsv")):
-        year, view, release, product, name, folder = line.split("\t")
-        root = r"HKLM\SOFTWARE" + (r"\Wow6432Node" if view == "32" else "") + r"\Autodesk\AutoCAD"
-        rows.append(dict(year=int(year), view=view, release=release, product=product, name=name,
-                         folder=folder, key=rf"{root}\{release}\{product}"))
-    return rows
+def translated(text):
+    if text in TRANSLATIONS:
+        return TRANSLATIONS[text]
+    match = COPY_FAILED.fullmatch(text)
+    if match:
+        return (f"Copying the file {match.group(1)} failed. Possible causes:\n\n1. AutoCAD is not closed\n\n"
+                "2. Missing system rights: please log on with administrator rights")
+    return "(no translation known)"
 
 
-def section_releases(raw, rows, out):
-    out.append("## Releases discovered\n")
-    out.append("Check boxes of the dialog as it opened (enabled boxes are the releases the setup found):\n")
-    boxes = []
-    for line in read_lines(os.path.join(raw, "controls.txt")):
-        f = fields(line)
-        match = re.fullmatch(r"For AutoCAD(\d{4})", f.get("text", ""))
-        if match:
-            boxes.append((match.group(1), f.get("enabled") == "1", f.get("checked") == "1"))
+class Run:
+    """What the job collected, parsed once for the checks and the report."""
+
+    def __init__(self, args):
+        self.raw, self.drive_c, self.out = args.raw, args.drive_c, args.out
+        self.machine = []
+        for line in read_lines(os.path.join(self.raw, "machine.tsv")):
+            year, view, release, product, name, folder = line.split("\t")
+            root = HKLM32 if view == "32" else HKLM64
+            self.machine.append(dict(year=int(year), view=view, name=name, folder=folder,
+                                     key=rf"{root}\{release}\{product}"))
+        self.controls = [fields(line) for line in read_lines(os.path.join(self.raw, "controls.txt"))]
+        self.boxes = [fields(line) for line in read_lines(os.path.join(self.raw, "boxes.txt"))]
+        self.exit_code = next((line[len("exit_code="):] for line in read_lines(os.path.join(self.raw, "start.out"))
+                               if line.startswith("exit_code=")), None)
+        _, self.hklm_before = registry_values(read_lines(os.path.join(self.raw, "hklm64-before.txt")) +
+                                              read_lines(os.path.join(self.raw, "hklm32-before.txt")))
+        _, self.hklm_after = registry_values(read_lines(os.path.join(self.raw, "hklm64-after.txt")) +
+                                             read_lines(os.path.join(self.raw, "hklm32-after.txt")))
+        self.hkcu_keys_before, self.hkcu_before = registry_values(read_lines(os.path.join(self.raw, "hkcu-before.txt")))
+        self.hkcu_keys_after, self.hkcu_after = registry_values(read_lines(os.path.join(self.raw, "hkcu-after.txt")))
+        self.install = unix_path(self.drive_c, INSTALL_FOLDER)
+        self.source = unix_path(self.drive_c, SOURCE_FOLDER)
+
+    def release_boxes(self):
+        """(year, enabled, ticked) of every release check box of the dialog as it opened."""
+        boxes = []
+        for f in self.controls:
+            match = re.fullmatch(r"For AutoCAD(\d{4})", f.get("text", ""))
+            if match:
+                boxes.append((match.group(1), f.get("enabled") == "1", f.get("checked") == "1"))
+        return sorted(boxes)
+
+    def control_text(self, control_id):
+        return next((f.get("text", "") for f in self.controls if f.get("id") == str(control_id)), None)
+
+    def demand_load_entries(self):
+        return {path: values for path, values in self.hklm_after.items() if "\\Applications\\" in path}
+
+    def trusted_paths(self, keys, values, variables):
+        if variables not in keys:
+            return "(no Variables key)"
+        value = values.get(variables, {}).get("TRUSTEDPATHS")
+        return value[1] if value else "(no value)"
+
+    def profiles(self):
+        """(release\\product\\profile, before, after) of every AutoCAD profile of the current user."""
+        pattern = re.compile(r"HKCU\\Software\\Autodesk\\AutoCAD\\(.+)\\Profiles\\([^\\]+)$")
+        rows = []
+        for key in sorted(k for k in self.hkcu_keys_before | self.hkcu_keys_after if pattern.match(k)):
+            release_product, name = pattern.match(key).groups()
+            variables = key + "\\Variables"
+            rows.append((f"{release_product}\\{name}",
+                         self.trusted_paths(self.hkcu_keys_before, self.hkcu_before, variables),
+                         self.trusted_paths(self.hkcu_keys_after, self.hkcu_after, variables)))
+        return rows
+
+
+# The default installation on the simulated machine, as it must come out.
+EXPECTED_FOUND = ["2008", "2010", "2014", "2021", "2025"]
+EXPECTED_ENTRIES = {
+    HKLM32 + r"\R17.1\ACAD-6001:804\Applications\Quilox2008": r"C:\Quilox\Tessarune\Quilox2008.ARX",
+    HKLM32 + r"\R18.0\ACAD-8001:804\Applications\Quilox2010": r"C:\Quilox\Tessarune\Quilox2010.ARX",
+    HKLM32 + r"\R18.0\ACAD-8001:804\Applications\Quilox2010_32": r"C:\Quilox\Tessarune\Quilox2010_32.ARX",
+    HKLM64 + r"\R18.0\ACAD-8001:804\Applications\Quilox2010": r"C:\Quilox\Tessarune\Quilox2010.ARX",
+    HKLM64 + r"\R18.0\ACAD-8001:804\Applications\Quilox2010_32": r"C:\Quilox\Tessarune\Quilox2010_32.ARX",
+    HKLM64 + r"\R19.1\ACAD-D001:804\Applications\Quilox2014": r"C:\Quilox\Tessarune\Quilox2013.ARX",
+    HKLM64 + r"\R24.0\ACAD-4101:804\Applications\Quilox2021": r"C:\Quilox\Tessarune\Quilox2021.ARX",
+    HKLM64 + r"\R24.0\ACAD-4105:804\Applications\Quilox2021": r"C:\Quilox\Tessarune\Quilox2021.ARX",
+    HKLM64 + r"\R25.0\ACAD-8101:804\Applications\Quilox2025": r"C:\Quilox\Tessarune\Quilox2025.ARX",
+}
+EXPECTED_TRUSTED = [  # profile, before, after
+    (r"R17.1\ACAD-6001:804\<<未命名配置>>", "(no value)", r"C:\Quilox\Tessarune"),
+    (r"R18.0\ACAD-8001:804\<<未命名配置>>", "C:", r"C:\Quilox\Tessarune"),
+    (r"R19.1\ACAD-D001:804\<<未命名配置>>", r"C:\Program Files\Autodesk\AutoCAD 2014\Support\;D:\Lisp",
+     r"C:\PROGRAM FILES\AUTODESK\AUTOCAD 2014\SUPPORT\;D:\LISP;C:\QUILOX\TESSARUNE"),
+    (r"R19.1\ACAD-D001:804\机械制图", "(no Variables key)", r"C:\Quilox\Tessarune"),
+    (r"R24.0\ACAD-4101:804\<<未命名配置>>", r"d:\lisp;c:\quilox\tessarune", r"D:\LISP;C:\QUILOX\TESSARUNE"),
+    (r"R24.0\ACAD-4105:804\<<未命名配置>>", "D:\\Blocks;", r"D:\BLOCKS;;C:\QUILOX\TESSARUNE"),
+    (r"R25.0\ACAD-8101:804\<<未命名配置>>", r"D:\Lisp;E:\Tools\Scripts", r"D:\LISP;E:\TOOLS\SCRIPTS;C:\QUILOX\TESSARUNE"),
+]
+EXPECTED_ACAD_FOLDERS = 7
+EXPECTED_PAYLOAD = ["Quilox2008.ARX", "Quilox2010.ARX", "Quilox2010_32.ARX", "Quilox2013.ARX", "Quilox2021.ARX",
+                    "Quilox2025.ARX", "Quilox.prt5", "Tessarune使用说明.txt"]
+EXPECTED_LIBRARY = ["门窗.dwg", "楼梯.dwg", "Title block A3.dwg"]
+EXPECTED_MESSAGES = [
+    ("Tessarune工具箱安装", "安装完成，重启CAD即可使用 !"),
+    ("Tessarune工具箱安装",
+     "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]"),
+]
+# What the automation says of a box without a standard icon: Wine leaves an empty icon control in
+# such boxes, which it cannot match to any standard icon.
+NO_ICON = ("none", "unknown")
+EXPECTED_SCREENSHOTS = ["1-dialog.png", "2-browse.png", "3-message-1.png", "3-message-2.png"]
+
+
+def checks(run):
+    """(description, passed, what was seen when it failed) for every rule the job shows."""
+    result = []
+
+    def check(what, passed, seen=""):
+        result.append((what, bool(passed), "" if passed else seen))
+
+    check("SetUp.exe ended by itself", run.exit_code is not None, "it did not end")
+    boxes = run.release_boxes()
+    enabled = [year for year, on, _ in boxes if on]
+    ticked = [year for year, _, tick in boxes if tick]
+    check("the dialog has a box for each year 2007 to 2027", [y for y, _, _ in boxes] ==
+          [str(y) for y in range(2007, 2028)], f"{len(boxes)} boxes")
+    check("the dialog enables exactly 2008, 2010, 2014, 2021, 2025", enabled == EXPECTED_FOUND, ", ".join(enabled))
+    check("the found releases are ticked", ticked == EXPECTED_FOUND, ", ".join(ticked))
+
+    entries = run.demand_load_entries()
+    for path, loader in EXPECTED_ENTRIES.items():
+        values = entries.get(path, {})
+        check(f"demand-load entry {path}: LOADER {loader}, LOADCTRLS 2",
+              values.get("LOADER") == ("REG_SZ", loader) and values.get("LOADCTRLS") == ("REG_DWORD", "2"),
+              repr(values) if values else "missing")
+    extra = sorted(set(entries) - set(EXPECTED_ENTRIES))
+    check("no other demand-load entry is written", not extra, ", ".join(extra))
+    other = sorted(p for p in run.hklm_after if p not in run.hklm_before and "\\Applications\\" not in p)
+    check("nothing else appears below HKLM's AutoCAD keys", not other, ", ".join(other))
+
+    seen = {profile: (before, after) for profile, before, after in run.profiles()}
+    for profile, before, after in EXPECTED_TRUSTED:
+        check(f"TRUSTEDPATHS of {profile}: {before} -> {after}", seen.get(profile) == (before, after),
+              repr(seen.get(profile, "no such profile")))
+    check("no other profile is listed", len(seen) == len(EXPECTED_TRUSTED), f"{len(seen)} profiles")
+
+    source_fonts = {name: file_bytes(os.path.join(run.source, name)) for name in ("Quilox_EN.shx", "Quilox_HZ.shx")}
+    driver = file_bytes(os.path.join(run.source, "Quilox.prt5"))
+    check("the simulated machine has 7 AutoCAD folders", len(run.machine) == EXPECTED_ACAD_FOLDERS,
+          str(len(run.machine)))
+    for r in run.machine:
+        base = unix_path(run.drive_c, r["folder"])
+        fonts = os.path.join(base, "Fonts")
+        names = sorted(os.listdir(fonts)) if os.path.isdir(fonts) else []
+        same = all(data is not None and file_bytes(os.path.join(fonts, n)) == data for n, data in source_fonts.items())
+        check(f"{r['folder']}\\Fonts holds both fonts, whole, beside AutoCAD's own",
+              same and names == ["Quilox_EN.shx", "Quilox_HZ.shx", "gbcbig.shx", "txt.shx"], ", ".join(names))
+        hdi = file_bytes(os.path.join(base, "Drv", "pdfplot9.hdi"))
+        if r["year"] == 2008:
+            check(f"{r['folder']}\\Drv\\pdfplot9.hdi is replaced by Quilox.prt5",
+                  driver is not None and hdi == driver, "not replaced")
+        else:
+            check(f"{r['folder']}\\Drv\\pdfplot9.hdi is left alone",
+                  hdi is not None and hdi != driver, "missing or replaced")
+
+    for name in EXPECTED_PAYLOAD:
+        data = file_bytes(os.path.join(run.install, name))
+        check(f"{INSTALL_FOLDER}\\{name} is installed whole",
+              data is not None and data == file_bytes(os.path.join(run.source, name)), "missing or different")
+    for name in EXPECTED_LIBRARY:
+        data = file_bytes(os.path.join(run.install, DRAWING_LIBRARY, name))
+        check(f"{INSTALL_FOLDER}\\{DRAWING_LIBRARY}\\{name} is installed whole",
+              data is not None and data == file_bytes(os.path.join(run.source, DRAWING_LIBRARY, name)),
+              "missing or different")
+    for name in ("Quilox_EN.shx", "Quilox_HZ.shx", "SetUp.exe"):
+        check(f"{name} is not copied into the install folder",
+              not os.path.exists(os.path.join(run.install, name)), "it is there")
+
+    shown = [(box.get("caption"), box.get("text")) for box in run.boxes]
+    check("exactly two messages are shown", len(shown) == 2, f"{len(shown)} shown")
+    for n, (caption, text) in enumerate(EXPECTED_MESSAGES, 1):
+        box = run.boxes[n - 1] if len(run.boxes) >= n else {}
+        check(f"message {n}: \"{caption}\" / \"{text.splitlines()[0]}\", no icon, OK only",
+              (box.get("caption"), box.get("text")) == (caption, text) and box.get("icon") in NO_ICON and
+              re.fullmatch(r"1:[^,]*", box.get("buttons", "")) is not None,
+              repr((box.get("caption"), box.get("text"), box.get("icon"), box.get("buttons"))))
+
+    for name in EXPECTED_SCREENSHOTS:
+        path = os.path.join(run.out, name)
+        head = file_bytes(path)
+        check(f"{name} is a PNG", head is not None and head.startswith(b"\x89PNG\r\n\x1a\n"), "missing or not a PNG")
+    return result
+
+
+def version_resource(path):
+    """ProductVersion of an executable's version resource, or None."""
+    data = file_bytes(path) or b""
+    key = "ProductVersion".encode("utf-16-le") + b"\0\0"
+    at = data.rfind(key)
+    if at < 0:
+        return None
+    at += len(key)
+    while at < len(data) - 1 and data[at:at + 2] == b"\0\0":
+        at += 2
+    end = at
+    while end < len(data) - 1 and data[end:end + 2] != b"\0\0":
+        end += 2
+    return data[at:end].decode("utf-16-le", errors="replace")
+
+
+def command_output(*command):
+    try:
+        return subprocess.run(command, capture_output=True, text=True, timeout=30).stdout.strip()
+    except (OSError, subprocess.SubprocessError):
+        return ""
+
+
+def section_identity(run, args, out):
+    top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    data = file_bytes(args.setup_exe) or b""
+    commit = command_output("git", "-C", top, "rev-parse", "HEAD") or "unknown"
+    if command_output("git", "-C", top, "status", "--porcelain", "--untracked-files=no"):
+        commit += " (with uncommitted changes)"
+    label = run.control_text(1013)
+    out.append("## Identity\n")
+    out.append("| | |")
+    out.append("|---|---|")
+    out.append(f"| SetUp.exe SHA-256 | `{hashlib.sha256(data).hexdigest()}` ({len(data)} bytes) |")
+    out.append(f"| version | {version_resource(args.setup_exe) or 'unknown'} (version resource)"
+               + (f"; dialog label \"{label}\"" if label else "") + " |")
+    out.append(f"| git commit | {commit} |")
+    out.append(f"| Wine | {command_output('wine', '--version') or 'unknown'} |")
+    out.append(f"| date | {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC |")
+    if args.mode == "headless":
+        out.append("| run | headless: SetUp.exe started from `C:\\Tessarune`; Browse opened the folder browser, which "
+                   "was cancelled; Install pressed with the path `C:\\Quilox` and the releases ticked as found; each "
+                   "message confirmed with its button |")
+    else:
+        out.append("| run | interactive: driven by the user |")
+    out.append(f"| distribution | `C:\\Tessarune\\SetUp.exe` with the sample payload in `{SOURCE_FOLDER}` |")
+    out.append(f"| SetUp.exe exit code | {run.exit_code if run.exit_code is not None else 'none (it did not end)'} |")
+    out.append(f"| time | {args.setup_seconds} s from start to end of SetUp.exe, {args.total_seconds} s for the job |")
+    out.append("")
+
+
+def quoted(text):
+    return ["> " + line if line else ">" for line in text.split("\n")]
+
+
+def section_messages(run, out):
+    out.append("## Messages shown, in order\n")
+    if not run.boxes:
+        out.append("(no message box)\n")
+    for n, box in enumerate(run.boxes, 1):
+        caption, text = box.get("caption", ""), box.get("text", "")
+        icon = box.get("icon", "")
+        buttons = ", ".join(f"{label} ({TRANSLATIONS.get(label, '?')})"
+                            for label in (b.partition(":")[2] for b in box.get("buttons", "").split(",") if b))
+        out.append(f"{n}. Caption \"{caption}\" ({translated(caption)}), "
+                   f"{'no icon' if icon in NO_ICON else 'icon: ' + icon}, buttons: {buttons or '(none)'}; "
+                   f"screenshot [3-message-{n}.png](3-message-{n}.png).\n")
+        out.extend("   " + line for line in quoted(text))
+        out.append("")
+        out.append("   In English:\n")
+        out.extend("   " + line for line in quoted(translated(text)))
+        out.append("")
+    out.append("")
+
+
+def section_releases(run, out):
+    out.append("## Releases found\n")
+    boxes = run.release_boxes()
     found = [year for year, enabled, _ in boxes if enabled]
-    out.append(f"- enabled: {', '.join(found) if found else '(none)'}")
-    out.append(f"- ticked: {', '.join(y for y, _, checked in boxes if checked) or '(none)'}")
-    out.append(f"- disabled: {len(boxes) - len(found)} of {len(boxes)} boxes\n")
-    out.append("Installations seeded in the registry (HKLM):\n")
+    out.append(f"The dialog enabled and ticked {', '.join(found) if found else 'no release'}; "
+               f"the other {len(boxes) - len(found)} of its {len(boxes)} release boxes were disabled. "
+               "The simulated machine's installations (HKLM):\n")
     out.append("| Year | View | Product key | ProductName | AcadLocation |")
     out.append("|---|---|---|---|---|")
-    for r in rows:
+    for r in run.machine:
         out.append(f"| {r['year']} | {r['view']}-bit | {cell(r['key'])} | {cell(r['name'])} | {cell(r['folder'])}\\ |")
     out.append("")
 
 
-def section_messages(raw, out):
-    out.append("## Messages shown, in order\n")
-    boxes = [fields(line) for line in read_lines(os.path.join(raw, "boxes.txt"))]
-    if not boxes:
-        out.append("(no message box)\n")
-    for n, box in enumerate(boxes, 1):
-        out.append(f"{n}. caption \"{box.get('caption', '')}\", icon {box.get('icon', '?')}, "
-                   f"buttons {box.get('buttons', '?')}")
-        out.append("")
-        out.append("   ```")
-        out.extend("   " + text for text in box.get("text", "").split("\n"))
-        out.append("   ```")
-    out.append("")
-    steps = read_lines(os.path.join(raw, "steps.txt"))
-    if steps:
-        out.append("What was done, in order:\n")
-        out.extend(f"- {step}" for step in steps)
-        out.append("")
-
-
-def section_files(drive_c, rows, out):
+def section_files(run, out):
     out.append("## Files copied\n")
-    folder = unix_path(drive_c, INSTALL_FOLDER)
-    out.append(f"Install folder `{INSTALL_FOLDER}` (with the drawing library):\n")
-    entries = listing(folder) if os.path.isdir(folder) else []
+    out.append(f"Install folder `{INSTALL_FOLDER}`, with the drawing library:\n")
+    entries = listing(run.install) if os.path.isdir(run.install) else []
     if not entries:
         out.append("(missing or empty)\n")
     else:
@@ -139,76 +424,58 @@ def section_files(drive_c, rows, out):
         out.append("|---|---|")
         out.extend(f"| {cell(name)} | {'folder' if size is None else size} |" for name, size in entries)
         out.append("")
-    driver = os.path.join(drive_c, "Tessarune", "Data", PLOT_DRIVER)
-    driver_bytes = open(driver, "rb").read() if os.path.exists(driver) else None
+    driver = file_bytes(os.path.join(run.source, "Quilox.prt5"))
     out.append("AutoCAD folders (Fonts: every file; Drv: the plotter driver):\n")
     out.append("| Year | Folder | Fonts | Drv\\pdfplot9.hdi |")
     out.append("|---|---|---|---|")
-    for r in rows:
-        base = unix_path(drive_c, r["folder"])
+    for r in run.machine:
+        base = unix_path(run.drive_c, r["folder"])
         fonts_dir = os.path.join(base, "Fonts")
         fonts = ", ".join(f"{name} ({os.path.getsize(os.path.join(fonts_dir, name))} B)"
                           for name in sorted(os.listdir(fonts_dir))) if os.path.isdir(fonts_dir) else "(no folder)"
-        hdi = os.path.join(base, "Drv", "pdfplot9.hdi")
-        if not os.path.exists(hdi):
+        content = file_bytes(os.path.join(base, "Drv", "pdfplot9.hdi"))
+        if content is None:
             state = "(missing)"
         else:
-            content = open(hdi, "rb").read()
-            kind = f"replaced by {PLOT_DRIVER}" if content == driver_bytes else "original"
-            state = f"{kind} ({len(content)} B)"
+            state = f"{'replaced by Quilox.prt5' if content == driver else 'original'} ({len(content)} B)"
         out.append(f"| {r['year']} | {cell(r['folder'])} | {cell(fonts)} | {state} |")
     out.append("")
 
 
-def section_registry(raw, rows, out):
+def section_registry(run, out):
     out.append("## Registry values written\n")
     out.append("Demand-load entries below each product key (HKLM):\n")
     out.append("| Year | Entry | LOADER | LOADCTRLS |")
     out.append("|---|---|---|---|")
-    _, before = registry_values(read_lines(os.path.join(raw, "hklm64-before.txt")) +
-                                read_lines(os.path.join(raw, "hklm32-before.txt")))
-    _, after = registry_values(read_lines(os.path.join(raw, "hklm64-after.txt")) +
-                               read_lines(os.path.join(raw, "hklm32-after.txt")))
-    for r in rows:
-        entries = sorted(path for path in after if path.startswith(r["key"] + "\\Applications\\"))
-        if not entries:
+    entries = run.demand_load_entries()
+    for r in run.machine:
+        paths = sorted(path for path in entries if path.startswith(r["key"] + "\\Applications\\"))
+        if not paths:
             out.append(f"| {r['year']} | {cell(r['key'])}: (no entry) | | |")
-        for path in entries:
-            loader = after[path].get("LOADER", ("", "(missing)"))[1]
-            ctrls = after[path].get("LOADCTRLS", ("", "(missing)"))[1]
+        for path in paths:
+            loader = entries[path].get("LOADER", ("", "(missing)"))[1]
+            ctrls = entries[path].get("LOADCTRLS", ("", "(missing)"))[1]
             out.append(f"| {r['year']} | {cell(path)} | {cell(loader)} | {ctrls} |")
-    changed = sorted(p for p in after if p not in before and "\\Applications\\" not in p)
-    if changed:
-        out.append("\nOther keys with values that appeared below HKLM:\n")
-        out.extend(f"- {p}" for p in changed)
     out.append("")
-    out.append("TRUSTEDPATHS of every profile of the current user (HKCU), before and after:\n")
+    out.append("TRUSTEDPATHS of every AutoCAD profile of the current user (HKCU), before and after:\n")
     out.append("| Profile (release\\product\\profile) | Before | After |")
     out.append("|---|---|---|")
-    keys_before, user_before = registry_values(read_lines(os.path.join(raw, "hkcu-before.txt")))
-    keys_after, user_after = registry_values(read_lines(os.path.join(raw, "hkcu-after.txt")))
-    profile = re.compile(r"HKCU\\Software\\Autodesk\\AutoCAD\\(.+)\\Profiles\\([^\\]+)$")
-    for key in sorted(k for k in keys_before | keys_after if profile.match(k)):
-        release_product, name = profile.match(key).groups()
-        variables = key + "\\Variables"
-
-        def state(keys, values):
-            if variables not in keys:
-                return "(no Variables key)"
-            value = values.get(variables, {}).get("TRUSTEDPATHS")
-            return f"`{value[1]}`" if value else "(no value)"
-
-        out.append(f"| {cell(release_product)}\\{cell(name)} | {cell(state(keys_before, user_before))} | "
-                   f"{cell(state(keys_after, user_after))} |")
+    for profile, before, after in run.profiles():
+        def shown(value):
+            return value if value.startswith("(") else f"`{value}`"
+        out.append(f"| {cell(profile)} | {cell(shown(before))} | {cell(shown(after))} |")
     out.append("")
 
 
-def section_screenshots(outdir, out):
+def section_screenshots(outdir, messages, out):
     out.append("## Screenshots\n")
-    for name, what in SCREENSHOTS:
-        path = os.path.join(outdir, name)
-        if os.path.exists(path):
-            out.append(f"- [{name}]({name}): {what} ({os.path.getsize(path)} bytes)")
+    names = [("1-dialog.png", "the setup dialog as it opens"),
+             ("2-browse.png", "the folder browser \"请选择安装目录：\" (choose the install folder)")]
+    names += [(f"3-message-{n}.png", f"completion message {n} over the dialog's progress view")
+              for n in range(1, max(messages, 2) + 1)]
+    for name, what in names:
+        if os.path.exists(os.path.join(outdir, name)):
+            out.append(f"- [{name}]({name}): {what}")
         else:
             out.append(f"- {name}: not taken ({what})")
     out.append("")
@@ -216,27 +483,47 @@ def section_screenshots(outdir, out):
 
 def main():
     parser = argparse.ArgumentParser()
-    for option in ("--raw", "--drive-c", "--out", "--mode", "--setup-seconds", "--total-seconds"):
+    for option in ("--raw", "--drive-c", "--out", "--mode", "--setup-exe", "--setup-seconds", "--total-seconds"):
         parser.add_argument(option, required=True)
     args = parser.parse_args()
-    rows = machine(args.raw)
-    exit_code = "".join(line[len("exit_code="):] for line in read_lines(os.path.join(args.raw, "start.out"))
-                        if line.startswith("exit_code=")) or "unknown"
-    out = ["# Tessarune Setup: main job report\n",
-           f"- date: {datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M UTC}",
-           f"- mode: {args.mode}",
-           f"- program: C:\\Tessarune\\SetUp.exe with the sample payload in C:\\Tessarune\\Data",
-           f"- SetUp.exe exit code: {exit_code}",
-           f"- time: {args.setup_seconds} s from start to exit of SetUp.exe, {args.total_seconds} s for the job",
-           ""]
-    section_releases(args.raw, rows, out)
-    section_messages(args.raw, out)
-    section_files(args.drive_c, rows, out)
-    section_registry(args.raw, rows, out)
-    section_screenshots(args.out, out)
+    run = Run(args)
+
+    results = checks(run)
+    failed = [(what, seen) for what, passed, seen in results if not passed]
+    with open(os.path.join(args.raw, "checks.txt"), "w", encoding="utf-8") as f:
+        for what, passed, seen in results:
+            f.write(f"{'ok  ' if passed else 'FAIL'} {what}" + (f"  [seen: {seen}]" if seen else "") + "\n")
+        f.write(f"verdict: {'FAIL' if failed else 'PASS'}\n")
+
+    verdict = "FAIL" if failed else "PASS"
+    out = [f"**Verdict: {verdict}**, {len(results) - len(failed)} of {len(results)} checks passed "
+           "(each one in raw/checks.txt).\n",
+           "# Tessarune Setup: main job report\n"]
+    if args.mode == "interactive":
+        out.append("The checks expect the default installation; in an interactive run they fail where the "
+                   "user chose otherwise.\n")
+    if failed:
+        out.append("Failed checks:\n")
+        out.extend(f"- {what} (seen: {cell(seen)})" for what, seen in failed)
+        out.append("")
+    section_identity(run, args, out)
+    section_messages(run, out)
+    section_releases(run, out)
+    section_files(run, out)
+    section_registry(run, out)
+    out.append("## Intended oddities\n")
+    out.extend(f"- {note}" for note in ODDITIES)
+    out.append("")
+    out.append("## Not shown under Wine\n")
+    out.extend(f"- {note}" for note in NOT_SHOWN_UNDER_WINE)
+    out.append("")
+    section_screenshots(args.out, len(run.boxes), out)
+    out.append("The steps of the run, window handles and the automation's raw answers are in `raw/` "
+               "(`steps.txt`, `boxes.txt`, `controls.txt`, the registry dumps).\n")
     with open(os.path.join(args.out, "report.md"), "w", encoding="utf-8") as f:
         f.write("\n".join(out))
+    return 1 if failed else 0
 
 
 if __name__ == "__main__":
-    main()
+    raise SystemExit(main())

@@ -1,19 +1,46 @@
 #!/usr/bin/env bash
-# The main job: installs what is missing, builds SetUp.exe, lays out a sample distribution, and runs
-# the setup under Wine on a simulated machine with several AutoCAD releases. Headless (the default)
-# it drives a default installation through the dialog on a private display; with --interactive (or
-# TESSA_INTERACTIVE=1 and a DISPLAY) the user drives it. Either way it writes report.md with the
-# releases found, the files and registry values written, the messages shown, and screenshots.
-#   main-job.sh [--interactive] [--no-build] [--out DIR] [--keep-prefix]
-# Environment:
-#   TESSA_BUILD_DIR     build root (default: build/ in the repository); Windows build in win64/
-#   TESSA_INTERACTIVE   1: let the user drive the dialog on $DISPLAY
+# The main job: builds SetUp.exe, lays out a sample distribution, and runs the setup under Wine on a
+# simulated machine with several AutoCAD releases, then writes and judges report.md (see --help).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${TESSA_BUILD_DIR:-$top/build}
 started=$(date +%s)
 
-usage() { echo "usage: main-job.sh [--interactive] [--no-build] [--out DIR] [--keep-prefix]" >&2; exit 2; }
+help() {
+  cat <<'EOF'
+usage: main-job.sh [--interactive] [--no-build] [--out DIR] [--keep-prefix] [--help]
+
+Builds SetUp.exe and automate.exe (Release, Windows x64), lays out a distribution (SetUp.exe and a
+sample Data folder) in a new Wine prefix, seeds a simulated machine with AutoCAD 2008, 2010 (32- and
+64-bit), 2014, two products of 2021 and 2025 and their user profiles, and runs the setup on it.
+Headless (the default) it drives a default installation (C:\Quilox, every found release) on a
+private Xvfb display, opening and cancelling the folder browser on the way, and confirms each message.
+
+Writes into the output folder:
+  report.md    the verdict (PASS/FAIL) first, then SetUp.exe's identity, the messages with their
+               translations, the releases found, the files and registry values written, intended
+               oddities, what Wine does not show, and the screenshots
+  *.png        1-dialog, 2-browse (headless only), 3-message-1, 3-message-2 (one per message)
+  raw/         what the report is built from: checks.txt (every check, ok or FAIL), the registry
+               before and after, the message boxes, the dialog's controls, the steps taken
+  build.log    the build's output
+
+Options:
+  --interactive  you drive the dialog on $DISPLAY; the report follows when SetUp.exe ends
+                 (its checks still expect the default installation)
+  --no-build     use the binaries already built in $TESSA_BUILD_DIR/win64
+  --out DIR      output folder (default: out/main-job-<UTC time> in the repository)
+  --keep-prefix  keep the Wine prefix and print its path
+  -h, --help     this text
+
+Environment:
+  TESSA_BUILD_DIR    build root (default: build/ in the repository); the Windows build is in win64/
+  TESSA_INTERACTIVE  1, with a DISPLAY: as --interactive
+
+Exit status: 0 for the verdict PASS; 1 for FAIL or when the job could not run; 2 for bad usage.
+EOF
+}
+usage() { help | head -1 >&2; echo "(main-job.sh --help for more)" >&2; exit 2; }
 say() { echo "[main-job] $*"; }
 fail() { echo "[main-job] FAILED: $*" >&2; exit 1; }
 
@@ -25,6 +52,7 @@ while [ $# -gt 0 ]; do
     --no-build) no_build=1; shift ;;
     --keep-prefix) keep_prefix=1; shift ;;
     --out) [ $# -ge 2 ] || usage; out=$2; shift 2 ;;
+    -h | --help) help; exit 0 ;;
     *) usage ;;
   esac
 done
@@ -51,6 +79,11 @@ automate_exe=$build/win64/tests/harness/automate.exe
 [ -f "$setup_exe" ] || fail "no $setup_exe: build it (drop --no-build)"
 [ -f "$automate_exe" ] || fail "no $automate_exe: build it (drop --no-build)"
 
+# The AutoCAD folders in drive C, and the registry file and installation table in raw/.
+seed_machine() {
+  python3 "$top/scripts/main-job-machine.py" "$drive_c" "$raw/machine.reg" "$raw/machine.tsv"
+}
+
 . "$top/tests/harness/wine-env.sh"
 prefix=$(mktemp -d /tmp/tessa-main-job.XXXXXX)
 cleanup() {
@@ -68,7 +101,7 @@ dist=$drive_c/Tessarune
 mkdir -p "$dist"
 cp "$setup_exe" "$dist/SetUp.exe"
 bash "$top/scripts/make-sample-payload.sh" "$dist/Data" >/dev/null
-python3 "$top/scripts/main-job-machine.py" "$drive_c" "$raw/machine.reg" "$raw/machine.tsv"
+seed_machine
 
 if [ "$interactive" = 1 ]; then
   say "using the display $DISPLAY"
@@ -94,8 +127,10 @@ shoot_window() {  # HWND NAME
   automate screenshot "$1" "$(winepath -w "$bmp")" >>"$raw/screenshots.txt" &&
     convert "$bmp" "$out/$2.png" && say "screenshot $out/$2.png"
 }
+# The desktop cut down to what is on it: the dialog with the message box over it.
 shoot_desktop() {  # NAME
-  import -display "$DISPLAY" -window root "$out/$1.png" 2>>"$raw/wine.err" && say "screenshot $out/$1.png"
+  import -display "$DISPLAY" -window root "$raw/$1-desktop.png" 2>>"$raw/wine.err" &&
+    convert "$raw/$1-desktop.png" -trim +repage "$out/$1.png" && say "screenshot $out/$1.png"
 }
 
 dump_registry before
@@ -127,7 +162,7 @@ if [ "$interactive" = 1 ]; then
     seen="$seen $hwnd"
     echo "$box" >>"$raw/boxes.txt"
     step "message box \"$(field caption "$box")\" shown, answered by the user"
-    [ -e "$out/3-progress-and-message.png" ] || shoot_desktop 3-progress-and-message
+    shoot_desktop "3-message-$(wc -l <"$raw/boxes.txt")"
   done
 else
   say "driving a default installation through the dialog…"
@@ -144,7 +179,8 @@ else
   for n in 1 2; do
     box=$(automate wait-msgbox --pid "$pid" --timeout 60000) || fail "message box $n did not appear"
     echo "$box" >>"$raw/boxes.txt"
-    [ "$n" = 1 ] && { sleep 0.5; shoot_desktop 3-progress-and-message; }
+    sleep 0.5
+    shoot_desktop "3-message-$n"
     button=$(field buttons "$box"); button=${button%%:*}
     result=$(automate answer "$(field hwnd "$box")" "$button" --timeout 30000)
     step "answered message box $n \"$(field caption "$box")\" with button $button: $result"
@@ -159,8 +195,11 @@ run_seconds=$(($(date +%s) - run_started))
 
 dump_registry after
 say "writing the report…"
+verdict=0
 python3 "$top/scripts/main-job-report.py" --raw "$raw" --drive-c "$drive_c" --out "$out" \
-  --mode "$([ "$interactive" = 1 ] && echo interactive || echo headless)" \
-  --setup-seconds "$run_seconds" --total-seconds "$(($(date +%s) - started))"
+  --mode "$([ "$interactive" = 1 ] && echo interactive || echo headless)" --setup-exe "$setup_exe" \
+  --setup-seconds "$run_seconds" --total-seconds "$(($(date +%s) - started))" || verdict=$?
 say "report: $out/report.md ($(($(date +%s) - started)) s in all)"
+say "$(head -1 "$out/report.md" | tr -d "*")"
 [ -n "$exit_code" ] || fail "SetUp.exe did not end"
+[ "$verdict" = 0 ] || [ "$interactive" = 1 ] || fail "the verdict is FAIL (failed checks: grep FAIL $raw/checks.txt)"

@@ -97,7 +97,8 @@ std::string KeyPathBelow(const std::string& base, const std::string& relative) {
 
 std::vector<std::string> ApplyRegistryRecords(MemoryRegistry& registry, RegHandle root,
                                               const std::vector<std::string>& bases,
-                                              const std::vector<std::string>& lines) {
+                                              const std::vector<std::string>& lines,
+                                              std::vector<AppliedRecord>* applied) {
   std::vector<std::string> others;
   for (const std::string& line : lines) {
     if (line.empty()) continue;
@@ -128,9 +129,22 @@ std::vector<std::string> ApplyRegistryRecords(MemoryRegistry& registry, RegHandl
         break;
       default:
         others.push_back(line);
+        continue;
     }
+    if (applied != nullptr) applied->push_back({line[0], path});
   }
   return others;
+}
+
+bool Touches(const std::vector<AppliedRecord>& applied, const std::string& key) {
+  // The key is ASCII: a path sharing its bytes shares its character boundaries too.
+  const std::string upperKey = kCodePage.Upper(key);
+  for (const AppliedRecord& record : applied) {
+    std::string path = kCodePage.Upper(record.path);
+    if (path == upperKey || path.compare(0, upperKey.size() + 1, upperKey + "\\") == 0) return true;
+    if (record.kind != 'K' && upperKey.compare(0, path.size() + 1, path + "\\") == 0) return true;
+  }
+  return false;
 }
 
 const std::vector<std::pair<std::string, RegistrySnapshot::Value>>* RegistrySnapshot::Find(

@@ -18,10 +18,23 @@
 
 #include "tests/memory/memory_registry.h"
 
-// Applies the registry records of `lines` and returns the other lines, in order.
+// One record as applied: its letter and the full key path it named.
+struct AppliedRecord {
+  char kind;
+  std::string path;
+};
+
+// Applies the registry records of `lines` and returns the other lines, in order; `applied`, when
+// given, receives every registry record applied.
 std::vector<std::string> ApplyRegistryRecords(MemoryRegistry& registry, RegHandle root,
                                               const std::vector<std::string>& bases,
-                                              const std::vector<std::string>& lines);
+                                              const std::vector<std::string>& lines,
+                                              std::vector<AppliedRecord>* applied = nullptr);
+
+// Whether a record could have changed what a reader finds at `key` (an ASCII path) or below it:
+// any record at or below it, or one above it other than a key (which only makes what is there).
+// Names compare in any letter case.
+bool Touches(const std::vector<AppliedRecord>& applied, const std::string& key);
 
 // The key path `relative` below `base` as a real registry could hold it: names in code page 936
 // (a 0x5C trail byte belongs to its character), no NUL, no empty name, no half character at the

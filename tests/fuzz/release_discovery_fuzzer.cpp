@@ -1,8 +1,11 @@
 // Release discovery over arbitrary registry trees in both views: whatever the keys, names and
 // values, every installation listed is backed by the registry and every key is closed again.
+// Beside the fuzzed tree stands one ordinary AutoCAD 2026, which must be found whenever the
+// input leaves its keys alone.
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "acad/acad_release_table.h"
 #include "platform/mb_string.h"
@@ -75,12 +78,35 @@ void CheckInstallation(const MemoryRegistry& registry, const CodePage& cp, int y
   }
 }
 
+// The planted installation.
+const std::string kPlantedRelease = "SOFTWARE\\Autodesk\\AutoCAD\\R25.1";
+const std::string kPlantedProduct = kPlantedRelease + "\\ACAD-9101:804";
+
+void PlantInstallation(MemoryRegistry& registry) {
+  registry.SetText(kHkeyLocalMachine, kPlantedProduct, "AcadLocation", "D:\\AutoCAD 2026\\");
+  registry.SetText(kHkeyLocalMachine, kPlantedProduct, "ProductName", "AutoCAD 2026 - Simplified Chinese");
+}
+
+void CheckPlantedFound(const AcadReleaseTable& table) {
+  const StringList& keys = table.productKeys[2026 - kFirstYear];
+  const StringList& folders = table.acadFolders[2026 - kFirstYear];
+  for (size_t i = 0; i < keys.size() && i < folders.size(); ++i) {
+    if (keys[i] == "SOFTWARE\\Autodesk\\AutoCAD\\R25.1\\ACAD-9101:804\\") {
+      Require(folders[i] == "D:\\AutoCAD 2026", "the planted AutoCAD 2026 has its folder");
+      return;
+    }
+  }
+  Require(false, "an ordinary AutoCAD 2026 installation is found");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryPlatform m;
   WatchedRegistry registry;
-  ApplyRegistryRecords(registry, kHkeyLocalMachine, {k64BitRoot, k32BitRoot}, SplitLines(data, size));
+  PlantInstallation(registry);
+  std::vector<AppliedRecord> applied;
+  ApplyRegistryRecords(registry, kHkeyLocalMachine, {k64BitRoot, k32BitRoot}, SplitLines(data, size), &applied);
 
   AcadReleaseTable table;
   table.DiscoverReleases(Platform{registry, m.files, m.processes, m.boxes, m.codePage});
@@ -97,5 +123,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       CheckInstallation(registry, m.codePage, year, keys[i], folders[i]);
     }
   }
+  if (!Touches(applied, kPlantedRelease)) CheckPlantedFound(table);
   return 0;
 }

@@ -1,11 +1,13 @@
 // The trusted-path update over arbitrary AutoCAD profile trees of the current user and an
 // arbitrary install folder: no setting loses an entry, only TRUSTEDPATHS values and missing
-// Variables keys are written, keys are closed, and a second run adds nothing.
+// Variables keys are written, keys are closed, and a second run adds nothing. Beside the fuzzed
+// tree stands one ordinary profile, which must get the folder whenever the input leaves it alone.
 //
 // Besides the registry records (registry_records.h, one base: SOFTWARE\Autodesk\AutoCAD of
 // HKEY_CURRENT_USER) a line "F|folder" sets the install folder; the last one counts.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "acad/acad_release_table.h"
 #include "platform/mb_string.h"
@@ -100,26 +102,50 @@ void CheckSecondRun(const CodePage& cp, const RegistrySnapshot& first, const Reg
   }
 }
 
+const std::string kDefaultFolder = "C:\\Quilox\\Tessarune";
+const std::string kPlantedRelease = kUserAcadRoot + "\\R25.1";
+const std::string kPlantedVariables = kPlantedRelease + "\\ACAD-9101:804\\Profiles\\<<Unnamed Profile>>\\Variables";
+
+void CheckPlantedProfile(const MemoryRegistry& registry, const std::string& folder) {
+  uint32_t type = 0;
+  std::string bytes;
+  Require(registry.GetRaw(kHkeyCurrentUser, kPlantedVariables, kTrustedPaths, &type, &bytes),
+          "the ordinary profile keeps TRUSTEDPATHS");
+  if (folder == kDefaultFolder) {
+    Require(type == kRegSz && bytes == std::string("C:\\TOOLS;C:\\QUILOX\\TESSARUNE") + '\0',
+            "the ordinary profile trusts C:\\TOOLS and the install folder, in upper case");
+  } else {
+    Require(bytes != std::string("c:\\tools") + '\0', "the ordinary profile's TRUSTEDPATHS is rewritten");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryPlatform m;
-  AcadReleaseTable table;
-  table.installFolder = "C:\\Quilox\\Tessarune";
-  for (const std::string& line :
-       ApplyRegistryRecords(m.registry, kHkeyCurrentUser, {kUserAcadRoot}, SplitLines(data, size))) {
+  m.registry.SetText(kHkeyCurrentUser, kPlantedVariables, kTrustedPaths, "c:\\tools");
+  std::string folder = kDefaultFolder;
+  std::vector<AppliedRecord> applied;
+  for (const std::string& line : ApplyRegistryRecords(m.registry, kHkeyCurrentUser, {kUserAcadRoot},
+                                                      SplitLines(data, size), &applied)) {
     // The folder comes from a C string: no NUL inside.
-    if (line[0] == 'F') table.installFolder = WithoutNul(SplitFields(line, 2)[1]);
+    if (line[0] == 'F') folder = WithoutNul(SplitFields(line, 2)[1]);
   }
+  AcadReleaseTable table;
+  auto update = [&] {
+    table.installFolder = folder;
+    table.AddTrustedPath(m.platform());
+  };
 
   RegistrySnapshot before = TakeSnapshot(m.registry, kHkeyCurrentUser);
-  table.AddTrustedPath(m.platform());
+  update();
   Require(m.registry.OpenHandles() == 0, "the update closes every key it opens");
   Require(m.registry.Dump(kHkeyLocalMachine).empty(), "the update writes below HKEY_CURRENT_USER only");
   RegistrySnapshot first = TakeSnapshot(m.registry, kHkeyCurrentUser);
-  CheckUpdate(m.codePage, before, first, table.installFolder);
+  CheckUpdate(m.codePage, before, first, folder);
+  if (!Touches(applied, kPlantedRelease)) CheckPlantedProfile(m.registry, folder);
 
-  table.AddTrustedPath(m.platform());
+  update();
   Require(m.registry.OpenHandles() == 0, "a second update closes every key it opens");
   CheckSecondRun(m.codePage, first, TakeSnapshot(m.registry, kHkeyCurrentUser));
   return 0;
