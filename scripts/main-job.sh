@@ -68,7 +68,6 @@ dist=$drive_c/Tessarune
 mkdir -p "$dist"
 cp "$setup_exe" "$dist/SetUp.exe"
 bash "$top/scripts/make-sample-payload.sh" "$dist/Data" >/dev/null
-python3 "$top/scripts/main-job-machine.py" "$drive_c" "$raw/machine.reg" "$raw/machine.tsv"
 
 if [ "$interactive" = 1 ]; then
   say "using the display $DISPLAY"
@@ -77,7 +76,9 @@ else
   say "private display $DISPLAY (Xvfb pid $TESSA_XVFB_PID)"
 fi
 tessa_wine_start_server
-tessa_wine_import_reg "$(cat "$raw/machine.reg")"
+# The AutoCAD installations (keys and folders), and their table for the report.
+wine "$automate_exe" seed-machine >"$raw/machine.tsv" 2>>"$raw/wine.err" ||
+  fail "the simulated AutoCAD machine could not be laid down: $(cat "$raw/machine.tsv")"
 
 automate() { wine "$automate_exe" "$@" 2>>"$raw/wine.err"; }
 field() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p" | head -1; }
