@@ -236,7 +236,8 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
     for (int i = 0; i < (reply == Reply::Retry ? 3 : 64); ++i) {
       m.boxes.Answer(reply == Reply::Ignore ? kIdIgnore : reply == Reply::Abort ? kIdAbort : kIdRetry);
     }
-    registry ? m.registry.FailCall(number) : m.files.FailCall(number);
+    // Laying the machine down counts too: the fault falls on the installation's own call `number`.
+    registry ? m.registry.FailCall(m.registry.Calls() + number) : m.files.FailCall(m.files.Calls() + number);
     const bool completed = Install(m);
     const std::string failed = registry ? m.registry.FailedCall() : m.files.FailedCall();
     if (failed.empty()) return false;
