@@ -4,11 +4,11 @@
 
 namespace acadmachine {
 
-namespace {
-
 const char kMachineRoot64[] = "SOFTWARE\\Autodesk\\AutoCAD\\";
 const char kMachineRoot32[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\";
 const char kUserRoot[] = "Software\\Autodesk\\AutoCAD\\";
+
+namespace {
 const char kDefaultProfile[] = "<<未命名配置>>";
 
 struct ReleaseNames {

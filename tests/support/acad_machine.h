@@ -11,6 +11,12 @@
 
 namespace acadmachine {
 
+// Where AutoCAD keeps its keys, each with a trailing backslash: the installations below
+// HKEY_LOCAL_MACHINE in either view, the profiles below HKEY_CURRENT_USER.
+extern const char kMachineRoot64[];
+extern const char kMachineRoot32[];
+extern const char kUserRoot[];
+
 enum class View { Bits64, Bits32 };  // Bits32: the keys live below Wow6432Node
 
 struct Profile {
