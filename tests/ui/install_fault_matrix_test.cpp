@@ -342,6 +342,12 @@ INSTANTIATE_TEST_SUITE_P(Layouts, InstallFaultMatrix,
                          ::testing::Values(Case{Layout::Upgrade, Reply::Ignore}, Case{Layout::Upgrade, Reply::Abort},
                                            Case{Layout::Upgrade, Reply::Retry}, Case{Layout::FirstInstall, Reply::Ignore},
                                            Case{Layout::FirstInstall, Reply::Abort},
-                                           Case{Layout::FirstInstall, Reply::Retry}));
+                                           Case{Layout::FirstInstall, Reply::Retry}),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return std::string(info.param.layout == Layout::Upgrade ? "Upgrade" : "FirstInstall") +
+                                  (info.param.reply == Reply::Ignore  ? "AnsweringIgnore"
+                                   : info.param.reply == Reply::Abort ? "AnsweringAbort"
+                                                                      : "AnsweringRetry");
+                         });
 
 }  // namespace
