@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "tests/support/acad_machine.h"
+
 namespace {
 
 const char kAcadRoot[] = "SOFTWARE\\Autodesk\\AutoCAD";
@@ -21,10 +23,20 @@ void CreateKey(Registry& registry, RegHandle root, const std::string& path) {
   key.Create(root, path);
 }
 
-void SetText(Registry& registry, RegHandle root, const std::string& path, const std::string& name,
-             const std::string& text) {
-  RegKey key(registry);
-  if (key.Create(root, path) == kOk) registry.SetString(key.Handle(), name, text);
+// The benchmarks measure the registry alone: the installations' folders are not laid down.
+class NoFiles : public acadmachine::FileSink {
+ public:
+  bool Folder(const std::string&) override { return true; }
+  bool File(const std::string&, const std::string&) override { return true; }
+};
+
+// An installation of the simulated machine under numbered release and product keys.
+acadmachine::Installation NumberedAcad(size_t release, size_t product) {
+  acadmachine::Installation acad = acadmachine::StandardAcad(2007 + static_cast<int>(release % 21));
+  acad.releaseKey = Numbered("R%zu.0", release);
+  acad.productKey = Numbered("ACAD-%zu:804", product);
+  acad.profiles.clear();
+  return acad;
 }
 
 size_t Walk(Registry& registry, RegHandle parent, const std::string& name) {
@@ -64,13 +76,10 @@ void Remove(Registry& registry, RegHandle parent, const std::string& name) {
 size_t SeedReleaseTree(Registry& registry, size_t keyCount) {
   size_t releases = keyCount / kKeysPerRelease;
   if (releases == 0) releases = 1;
+  NoFiles files;
   for (size_t r = 0; r < releases; ++r) {
     const std::string release = std::string(kAcadRoot) + "\\" + Numbered("R%zu.0", r);
-    const int year = 2007 + static_cast<int>(r % 21);
-    const std::string product = release + "\\" + Numbered("ACAD-%zu:804", r);
-    SetText(registry, kHkeyLocalMachine, product, "AcadLocation",
-            "C:\\Program Files\\Autodesk\\AutoCAD " + std::to_string(year) + "\\");
-    SetText(registry, kHkeyLocalMachine, product, "ProductName", "AutoCAD " + std::to_string(year) + " - 简体中文");
+    acadmachine::LayDown({NumberedAcad(r, r)}, registry, files);
     for (size_t g = 0; g < kGroupsPerRelease; ++g) {
       const std::string group = release + "\\" + Numbered("Group%zu", g);
       for (size_t i = 0; i < kItemsPerGroup; ++i) CreateKey(registry, kHkeyLocalMachine, group + Numbered("\\Item%zu", i));
@@ -89,14 +98,15 @@ size_t SeedProfiles(Registry& registry, size_t profileCount, size_t valueBytes) 
     value += Numbered("d:\\Tools\\AutoCAD add-ins\\Vendor %zu\\Support and Plot Styles;", n);
   }
   value.resize(valueBytes);
+  NoFiles files;
   size_t profiles = 0;
   for (size_t r = 0; r < kReleases; ++r) {
     for (size_t p = 0; p < products; ++p) {
-      const std::string product = std::string(kAcadRoot) + Numbered("\\R%zu.0", r) + Numbered("\\ACAD-%zu:804", p);
+      acadmachine::Installation acad = NumberedAcad(r, p);
       for (size_t i = 0; i < kProfilesPerProduct; ++i, ++profiles) {
-        SetText(registry, kHkeyCurrentUser, product + Numbered("\\Profiles\\Profile%zu\\Variables", i),
-                "TRUSTEDPATHS", value);
+        acad.profiles.push_back({Numbered("Profile%zu", i), value, true});
       }
+      acadmachine::LayDown({acad}, registry, files);
     }
   }
   return profiles;

@@ -8,14 +8,14 @@
 #include "platform/registry.h"
 
 // Lays down about `keyCount` keys below HKLM\SOFTWARE\Autodesk\AutoCAD: release keys, each with
-// one installation key (AcadLocation and ProductName) and 100 keys without them (10 groups of
+// one installation of the simulated AutoCAD machine and 100 keys without them (10 groups of
 // 9 items) that every walk has to visit. No key has more than a few hundred subkeys, so the
 // tree's shape stays the same as it grows. Returns the number of keys below the root.
 size_t SeedReleaseTree(Registry& registry, size_t keyCount);
 
-// 10 releases x (profileCount / 100) products x 10 profiles below
-// HKCU\SOFTWARE\Autodesk\AutoCAD, each Variables key holding a TRUSTEDPATHS value of
-// `valueBytes` bytes. Returns the number of profiles.
+// 10 releases x (profileCount / 100) installations of the simulated AutoCAD machine, each with 10
+// profiles whose Variables key holds a TRUSTEDPATHS value of `valueBytes` bytes. Returns the
+// number of profiles.
 size_t SeedProfiles(Registry& registry, size_t profileCount, size_t valueBytes);
 
 // The floor for discovery: one bare pre-order enumeration of the tree below root\path, as a

@@ -5,7 +5,7 @@
                        --setup-exe FILE --setup-seconds N --total-seconds N
 
 The checks below expect the default installation (C:\\Quilox, every found release ticked) on the
-simulated machine of main-job-machine.py. Each check is written to raw/checks.txt as "ok" or
+simulated machine of tests/support/acad_machine.cpp. Each check is written to raw/checks.txt as "ok" or
 "FAIL"; report.md starts with the verdict. Exit status: 0 when every check passed, 1 otherwise.
 """
 import argparse

@@ -79,11 +79,6 @@ automate_exe=$build/win64/tests/harness/automate.exe
 [ -f "$setup_exe" ] || fail "no $setup_exe: build it (drop --no-build)"
 [ -f "$automate_exe" ] || fail "no $automate_exe: build it (drop --no-build)"
 
-# The AutoCAD folders in drive C, and the registry file and installation table in raw/.
-seed_machine() {
-  python3 "$top/scripts/main-job-machine.py" "$drive_c" "$raw/machine.reg" "$raw/machine.tsv"
-}
-
 . "$top/tests/harness/wine-env.sh"
 prefix=$(mktemp -d /tmp/tessa-main-job.XXXXXX)
 cleanup() {
@@ -101,7 +96,6 @@ dist=$drive_c/Tessarune
 mkdir -p "$dist"
 cp "$setup_exe" "$dist/SetUp.exe"
 bash "$top/scripts/make-sample-payload.sh" "$dist/Data" >/dev/null
-seed_machine
 
 if [ "$interactive" = 1 ]; then
   say "using the display $DISPLAY"
@@ -110,7 +104,9 @@ else
   say "private display $DISPLAY (Xvfb pid $TESSA_XVFB_PID)"
 fi
 tessa_wine_start_server
-tessa_wine_import_reg "$(cat "$raw/machine.reg")"
+# The AutoCAD installations (keys and folders), and their table for the report.
+wine "$automate_exe" seed-machine >"$raw/machine.tsv" 2>>"$raw/wine.err" ||
+  fail "the simulated AutoCAD machine could not be laid down: $(cat "$raw/machine.tsv")"
 
 automate() { wine "$automate_exe" "$@" 2>>"$raw/wine.err"; }
 field() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p" | head -1; }

@@ -1,4 +1,5 @@
-// A machine's registry in memory with AutoCAD's layout, for the tests of the acad library.
+// A machine's registry in memory with AutoCAD's layout (that of the simulated AutoCAD machine),
+// for the tests of the acad library.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,12 +8,13 @@
 
 #include "acad/acad_release_table.h"
 #include "tests/memory/memory_platform.h"
+#include "tests/support/acad_machine.h"
 
-// Release roots below HKEY_LOCAL_MACHINE, with the trailing backslash.
-const std::string k64BitRoot = "SOFTWARE\\Autodesk\\AutoCAD\\";
-const std::string k32BitRoot = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\";
-// Profiles live here below HKEY_CURRENT_USER.
-const std::string kUserRoot = "SOFTWARE\\Autodesk\\AutoCAD\\";
+// Release roots below HKEY_LOCAL_MACHINE, and the profiles' below HKEY_CURRENT_USER, with the
+// trailing backslash.
+const std::string k64BitRoot = acadmachine::kMachineRoot64;
+const std::string k32BitRoot = acadmachine::kMachineRoot32;
+const std::string kUserRoot = acadmachine::kUserRoot;
 
 class AcadRegistryTest : public ::testing::Test {
  protected:
@@ -32,7 +34,10 @@ class AcadRegistryTest : public ::testing::Test {
   // A profile's Variables key below HKCU; trustedPaths is set unless it is null.
   std::string AddProfile(const std::string& release, const std::string& product, const std::string& profile,
                          const char* trustedPaths) {
-    std::string path = kUserRoot + release + "\\" + product + "\\Profiles\\" + profile + "\\Variables";
+    acadmachine::Installation acad;
+    acad.releaseKey = release;
+    acad.productKey = product;
+    const std::string path = acad.VariablesKeyPath({profile, std::nullopt, true});
     registry.AddKey(kHkeyCurrentUser, path);
     if (trustedPaths != nullptr) registry.SetText(kHkeyCurrentUser, path, "TRUSTEDPATHS", trustedPaths);
     return path;

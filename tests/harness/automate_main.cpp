@@ -18,6 +18,9 @@
 //   regdump ROOT\PATH [--view 32|64]               key<TAB>path / value<TAB>path<TAB>name<TAB>type<TAB>bytes<TAB>data
 //   screenshot HWND FILE.bmp                       file=... width=N height=N (24-bit BMP)
 //   dialog-template MODULE ID                      dialog ... / control ... lines (see FormatDialogTemplate)
+//   seed-machine                                   lays down the main job's AutoCAD machine; one line per
+//                                                  installation: year, 32|64, release, product, name, folder
+//                                                  (plain tab-separated fields)
 //
 // Exit status: 0 done, 1 failed or refused, 2 timed out, 3 usage error.
 #include <windows.h>
@@ -41,6 +44,8 @@
 #include "automation/registry_dump.h"
 #include "automation/text.h"
 #include "automation/windows.h"
+#include "platform/win32/win32_registry.h"
+#include "tests/support/acad_machine_sinks.h"
 
 using namespace automation;
 
@@ -215,6 +220,16 @@ int DialogTemplateCommand(const Arguments& args) {
   return kDone;
 }
 
+int SeedMachine(const Arguments&) {
+  const std::vector<acadmachine::Installation> machine = acadmachine::MainJobMachine();
+  Win32Registry registry;
+  acadmachine::Win32FileSink files;
+  if (!acadmachine::LayDown(machine, registry, files)) return Fail("the prefix refused part of the machine");
+  const std::string table = Utf8FromAnsi(acadmachine::InstallationTable(machine));
+  std::fwrite(table.data(), 1, table.size(), stdout);
+  return kDone;
+}
+
 std::vector<std::string> Utf8Arguments() {
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
@@ -251,6 +266,7 @@ int main() {
       {"key", Key},               {"close", Close},              {"wait-msgbox", WaitMessageBox},
       {"answer", Answer},         {"wait-exit", WaitExit},       {"regdump", RegDump},
       {"screenshot", Screenshot}, {"dialog-template", DialogTemplateCommand},
+      {"seed-machine", SeedMachine},
   };
   auto found = commands.find(command);
   if (found == commands.end()) return Fail("unknown command " + command, kUsage);

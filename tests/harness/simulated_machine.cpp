@@ -4,70 +4,88 @@
 
 #include <stdexcept>
 
-namespace harness {
+#include "automation/file_tree.h"
+#include "automation/registry_seed.h"
+#include "platform/win32/win32_registry.h"
+#include "tests/support/acad_machine_sinks.h"
 
-using automation::FileSeed;
-using automation::RegistrySeedKey;
-using automation::RegistrySeedValue;
+namespace harness {
 
 namespace {
 
-const char kAcadRoot64[] = "SOFTWARE\\Autodesk\\AutoCAD";
-const char kAcadRoot32[] = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD";
-const char kUserAcadRoot[] = "Software\\Autodesk\\AutoCAD";
+constexpr UINT kDescriptionCodePage = 936;
 
-struct ReleaseNames {
-  int year;
-  const char* releaseKey;
-  const char* productCode;
-};
-
-// AutoCAD's own release keys and product codes (the :804 suffix is the Chinese language).
-const ReleaseNames kReleases[] = {
-    {2007, "R17.0", "5001"}, {2008, "R17.1", "6001"}, {2009, "R17.2", "7001"}, {2010, "R18.0", "8001"},
-    {2011, "R18.1", "9001"}, {2012, "R18.2", "A001"}, {2013, "R19.0", "B001"}, {2014, "R19.1", "D001"},
-    {2015, "R20.0", "E001"}, {2016, "R20.1", "F001"}, {2017, "R21.0", "0001"}, {2018, "R22.0", "1001"},
-    {2019, "R23.0", "2001"}, {2020, "R23.1", "3001"}, {2021, "R24.0", "4101"}, {2022, "R24.1", "5101"},
-    {2023, "R24.2", "6101"}, {2024, "R24.3", "7101"}, {2025, "R25.0", "8101"}, {2026, "R25.1", "9101"},
-    {2027, "R26.0", "A101"},
-};
-
-std::string WithoutTrailingBackslash(std::string path) {
-  if (path.size() > 1 && path.back() == '\\') path.pop_back();
-  return path;
+std::string Convert(const std::string& text, UINT from, UINT to) {
+  if (text.empty()) return text;
+  const int wideSize = MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(wideSize), L'\0');
+  MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideSize);
+  const int size = WideCharToMultiByte(to, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(to, 0, wide.data(), wideSize, out.data(), size, nullptr, nullptr);
+  return out;
+}
+std::string Utf8(const std::string& text) { return Convert(text, kDescriptionCodePage, CP_UTF8); }
+std::string Cp936(const std::string& text) { return Convert(text, CP_UTF8, kDescriptionCodePage); }
+std::optional<std::string> Utf8(const std::optional<std::string>& text) {
+  return text ? std::optional<std::string>(Utf8(*text)) : std::nullopt;
+}
+std::optional<std::string> Cp936(const std::optional<std::string>& text) {
+  return text ? std::optional<std::string>(Cp936(*text)) : std::nullopt;
 }
 
 }  // namespace
 
-std::string SimulatedAcad::ProductKeyPath() const {
-  return std::string(bits == AcadBits::Bits32 ? kAcadRoot32 : kAcadRoot64) + "\\" + releaseKey + "\\" + productKey;
+SimulatedAcad FromDescription(const acadmachine::Installation& acad) {
+  SimulatedAcad out;
+  out.year = acad.year;
+  out.bits = acad.view == acadmachine::View::Bits32 ? AcadBits::Bits32 : AcadBits::Bits64;
+  out.releaseKey = Utf8(acad.releaseKey);
+  out.productKey = Utf8(acad.productKey);
+  out.productName = Utf8(acad.productName);
+  out.acadLocation = acad.folder.empty() ? "" : Utf8(acad.folder) + "\\";
+  out.withFontsFolder = acad.withFontsFolder;
+  out.withDrvFolder = acad.withDrvFolder;
+  out.pdfplot9 = Utf8(acad.pdfplot9);
+  for (const acadmachine::Profile& p : acad.profiles) {
+    out.profiles.push_back({Utf8(p.name), Utf8(p.trustedPaths), p.withVariablesKey});
+  }
+  return out;
 }
 
+acadmachine::Installation ToDescription(const SimulatedAcad& acad) {
+  acadmachine::Installation out;
+  out.year = acad.year;
+  out.view = acad.bits == AcadBits::Bits32 ? acadmachine::View::Bits32 : acadmachine::View::Bits64;
+  out.releaseKey = Cp936(acad.releaseKey);
+  out.productKey = Cp936(acad.productKey);
+  out.productName = Cp936(acad.productName);
+  out.folder = Cp936(acad.Folder());
+  out.withFontsFolder = acad.withFontsFolder;
+  out.withDrvFolder = acad.withDrvFolder;
+  out.pdfplot9 = Cp936(acad.pdfplot9);
+  for (const SimulatedProfile& p : acad.profiles) {
+    out.profiles.push_back({Cp936(p.name), Cp936(p.trustedPaths), p.withVariablesKey});
+  }
+  return out;
+}
+
+std::string SimulatedAcad::ProductKeyPath() const { return Utf8(ToDescription(*this).ProductKeyPath()); }
+
 std::string SimulatedAcad::VariablesKeyPath(const SimulatedProfile& profile) const {
-  return std::string(kUserAcadRoot) + "\\" + releaseKey + "\\" + productKey + "\\Profiles\\" + profile.name +
-         "\\Variables";
+  acadmachine::Installation acad = ToDescription(*this);
+  return Utf8(acad.VariablesKeyPath({Cp936(profile.name), std::nullopt, true}));
 }
 
 std::string SimulatedAcad::Folder() const {
-  return WithoutTrailingBackslash(acadLocation);
+  std::string path = acadLocation;
+  if (path.size() > 1 && path.back() == '\\') path.pop_back();
+  return path;
 }
 
 SimulatedAcad StandardAcad(int year, AcadBits bits) {
-  for (const ReleaseNames& names : kReleases) {
-    if (names.year != year) continue;
-    SimulatedAcad acad;
-    acad.year = year;
-    acad.bits = bits;
-    acad.releaseKey = names.releaseKey;
-    acad.productKey = std::string("ACAD-") + names.productCode + ":804";
-    acad.productName = "AutoCAD " + std::to_string(year) + " - 简体中文 (Simplified Chinese)";
-    acad.acadLocation = std::string(bits == AcadBits::Bits32 ? "C:\\Program Files (x86)" : "C:\\Program Files") +
-                        "\\Autodesk\\AutoCAD " + std::to_string(year) + "\\";
-    acad.pdfplot9 = "original pdfplot9 driver of AutoCAD " + std::to_string(year);
-    acad.profiles.push_back({"<<未命名配置>>", std::nullopt, true});
-    return acad;
-  }
-  throw std::invalid_argument("no AutoCAD release " + std::to_string(year));
+  return FromDescription(
+      acadmachine::StandardAcad(year, bits == AcadBits::Bits32 ? acadmachine::View::Bits32 : acadmachine::View::Bits64));
 }
 
 SimulatedMachine& SimulatedMachine::Add(const SimulatedAcad& acad) {
@@ -75,45 +93,14 @@ SimulatedMachine& SimulatedMachine::Add(const SimulatedAcad& acad) {
   return *this;
 }
 
-std::vector<RegistrySeedKey> SimulatedMachine::RegistryKeys() const {
-  std::vector<RegistrySeedKey> keys;
-  for (const SimulatedAcad& acad : installations_) {
-    std::vector<RegistrySeedValue> values;
-    if (!acad.acadLocation.empty()) values.push_back(RegistrySeedValue::Text("AcadLocation", acad.acadLocation));
-    if (!acad.productName.empty()) values.push_back(RegistrySeedValue::Text("ProductName", acad.productName));
-    values.push_back(RegistrySeedValue::Text("Language", "Chinese (PRC)"));
-    keys.push_back({HKEY_LOCAL_MACHINE, acad.ProductKeyPath(), values});
-    for (const SimulatedProfile& profile : acad.profiles) {
-      std::string variables = acad.VariablesKeyPath(profile);
-      if (!profile.withVariablesKey) {
-        keys.push_back({HKEY_CURRENT_USER, variables.substr(0, variables.rfind('\\')), {}});
-        continue;
-      }
-      std::vector<RegistrySeedValue> settings{RegistrySeedValue::Dword("FILEDIA", 1)};
-      if (profile.trustedPaths) settings.push_back(RegistrySeedValue::Text("TRUSTEDPATHS", *profile.trustedPaths));
-      keys.push_back({HKEY_CURRENT_USER, variables, settings});
-    }
-  }
-  return keys;
-}
-
-std::vector<FileSeed> SimulatedMachine::Files() const {
-  std::vector<FileSeed> files;
-  for (const SimulatedAcad& acad : installations_) {
-    const std::string folder = acad.Folder();
-    files.push_back(FileSeed::Folder(folder));
-    if (acad.withFontsFolder) files.push_back(FileSeed::File(folder + "\\Fonts\\txt.shx", "AutoCAD's own font"));
-    if (acad.withDrvFolder) {
-      files.push_back(FileSeed::Folder(folder + "\\Drv"));
-      if (acad.pdfplot9) files.push_back(FileSeed::File(folder + "\\Drv\\pdfplot9.hdi", *acad.pdfplot9));
-    }
-  }
-  return files;
-}
-
 void SimulatedMachine::Seed() const {
-  automation::SeedRegistry(RegistryKeys());
-  automation::SeedFiles(Files());
+  std::vector<acadmachine::Installation> machine;
+  for (const SimulatedAcad& acad : installations_) machine.push_back(ToDescription(acad));
+  Win32Registry registry;
+  acadmachine::Win32FileSink files;
+  if (!acadmachine::LayDown(machine, registry, files)) {
+    throw std::runtime_error("the test prefix refused part of the simulated machine");
+  }
 }
 
 void ClearAcadRegistry() {

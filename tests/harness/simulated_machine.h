@@ -1,15 +1,15 @@
-// A machine with AutoCAD installations, described declaratively and laid down in the Wine prefix:
-// the installation keys below HKEY_LOCAL_MACHINE (64-bit view, or Wow6432Node for 32-bit
-// editions), the per-user profiles below HKEY_CURRENT_USER, and each installation's folder with
-// its Fonts and Drv folders and the plotter driver pdfplot9.hdi.
+// The simulated AutoCAD machine (tests/support/acad_machine.h) for the tests that drive programs
+// under Wine. The harness speaks UTF-8: these are its installations in UTF-8, converted from and
+// to the description's code page 936 when they are made and when they are laid down.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "automation/file_tree.h"
-#include "automation/registry_seed.h"
+namespace acadmachine {
+struct Installation;
+}
 
 namespace harness {
 
@@ -41,20 +41,17 @@ struct SimulatedAcad {
   std::string Folder() const;
 };
 
-// A typical Chinese installation of `year`: its release and product key names, a product name
-// with the year, C:\Program Files[ (x86)]\Autodesk\AutoCAD <year> as folder, Fonts and Drv
-// folders, an original pdfplot9.hdi, and one profile without TRUSTEDPATHS.
+// acadmachine::StandardAcad in UTF-8.
 SimulatedAcad StandardAcad(int year, AcadBits bits = AcadBits::Bits64);
+SimulatedAcad FromDescription(const acadmachine::Installation& acad);
+acadmachine::Installation ToDescription(const SimulatedAcad& acad);
 
 class SimulatedMachine {
  public:
   SimulatedMachine& Add(const SimulatedAcad& acad);
   const std::vector<SimulatedAcad>& Installations() const { return installations_; }
 
-  std::vector<automation::RegistrySeedKey> RegistryKeys() const;
-  std::vector<automation::FileSeed> Files() const;
-
-  // Writes the keys and folders (throws when the prefix refuses).
+  // Writes the keys and folders through the Win32 seams (throws when the prefix refuses).
   void Seed() const;
   // Removes every AutoCAD key of both views and of the current user, and the folders of these
   // installations: whatever a program under test added there goes too.
