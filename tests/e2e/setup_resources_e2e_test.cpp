@@ -117,9 +117,7 @@ TEST(SetupResources, DialogTemplateMatchesTheDesign) {
   EXPECT_TRUE(dialog.hasFont);
   EXPECT_EQ(dialog.pointSize, 9);
   EXPECT_EQ(dialog.typeface, "宋体");
-  if (dialog.extended) {
-    EXPECT_EQ(dialog.charset, DEFAULT_CHARSET);
-  }
+  EXPECT_EQ(dialog.charset, DEFAULT_CHARSET);
   const DWORD required = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
   EXPECT_EQ(dialog.style & required, required);
   EXPECT_FALSE(dialog.style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
