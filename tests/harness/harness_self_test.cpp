@@ -47,8 +47,8 @@ TEST_F(SampleWindow, ReadsEnabledVisibleAndCheckedAsTheControlsAre) {
     int checked;
   } cases[] = {{IDC_SAMPLE_CHECK, true, true, BST_UNCHECKED},
                {IDC_SAMPLE_DISABLED, false, true, BST_UNCHECKED},
-               {IDC_SAMPLE_HIDDEN, true, false, BST_UNCHECKED},
-               {IDC_SAMPLE_EDIT, true, true, -1}};  // only buttons have a check state
+               {IDC_SAMPLE_HIDDEN, true, false, -1},  // only buttons have a check state
+               {IDC_SAMPLE_EDIT, true, true, -1}};
   for (const auto& c : cases) {
     ControlInfo control = ReadControl(window_, c.id);
     EXPECT_EQ(control.enabled, c.enabled) << c.id;
