@@ -47,8 +47,6 @@ const char kInstalledText[] = "安装完成，重启CAD即可使用 !";
 const char kImportText[] =
     "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]";
 
-const int kAbort = IDABORT, kRetry = IDRETRY, kIgnore = IDIGNORE;
-
 std::string PayloadContent(const std::string& name) { return "Tessarune sample payload: " + name + "\r\n"; }
 
 // The payload files of the Data folder; SetUp.exe and the fonts are there too but not installed.
@@ -388,44 +386,30 @@ TEST_F(InstallCommand, MissingDataFolderEndsTheDialogWithoutRegisteringAnything)
   EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
 }
 
-class LockedDestination : public InstallCommand {
- protected:
-  // An older read-me in the install folder, held open without sharing: its copy fails.
-  void HoldReadme() {
-    SeedFiles({FileSeed::File(Readme(), "older read-me")});
-    heldFile_ = CreateFileW(WideFromUtf8(Readme()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, heldFile_);
-  }
-  void Release() {
-    CloseHandle(heldFile_);
-    heldFile_ = INVALID_HANDLE_VALUE;
-  }
-  static std::string Readme() { return std::string(kInstallFolder) + "\\Readme.txt"; }
-
-  // Presses Install and returns the copy's question about the read-me.
-  MessageBoxInfo QuestionAboutReadme() {
-    PressInstall();
-    MessageBoxInfo box = NextBox();
-    EXPECT_EQ(kWarningCaption, box.caption);
-    EXPECT_EQ(CopyFailedText(Readme()), box.text);
-    EXPECT_EQ((std::vector<int>{kAbort, kRetry, kIgnore}), ButtonIds(box));
-    EXPECT_FALSE(ShowsIcon(box.hwnd));
-    EXPECT_EQ(dialog_, box.owner);
-    return box;
-  }
-};
-
 // Retry and Ignore go on as the copy's own tests show; Abort is the answer that ends the program.
-TEST_F(LockedDestination, AbortEndsTheDialogBeforeTheLibraryAndTheRegistry) {
+TEST_F(InstallCommand, AbortAfterAFailedCopyEndsTheDialogBeforeTheLibraryAndTheRegistry) {
   Seed({StandardAcad(2010)});
   const std::vector<std::string> registryBefore = Snapshot().registry;
-  HoldReadme();
+  // An older read-me in the install folder, held open without sharing: its copy fails.
+  const std::string readme = std::string(kInstallFolder) + "\\Readme.txt";
+  SeedFiles({FileSeed::File(readme, "older read-me")});
+  heldFile_ = CreateFileW(WideFromUtf8(readme).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, heldFile_);
   StartSetup();
-  Answer(QuestionAboutReadme(), kAbort);
-  ExpectProgramEnds();
-  Release();
 
-  EXPECT_EQ("older read-me", FileText(Readme()));
+  PressInstall();
+  MessageBoxInfo question = NextBox();
+  EXPECT_EQ(kWarningCaption, question.caption);
+  EXPECT_EQ(CopyFailedText(readme), question.text);
+  EXPECT_EQ((std::vector<int>{IDABORT, IDRETRY, IDIGNORE}), ButtonIds(question));
+  EXPECT_FALSE(ShowsIcon(question.hwnd));
+  EXPECT_EQ(dialog_, question.owner);
+  Answer(question, IDABORT);
+  ExpectProgramEnds();
+  CloseHandle(heldFile_);
+  heldFile_ = INVALID_HANDLE_VALUE;
+
+  EXPECT_EQ("older read-me", FileText(readme));
   EXPECT_FALSE(PathExists(std::string(kInstallFolder) + "\\" + kLibrary));
   EXPECT_EQ(registryBefore, Snapshot().registry);
   EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
