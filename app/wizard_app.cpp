@@ -1,14 +1,13 @@
 #include "app/wizard_app.h"
 
 #include "ui/dlg_setup.h"
-#include "ui/setup_globals.h"
 
-bool CWizardApp::InitInstance() {
+CWizardApp theApp;
+
+void CWizardApp::InitInstance() {
   // Before any window exists: the dialog only reads what discovery leaves.
-  theReleaseTable.DiscoverReleases(thePlatform);
+  releaseTable.DiscoverReleases(platform);
 
-  Dlg_Setup dialog;
-  // Installed, cancelled or closed: the program ends the same way.
+  Dlg_Setup dialog(platform, releaseTable);
   dialog.DoModal();
-  return false;
 }

@@ -1,10 +1,27 @@
-// The application object: discovery once, then the setup dialog, then the end of the process.
+// The application object: the system seams, discovery once, then the setup dialog, then the
+// end of the process.
 #pragma once
 
+#include "acad/acad_release_table.h"
 #include "fw/win_app.h"
+#include "platform/platform.h"
+#include "platform/win32/win32_code_page.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_message_boxes.h"
+#include "platform/win32/win32_processes.h"
+#include "platform/win32/win32_registry.h"
 
 class CWizardApp : public CWinApp {
  public:
-  // Always false: the program has no message loop of its own; it ends when the dialog closes.
-  bool InitInstance() override;
+  // Installed, cancelled or closed: the program ends when the dialog does.
+  void InitInstance() override;
+
+ private:
+  Win32Registry registry;
+  Win32FileSystem files;
+  Win32ProcessList processes;
+  Win32MessageBoxes boxes;
+  Win32CodePage codePage;
+  const Platform platform{registry, files, processes, boxes, codePage};
+  AcadReleaseTable releaseTable;
 };

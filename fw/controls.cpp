@@ -2,10 +2,6 @@
 
 #include <commctrl.h>
 
-int CButton::GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-
-void CButton::SetCheck(int check) { SendMessage(BM_SETCHECK, static_cast<WPARAM>(check)); }
-
 void CProgressCtrl::SetRange(short lower, short upper) {
   SendMessage(PBM_SETRANGE, 0, MAKELPARAM(lower, upper));
 }
@@ -17,5 +13,3 @@ int CProgressCtrl::SetPos(int position) {
 }
 
 int CProgressCtrl::StepIt() { return static_cast<int>(SendMessage(PBM_STEPIT)); }
-
-int CProgressCtrl::GetPos() const { return static_cast<int>(SendMessage(PBM_GETPOS)); }

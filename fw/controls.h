@@ -5,11 +5,8 @@
 
 #include "fw/wnd.h"
 
-class CButton : public CWnd {
- public:
-  int GetCheck() const;       // BST_UNCHECKED, BST_CHECKED or BST_INDETERMINATE
-  void SetCheck(int check);
-};
+// Its check state goes through DDX_Check.
+class CButton : public CWnd {};
 
 class CProgressCtrl : public CWnd {
  public:
@@ -17,5 +14,4 @@ class CProgressCtrl : public CWnd {
   int SetStep(int step);                    // PBM_SETSTEP; returns the previous step
   int SetPos(int position);                 // PBM_SETPOS; returns the previous position
   int StepIt();                             // PBM_STEPIT; past the upper end it starts again at the lower
-  int GetPos() const;                       // PBM_GETPOS
 };

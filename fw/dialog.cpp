@@ -22,10 +22,9 @@ INT_PTR CDialog::DoModal() {
   return result;
 }
 
-bool CDialog::UpdateData(bool saveAndValidate) {
+void CDialog::UpdateData(bool saveAndValidate) {
   CDataExchange dx(this, saveAndValidate);
   DoDataExchange(&dx);
-  return true;
 }
 
 void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
@@ -38,7 +37,7 @@ bool CDialog::OnInitDialog() {
 }
 
 void CDialog::OnOK() {
-  if (!UpdateData(true)) return;
+  UpdateData(true);
   EndDialog(IDOK);
 }
 

@@ -14,8 +14,8 @@ class CDialog : public CWnd {
   // dialog could not be created (which is reported in a stop box).
   virtual INT_PTR DoModal();
 
-  // true: controls to fields; false: fields to controls. Returns true when the exchange ran.
-  bool UpdateData(bool saveAndValidate = true);
+  // true: controls to fields; false: fields to controls.
+  void UpdateData(bool saveAndValidate = true);
   void EndDialog(int result);
 
   static const MessageMap* GetThisMessageMap();

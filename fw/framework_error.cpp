@@ -7,8 +7,6 @@
 
 void AfxThrowInvalidArgException() { throw CFrameworkError(E_INVALIDARG); }
 
-void AfxThrowMemoryException() { throw CFrameworkError(E_OUTOFMEMORY); }
-
 long CodeOfCurrentException() noexcept {
   try {
     throw;

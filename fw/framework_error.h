@@ -14,7 +14,6 @@ class CFrameworkError {
 };
 
 [[noreturn]] void AfxThrowInvalidArgException();  // E_INVALIDARG
-[[noreturn]] void AfxThrowMemoryException();      // E_OUTOFMEMORY
 
 // The code of the exception being handled: a CFrameworkError's own, E_OUTOFMEMORY for
 // std::bad_alloc, E_FAIL for anything else. Call only inside a catch block.

@@ -13,19 +13,17 @@ class CWnd;
 using CommandHandler = void (CWnd::*)();
 // ctlColorType: CTLCOLOR_MSGBOX ... CTLCOLOR_STATIC; control is the dialog itself for CTLCOLOR_DLG.
 using CtlColorHandler = HBRUSH (CWnd::*)(HDC dc, HWND control, UINT ctlColorType);
-using MessageHandler = LRESULT (CWnd::*)(WPARAM wParam, LPARAM lParam);
 
 // Stands for every WM_CTLCOLOR* message in a map entry.
 constexpr UINT WM_CTLCOLOR_ANY = 0x0019;
 
 struct MessageMapEntry {
-  UINT message;  // WM_COMMAND, WM_CTLCOLOR_ANY or any other message
+  UINT message;  // WM_COMMAND or WM_CTLCOLOR_ANY
   UINT code;     // WM_COMMAND: the notification code (BN_CLICKED, EN_CHANGE, ...)
   UINT firstId;  // WM_COMMAND: the control ids firstId..lastId
   UINT lastId;
   CommandHandler onCommand;    // for WM_COMMAND
   CtlColorHandler onCtlColor;  // for WM_CTLCOLOR_ANY
-  MessageHandler onMessage;    // for any other message; its result is the message's result
 };
 
 struct MessageMap {
@@ -41,35 +39,28 @@ struct MessageMap {
 template <class T>
 constexpr MessageMapEntry MapCommand(UINT id, void (T::*handler)()) {
   static_assert(std::is_base_of_v<CWnd, T>, "handlers belong to a window class");
-  return {WM_COMMAND, 0, id, id, static_cast<CommandHandler>(handler), nullptr, nullptr};
+  return {WM_COMMAND, 0, id, id, static_cast<CommandHandler>(handler), nullptr};
 }
 
 // A control's notification with the given code.
 template <class T>
 constexpr MessageMapEntry MapControl(UINT code, UINT id, void (T::*handler)()) {
   static_assert(std::is_base_of_v<CWnd, T>, "handlers belong to a window class");
-  return {WM_COMMAND, code, id, id, static_cast<CommandHandler>(handler), nullptr, nullptr};
+  return {WM_COMMAND, code, id, id, static_cast<CommandHandler>(handler), nullptr};
 }
 
 // The same notification from any control with an id in firstId..lastId.
 template <class T>
 constexpr MessageMapEntry MapControlRange(UINT code, UINT firstId, UINT lastId, void (T::*handler)()) {
   static_assert(std::is_base_of_v<CWnd, T>, "handlers belong to a window class");
-  return {WM_COMMAND, code, firstId, lastId, static_cast<CommandHandler>(handler), nullptr, nullptr};
+  return {WM_COMMAND, code, firstId, lastId, static_cast<CommandHandler>(handler), nullptr};
 }
 
 // Every colour request (WM_CTLCOLORMSGBOX ... WM_CTLCOLORSTATIC); the handler returns the brush.
 template <class T>
 constexpr MessageMapEntry MapCtlColor(HBRUSH (T::*handler)(HDC, HWND, UINT)) {
   static_assert(std::is_base_of_v<CWnd, T>, "handlers belong to a window class");
-  return {WM_CTLCOLOR_ANY, 0, 0, 0, nullptr, static_cast<CtlColorHandler>(handler), nullptr};
-}
-
-// Any other message, with its parameters and result.
-template <class T>
-constexpr MessageMapEntry MapMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM)) {
-  static_assert(std::is_base_of_v<CWnd, T>, "handlers belong to a window class");
-  return {message, 0, 0, 0, nullptr, nullptr, static_cast<MessageHandler>(handler)};
+  return {WM_CTLCOLOR_ANY, 0, 0, 0, nullptr, static_cast<CtlColorHandler>(handler)};
 }
 
 // True when the entry takes this message.

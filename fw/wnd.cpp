@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "fw/framework_error.h"
-#include "fw/win_app.h"
 
 // The window property that leads from a subclassed window to its object.
 static const char kObjectProperty[] = "Tessarune.CWnd";
@@ -87,8 +86,6 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         HBRUSH brush = (this->*entry.onCtlColor)(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam),
                                                   message - WM_CTLCOLORMSGBOX);
         *result = reinterpret_cast<LRESULT>(brush);
-      } else if (entry.onMessage) {
-        *result = (this->*entry.onMessage)(wParam, lParam);
       } else {
         continue;
       }
@@ -120,19 +117,11 @@ CWnd* CWnd::GetDlgItem(int id) {
   return item.get();
 }
 
-int CWnd::GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
-
 bool CWnd::EnableWindow(bool enable) { return ::EnableWindow(m_hWnd, enable) != FALSE; }
-
-bool CWnd::IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
 
 bool CWnd::ShowWindow(int showCommand) { return ::ShowWindow(m_hWnd, showCommand) != FALSE; }
 
-bool CWnd::IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
-
 void CWnd::SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
-
-int CWnd::GetWindowText(char* buffer, int size) const { return ::GetWindowTextA(m_hWnd, buffer, size); }
 
 void CWnd::GetWindowText(std::string& text) const {
   // The length may be an overestimate for double-byte text; the copy says what it really was.
@@ -146,12 +135,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
   return ::SendMessageA(m_hWnd, message, wParam, lParam);
 }
 
-bool CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-  return ::PostMessageA(m_hWnd, message, wParam, lParam) != FALSE;
-}
-
-HWND CWnd::SetFocus() { return ::SetFocus(m_hWnd); }
-
 HICON CWnd::SetIcon(HICON icon, bool bigIcon) {
   LRESULT previous = SendMessage(WM_SETICON, bigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   return reinterpret_cast<HICON>(previous);
@@ -164,10 +147,6 @@ static HWND TopLevelOf(HWND window) {
 
 HWND CWnd::GetSafeOwner(CWnd* parent) {
   if (parent && parent->m_hWnd) return TopLevelOf(parent->m_hWnd);
-  HWND owner = nullptr;
-  CWinApp* app = AfxGetApp();
-  if (app && app->m_pMainWnd) owner = app->m_pMainWnd->m_hWnd;
-  if (!owner) owner = GetActiveWindow();
-  owner = TopLevelOf(owner);
+  HWND owner = TopLevelOf(GetActiveWindow());
   return owner ? GetLastActivePopup(owner) : nullptr;
 }

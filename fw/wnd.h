@@ -19,8 +19,6 @@ class CWnd {
   CWnd(const CWnd&) = delete;
   CWnd& operator=(const CWnd&) = delete;
 
-  HWND GetSafeHwnd() const { return m_hWnd; }
-
   // Binds the object to a window without taking its messages; false when already bound.
   bool Attach(HWND window);
   // Lets go of the window (and ends a subclass); returns it.
@@ -32,35 +30,27 @@ class CWnd {
   bool SubclassWindow(HWND window);
   // Restores the original procedure; call it only while no later subclass sits on top of ours.
   HWND UnsubclassWindow();
-  bool IsSubclassed() const { return m_oldWndProc != nullptr; }
 
   // The child with this control id, as an object that stays valid while this one lives;
   // null when there is no such child.
   CWnd* GetDlgItem(int id);
-  int GetDlgCtrlID() const;
 
   // Returns true when the window was disabled before (as EnableWindow does).
   bool EnableWindow(bool enable = true);
-  bool IsWindowEnabled() const;
   // Returns true when the window was visible before.
   bool ShowWindow(int showCommand);
-  bool IsWindowVisible() const;
 
   void SetWindowText(const char* text);
   void SetWindowText(const std::string& text) { SetWindowText(text.c_str()); }
-  // Into a fixed buffer of `size` bytes, NUL included; returns the length copied.
-  int GetWindowText(char* buffer, int size) const;
   // The whole text.
   void GetWindowText(std::string& text) const;
 
   LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-  bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-  HWND SetFocus();
   HICON SetIcon(HICON icon, bool bigIcon);
 
   // The owner a modal window of `parent` gets: the parent taken up to its first ancestor that
-  // is not a child window; without one, the application's main window or else the active
-  // window, taken up the same way and on to its last active pop-up. May be null.
+  // is not a child window; without one, the active window, taken up the same way and on to its
+  // last active pop-up. May be null.
   static HWND GetSafeOwner(CWnd* parent);
 
   // The message map of this class (static, for derived maps to chain to) and of the object.

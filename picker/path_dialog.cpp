@@ -2,8 +2,9 @@
 
 #include <objbase.h>
 
-CPathDialog::CPathDialog(const char* caption, const char* title, const char* initialPath, CWnd* parent)
-    : m_caption(caption), m_initialPath(initialPath), m_hBrowseWnd(nullptr), m_accepted(0) {
+CPathDialog::CPathDialog(const Platform& platform, const char* caption, const char* title, const char* initialPath,
+                         CWnd* parent)
+    : m_platform(platform), m_caption(caption), m_initialPath(initialPath), m_hBrowseWnd(nullptr), m_accepted(0) {
   m_path[0] = '\0';
   m_owner = CWnd::GetSafeOwner(parent);
   m_sub.m_dialog = this;

@@ -8,29 +8,32 @@
 #include <string>
 
 #include "picker/path_dialog_sub.h"
+#include "platform/platform.h"
 
 class CPathDialog {
  public:
-  // caption: the browse window's title bar (null for none); title: the text above the tree;
-  // initialPath: the folder selected at first (null for the current directory). The strings
-  // are the caller's and must outlive the dialog.
-  CPathDialog(const char* caption, const char* title, const char* initialPath, CWnd* parent);
-  virtual ~CPathDialog() = default;
+  // platform: the seams the typed folder is checked and created with; caption: the browse
+  // window's title bar (null for none); title: the text above the tree; initialPath: the folder
+  // selected at first (null for the current directory). All are the caller's and must outlive
+  // the dialog.
+  CPathDialog(const Platform& platform, const char* caption, const char* title, const char* initialPath,
+              CWnd* parent);
   CPathDialog(const CPathDialog&) = delete;
   CPathDialog& operator=(const CPathDialog&) = delete;
 
   // 1 when a folder was accepted (GetChosenPath has it), otherwise -1.
-  virtual INT_PTR DoModal();
+  INT_PTR DoModal();
   std::string GetChosenPath() const;
-
-  static int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data);
 
  private:
   friend class CPathDialogSub;
 
+  static int CALLBACK BrowseCallback(HWND window, UINT message, LPARAM param, LPARAM data);
+
   void OnInitialized(HWND window);
   void OnSelectionChanged(HWND window, LPCITEMIDLIST item);
 
+  const Platform& m_platform;
   const char* m_caption;
   const char* m_initialPath;
   char m_path[MAX_PATH];  // the edit box's text as last read

@@ -5,7 +5,6 @@
 #include "picker/folder_validation.h"
 #include "picker/path_dialog.h"
 #include "picker/path_text.h"
-#include "ui/setup_globals.h"
 
 // CWnd's destructor lets go of a browse window that is still open.
 CPathDialogSub::~CPathDialogSub() = default;
@@ -28,7 +27,7 @@ void CPathDialogSub::ReadEditText() {
   // Longer text is cut at the buffer's end: only what fits is read and validated.
   if (edit) ::GetWindowTextA(edit, path, MAX_PATH);
   path[MAX_PATH - 1] = '\0';
-  path[WholeCharactersLength(thePlatform.codePage, path)] = '\0';
+  path[WholeCharactersLength(m_dialog->m_platform.codePage, path)] = '\0';
 }
 
 void CPathDialogSub::EnableOk(bool enable) { ::SendMessageA(m_hWnd, BFFM_ENABLEOK, 0, enable ? 1 : 0); }
@@ -41,7 +40,7 @@ void CPathDialogSub::OnEditChanged() {
 void CPathDialogSub::OnOkClicked() {
   // The shell's own OK never runs: it would return the tree's selection, not the typed folder.
   ReadEditText();
-  int result = ConfirmInstallPath(thePlatform, reinterpret_cast<WindowRef>(m_hWnd), m_dialog->m_path);
+  int result = ConfirmInstallPath(m_dialog->m_platform, reinterpret_cast<WindowRef>(m_hWnd), m_dialog->m_path);
   if (result != 0) {
     ::SetFocus(::GetDlgItem(m_hWnd, kBrowseEditId));
     return;

@@ -61,17 +61,18 @@ tessa_require_tools() {  # names...
   fi
 }
 
-# The product's version, yyyy.mm.dd. Its one home is productVersion in acad/build_constants.h.
+# The product's version, yyyy.mm.dd. Its one home is the project() line of CMakeLists.txt.
 tessa_version_get() {
   local v
-  v=$(grep -oE 'productVersion = [0-9]{8};' "$TESSA_TOP/acad/build_constants.h" | grep -oE '[0-9]{8}') ||
-    { echo "no productVersion in acad/build_constants.h" >&2; return 1; }
-  echo "${v:0:4}.${v:4:2}.${v:6:2}"
+  v=$(grep -oE '^project\(TessaruneSetup VERSION [0-9]{4}\.[0-9]{2}\.[0-9]{2} ' "$TESSA_TOP/CMakeLists.txt" |
+    grep -oE '[0-9]{4}\.[0-9]{2}\.[0-9]{2}') ||
+    { echo "no version in the project() line of CMakeLists.txt" >&2; return 1; }
+  echo "$v"
 }
 
 tessa_version_set() {  # yyyy.mm.dd
   tessa_version_valid "$1" || { echo "not a version (yyyy.mm.dd, a real date): $1" >&2; return 1; }
-  sed -i -E "s/(productVersion = )[0-9]{8};/\1${1//./};/" "$TESSA_TOP/acad/build_constants.h"
+  sed -i -E "s/^(project\(TessaruneSetup VERSION )[0-9]{4}\.[0-9]{2}\.[0-9]{2} /\1$1 /" "$TESSA_TOP/CMakeLists.txt"
   [ "$(tessa_version_get)" = "$1" ]
 }
 

@@ -7,7 +7,7 @@ void Dlg_Setup::OnBrowse() {
   static const char kPrompt[] = "请选择安装目录：";
   // The picker holds on to the text while it runs; a copy of its own keeps it steady.
   const std::string initialPath = installPath;
-  CPathDialog picker(kPrompt, kPrompt, initialPath.c_str(), nullptr);
+  CPathDialog picker(platform, kPrompt, kPrompt, initialPath.c_str(), this);
   if (picker.DoModal() == 1) {
     installPath = picker.GetChosenPath();
     UpdateData(false);

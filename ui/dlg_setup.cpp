@@ -1,14 +1,15 @@
 #include "ui/dlg_setup.h"
 
 #include "acad/build_constants.h"
+#include "tessa_version.h"
 #include "ui/dialog_labels.h"
 #include "ui/release_boxes.h"
 
 static const COLORREF kBackground = RGB(160, 180, 220);
 static const COLORREF kLabelInk = RGB(10, 70, 40);
 
-Dlg_Setup::Dlg_Setup(CWnd* parent, AcadReleaseTable& table)
-    : CDialog(IDD, parent), installPath("C:\\Quilox"), releaseTable(table) {
+Dlg_Setup::Dlg_Setup(const Platform& platform, AcadReleaseTable& table, CWnd* parent)
+    : CDialog(IDD, parent), installPath("C:\\Quilox"), platform(platform), releaseTable(table) {
   for (int& selected : releaseSelected) selected = 1;
 }
 
@@ -59,7 +60,7 @@ bool Dlg_Setup::OnInitDialog() {
   for (int year = kFirstYear; year <= kLastYear; ++year) {
     int index = year - kFirstYear;
     CButton& box = releaseCheckBoxes[kLastYear - year];
-    ReleaseBoxStart start = InitialReleaseBox(year, !releaseTable.acadFolders[index].empty(), targetBitness);
+    ReleaseBoxStart start = InitialReleaseBox(year, releaseTable.IsFound(year), targetBitness);
     if (!start.enabled) box.EnableWindow(false);
     if (!start.visible) box.ShowWindow(SW_HIDE);
     if (!start.selected) releaseSelected[index] = 0;

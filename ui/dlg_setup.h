@@ -4,18 +4,17 @@
 #include <string>
 
 #include "fw/framework.h"
+#include "acad/acad_release_table.h"
+#include "platform/platform.h"
 #include "res/resource.h"
-#include "ui/setup_globals.h"
-
-// While set, Install first checks for a running AutoCAD; cleared the first time it finds one.
-extern bool warnIfHostRunning;
 
 class Dlg_Setup : public CDialog {
  public:
   enum { IDD = IDD_SETUP };
 
-  // Reads the releases that discovery left in `table` (the process's table in the program).
-  explicit Dlg_Setup(CWnd* parent = nullptr, AcadReleaseTable& table = theReleaseTable);
+  // Works on the system through `platform` and reads the releases that discovery left in `table`;
+  // both must outlive the dialog.
+  Dlg_Setup(const Platform& platform, AcadReleaseTable& table, CWnd* parent = nullptr);
 
   CBrush backgroundBrush;                 // dialog and control background, made at initialisation
   CButton releaseCheckBoxes[kYearCount];  // [0] is the box of 2027, [20] the box of 2007
@@ -24,6 +23,9 @@ class Dlg_Setup : public CDialog {
   std::string bitnessText;                // label 1021
   CProgressCtrl progressBar;              // 1014, hidden until the installation runs
   std::string installPath;                // path box 1000
+  // While set, Install first checks for a running AutoCAD; cleared the first time it finds one.
+  // One dialog per process: the warning is shown at most once.
+  bool warnIfHostRunning = true;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();
@@ -42,6 +44,7 @@ class Dlg_Setup : public CDialog {
   bool RunInstallSequence();
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColorType);
 
+  const Platform& platform;
   AcadReleaseTable& releaseTable;
   // Held for the dialog's life: a font must stay valid while a label's context uses it.
   CFont versionFont;

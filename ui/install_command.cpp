@@ -5,17 +5,15 @@
 #include "ui/install_steps.h"
 #include "ui/progress_bar_sink.h"
 
-bool warnIfHostRunning = true;
-
 // The bar's range: the copies step it once per entry and wrap past the end; it is set full last.
 constexpr short kProgressEnd = 50;
 
 void Dlg_Setup::OnInstall() {
   const WindowRef owner = reinterpret_cast<WindowRef>(m_hWnd);
-  if (StopForRunningAcad(thePlatform, owner, warnIfHostRunning)) return;
+  if (StopForRunningAcad(platform, owner, warnIfHostRunning)) return;
 
   UpdateData(true);
-  switch (PrepareInstallFolder(thePlatform, owner, installPath)) {
+  switch (PrepareInstallFolder(platform, owner, installPath)) {
     case InstallFolderResult::EmptyPath:
       AfxThrowInvalidArgException();
     case InstallFolderResult::TooLong:
@@ -25,7 +23,7 @@ void Dlg_Setup::OnInstall() {
   }
 
   if (!RunInstallSequence()) return;
-  ShowCompletionMessages(thePlatform, owner);
+  ShowCompletionMessages(platform, owner);
   OnOK();
 }
 
@@ -41,7 +39,7 @@ bool Dlg_Setup::RunInstallSequence() {
   progressBar.SetPos(0);
 
   ProgressBarSink progress(progressBar);
-  if (!RunInstallSteps(thePlatform, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath,
+  if (!RunInstallSteps(platform, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath,
                        progress)) {
     OnCancel();
     return false;

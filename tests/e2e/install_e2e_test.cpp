@@ -1,6 +1,6 @@
 // The Install command of the real SetUp.exe, run from a distribution folder (SetUp.exe beside a
 // Data folder) on machines prepared in the Wine prefix: what a default installation leaves, a
-// second run, a running AutoCAD, a missing Data folder, a copy that fails, and unusual paths.
+// running AutoCAD, a missing Data folder, a copy that fails, and the path's limits.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -39,15 +39,13 @@ const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
 // A stand-in for AutoCAD: any process whose file name is acad.exe.
 const char kAcadStandIn[] = "C:\\tessa_acad\\acad.exe";
 // Folders other cases install into, removed after every case.
-const char* const kOtherInstallRoots[] = {"C:\\Tessarune", "C:\\Tools", "C:\\Missing", "C:\\Long"};
+const char* const kOtherInstallRoots[] = {"C:\\Long"};
 
 const char kWarningCaption[] = "Tessarune软件安装";
 const char kCompletionCaption[] = "Tessarune工具箱安装";
 const char kInstalledText[] = "安装完成，重启CAD即可使用 !";
 const char kImportText[] =
     "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]";
-
-const int kAbort = IDABORT, kRetry = IDRETRY, kIgnore = IDIGNORE;
 
 std::string PayloadContent(const std::string& name) { return "Tessarune sample payload: " + name + "\r\n"; }
 
@@ -338,25 +336,6 @@ TEST_F(InstallCommand, DefaultInstallationServesEverySelectedRelease) {
   }
 }
 
-TEST_F(InstallCommand, SecondRunLeavesOneSetOfEntriesAndTrustsTheFolderOnce) {
-  Seed({StandardAcad(2009), StandardAcad(2010)});
-  InstallWithDefaults();
-  const std::vector<std::string> afterFirst = DumpRegistryTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk");
-  const SimulatedAcad& acad2010 = machine_.Installations()[1];
-  const std::string entry = acad2010.ProductKeyPath() + "\\Applications\\Quilox2010";
-  WriteRegistryText(HKEY_LOCAL_MACHINE, entry, "Extra", "left by someone else");
-
-  InstallWithDefaults();
-  // The same entries, and the foreign value is gone with the entry it was in.
-  EXPECT_EQ(afterFirst, DumpRegistryTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\Autodesk"));
-  for (const SimulatedAcad& acad : machine_.Installations()) {
-    // A value of more than 2 bytes is rewritten in upper case, the folder not added again.
-    EXPECT_EQ("C:\\QUILOX\\TESSARUNE", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"))
-        << acad.year;
-  }
-  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
-}
-
 // ---- AutoCAD running ----
 
 TEST_F(InstallCommand, RunningAutoCadIsWarnedAboutOnceThenTheInstallationGoesOn) {
@@ -407,69 +386,30 @@ TEST_F(InstallCommand, MissingDataFolderEndsTheDialogWithoutRegisteringAnything)
   EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
 }
 
-class LockedDestination : public InstallCommand {
- protected:
-  // An older read-me in the install folder, held open without sharing: its copy fails.
-  void HoldReadme() {
-    SeedFiles({FileSeed::File(Readme(), "older read-me")});
-    heldFile_ = CreateFileW(WideFromUtf8(Readme()).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, heldFile_);
-  }
-  void Release() {
-    CloseHandle(heldFile_);
-    heldFile_ = INVALID_HANDLE_VALUE;
-  }
-  static std::string Readme() { return std::string(kInstallFolder) + "\\Readme.txt"; }
-
-  // Presses Install and returns the copy's question about the read-me.
-  MessageBoxInfo QuestionAboutReadme() {
-    PressInstall();
-    MessageBoxInfo box = NextBox();
-    EXPECT_EQ(kWarningCaption, box.caption);
-    EXPECT_EQ(CopyFailedText(Readme()), box.text);
-    EXPECT_EQ((std::vector<int>{kAbort, kRetry, kIgnore}), ButtonIds(box));
-    EXPECT_FALSE(ShowsIcon(box.hwnd));
-    EXPECT_EQ(dialog_, box.owner);
-    return box;
-  }
-};
-
-TEST_F(LockedDestination, RetryAfterTheFileIsReleasedCopiesItAndFinishes) {
-  Seed({StandardAcad(2010)});
-  HoldReadme();
-  StartSetup();
-  MessageBoxInfo question = QuestionAboutReadme();
-  Release();
-  Answer(question, kRetry);
-  ExpectCompletionAndEnd();
-  EXPECT_EQ(PayloadContent("Readme.txt"), FileText(Readme()));
-  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
-}
-
-TEST_F(LockedDestination, IgnoreKeepsTheOldFileAndFinishes) {
-  Seed({StandardAcad(2010)});
-  HoldReadme();
-  StartSetup();
-  Answer(QuestionAboutReadme(), kIgnore);
-  ExpectCompletionAndEnd();
-  Release();
-  EXPECT_EQ("older read-me", FileText(Readme()));
-  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
-  EXPECT_EQ(std::string(kInstallFolder) + "\\Quilox2010.ARX",
-            Text(HKEY_LOCAL_MACHINE, machine_.Installations()[0].ProductKeyPath() + "\\Applications\\Quilox2010",
-                 "LOADER"));
-}
-
-TEST_F(LockedDestination, AbortEndsTheDialogBeforeTheLibraryAndTheRegistry) {
+// Retry and Ignore go on as the copy's own tests show; Abort is the answer that ends the program.
+TEST_F(InstallCommand, AbortAfterAFailedCopyEndsTheDialogBeforeTheLibraryAndTheRegistry) {
   Seed({StandardAcad(2010)});
   const std::vector<std::string> registryBefore = Snapshot().registry;
-  HoldReadme();
+  // An older read-me in the install folder, held open without sharing: its copy fails.
+  const std::string readme = std::string(kInstallFolder) + "\\Readme.txt";
+  SeedFiles({FileSeed::File(readme, "older read-me")});
+  heldFile_ = CreateFileW(WideFromUtf8(readme).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, heldFile_);
   StartSetup();
-  Answer(QuestionAboutReadme(), kAbort);
-  ExpectProgramEnds();
-  Release();
 
-  EXPECT_EQ("older read-me", FileText(Readme()));
+  PressInstall();
+  MessageBoxInfo question = NextBox();
+  EXPECT_EQ(kWarningCaption, question.caption);
+  EXPECT_EQ(CopyFailedText(readme), question.text);
+  EXPECT_EQ((std::vector<int>{IDABORT, IDRETRY, IDIGNORE}), ButtonIds(question));
+  EXPECT_FALSE(ShowsIcon(question.hwnd));
+  EXPECT_EQ(dialog_, question.owner);
+  Answer(question, IDABORT);
+  ExpectProgramEnds();
+  CloseHandle(heldFile_);
+  heldFile_ = INVALID_HANDLE_VALUE;
+
+  EXPECT_EQ("older read-me", FileText(readme));
   EXPECT_FALSE(PathExists(std::string(kInstallFolder) + "\\" + kLibrary));
   EXPECT_EQ(registryBefore, Snapshot().registry);
   EXPECT_FALSE(PathExists(machine_.Installations()[0].Folder() + "\\Fonts\\Quilox_EN.shx"));
@@ -498,12 +438,6 @@ TEST_F(InstallCommand, EmptyPathIsAnInvalidArgumentAndTheDialogStays) {
   const MachineSnapshot after = Snapshot();
   EXPECT_EQ(before.registry, after.registry);
   EXPECT_EQ(before.files, after.files);
-
-  // The user types a path and installs.
-  TypePath("C:\\Quilox");
-  PressInstall();
-  ExpectCompletionAndEnd();
-  EXPECT_EQ(InstalledNames(), TreeNames(kInstallFolder));
 }
 
 TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
@@ -513,7 +447,7 @@ TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
   // "\Tessarune" and "\Quilox2010_32.ARX" would take its demand-load text past 259 characters.
   const std::string parent = "C:\\Long\\" + std::string(100, 'a') + "\\" + std::string(100, 'b');
   CreateFolders(parent);  // the command makes one level only
-  std::string path = parent + "\\cccccccccccccccccccccc";
+  const std::string path = parent + "\\cccccccccccccccccccccc";
   ASSERT_EQ(232u, path.size());
   TypePath(path);
 
@@ -533,72 +467,6 @@ TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
   const MachineSnapshot after = Snapshot();
   EXPECT_EQ(before.registry, after.registry);
   EXPECT_EQ(before.files, after.files);
-
-  // One character shorter is the longest accepted: the folders are made and every demand-load
-  // text fits, but the longest payload name does not fit beside such a folder, and the copy asks.
-  path.pop_back();
-  const std::string installFolder = path + "\\Tessarune";
-  TypePath(path);
-  PressInstall();
-  MessageBoxInfo question = NextBox();
-  EXPECT_EQ(CopyFailedText(installFolder + "\\Tessarune使用说明.txt"), question.text);
-  Answer(question, kIgnore);
-  ExpectCompletionAndEnd();
-
-  EXPECT_TRUE(IsFolder(installFolder));
-  EXPECT_EQ(PayloadContent("Quilox2010_32.arx"), FileText(installFolder + "\\Quilox2010_32.arx"));
-  const std::string loader = installFolder + "\\Quilox2010_32.ARX";
-  EXPECT_EQ(259u, loader.size());
-  EXPECT_EQ(loader, Text(HKEY_LOCAL_MACHINE,
-                         machine_.Installations()[0].ProductKeyPath() + "\\Applications\\Quilox2010_32",
-                         "LOADER"));
-}
-
-TEST_F(InstallCommand, DriveRootInstallsIntoAFolderOfTheRoot) {
-  Seed({StandardAcad(2010)});
-  StartSetup();
-  TypePath("C:\\");
-  PressInstall();
-  ExpectCompletionAndEnd();
-
-  EXPECT_EQ(InstalledNames(), TreeNames("C:\\Tessarune"));
-  const SimulatedAcad& acad = machine_.Installations()[0];
-  EXPECT_EQ("C:\\Tessarune\\Quilox2010.ARX",
-            Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2010", "LOADER"));
-  EXPECT_EQ("C:\\Tessarune", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"));
-}
-
-TEST_F(InstallCommand, TwoTrailingBackslashesLoseOnlyOne) {
-  Seed({StandardAcad(2010)});
-  StartSetup();
-  TypePath("C:\\Tools\\\\");
-  PressInstall();
-  ExpectCompletionAndEnd();
-
-  // The doubled separator stays in the install folder; the file system accepts it.
-  EXPECT_EQ(InstalledNames(), TreeNames("C:\\Tools\\Tessarune"));
-  const SimulatedAcad& acad = machine_.Installations()[0];
-  EXPECT_EQ("C:\\Tools\\\\Tessarune\\Quilox2010.ARX",
-            Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2010", "LOADER"));
-  EXPECT_EQ("C:\\Tools\\\\Tessarune", Text(HKEY_CURRENT_USER, acad.VariablesKeyPath(acad.profiles[0]), "TRUSTEDPATHS"));
-}
-
-TEST_F(InstallCommand, MissingParentFolderShowsInTheCopysQuestion) {
-  Seed({StandardAcad(2010)});
-  const std::vector<std::string> registryBefore = Snapshot().registry;
-  StartSetup();
-  TypePath("C:\\Missing\\Deeper");
-  PressInstall();
-
-  MessageBoxInfo question = NextBox();
-  EXPECT_EQ(kWarningCaption, question.caption);
-  EXPECT_EQ(0u, question.text.find("拷贝文件 C:\\Missing\\Deeper\\Tessarune\\")) << question.text;
-  EXPECT_EQ((std::vector<int>{kAbort, kRetry, kIgnore}), ButtonIds(question));
-  Answer(question, kAbort);
-  ExpectProgramEnds();
-
-  EXPECT_FALSE(PathExists("C:\\Missing"));
-  EXPECT_EQ(registryBefore, Snapshot().registry);
 }
 
 }  // namespace

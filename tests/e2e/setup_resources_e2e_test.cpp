@@ -58,50 +58,26 @@ std::vector<ExpectedControl> ExpectedControls() {
   return controls;
 }
 
-// What the kind means for class and style; the rest of the style is free.
-void ExpectKind(const DialogItemTemplate& item, Kind kind) {
-  const DWORD button = item.style & BS_TYPEMASK, stat = item.style & SS_TYPEMASK;
-  const std::string cls = item.ClassName();
+// What a kind means for class and style: the type within its mask and the bits it needs; the rest
+// of the style is free. No push button is the default button.
+struct KindStyle {
+  const char* windowClass;
+  DWORD mask, type, required;
+};
+
+KindStyle StyleOf(Kind kind) {
   switch (kind) {
-    case Kind::AutoCheckBox:
-      EXPECT_EQ(cls, "Button");
-      EXPECT_EQ(button, static_cast<DWORD>(BS_AUTOCHECKBOX));
-      break;
-    case Kind::PushButton:
-      EXPECT_EQ(cls, "Button");
-      EXPECT_EQ(button, static_cast<DWORD>(BS_PUSHBUTTON)) << "no button is the default button";
-      break;
-    case Kind::CentredText:
-      EXPECT_EQ(cls, "Static");
-      EXPECT_EQ(stat, static_cast<DWORD>(SS_CENTER));
-      break;
-    case Kind::VCentredText:
-      EXPECT_EQ(cls, "Static");
-      EXPECT_EQ(stat, static_cast<DWORD>(SS_LEFT));
-      EXPECT_TRUE(item.style & SS_CENTERIMAGE);
-      break;
-    case Kind::Text:
-      EXPECT_EQ(cls, "Static");
-      EXPECT_EQ(stat, static_cast<DWORD>(SS_LEFT));
-      break;
-    case Kind::EtchedLine:
-      EXPECT_EQ(cls, "Static");
-      EXPECT_EQ(stat, static_cast<DWORD>(SS_ETCHEDHORZ));
-      break;
-    case Kind::Bitmap:
-      EXPECT_EQ(cls, "Static");
-      EXPECT_EQ(stat, static_cast<DWORD>(SS_BITMAP));
-      break;
-    case Kind::PathEdit:
-      EXPECT_EQ(cls, "Edit");
-      EXPECT_TRUE(item.style & WS_BORDER);
-      EXPECT_TRUE(item.style & ES_AUTOHSCROLL);
-      break;
-    case Kind::Progress:
-      EXPECT_STRCASEEQ(cls.c_str(), "msctls_progress32");
-      EXPECT_TRUE(item.style & WS_BORDER);
-      break;
+    case Kind::AutoCheckBox: return {"Button", BS_TYPEMASK, BS_AUTOCHECKBOX, 0};
+    case Kind::PushButton: return {"Button", BS_TYPEMASK, BS_PUSHBUTTON, 0};
+    case Kind::CentredText: return {"Static", SS_TYPEMASK, SS_CENTER, 0};
+    case Kind::VCentredText: return {"Static", SS_TYPEMASK, SS_LEFT, SS_CENTERIMAGE};
+    case Kind::Text: return {"Static", SS_TYPEMASK, SS_LEFT, 0};
+    case Kind::EtchedLine: return {"Static", SS_TYPEMASK, SS_ETCHEDHORZ, 0};
+    case Kind::Bitmap: return {"Static", SS_TYPEMASK, SS_BITMAP, 0};
+    case Kind::PathEdit: return {"Edit", 0, 0, WS_BORDER | ES_AUTOHSCROLL};
+    case Kind::Progress: return {"msctls_progress32", 0, 0, WS_BORDER};
   }
+  return {"", 0, 0, 0};
 }
 
 TEST(SetupResources, DialogTemplateMatchesTheDesign) {
@@ -117,9 +93,7 @@ TEST(SetupResources, DialogTemplateMatchesTheDesign) {
   EXPECT_TRUE(dialog.hasFont);
   EXPECT_EQ(dialog.pointSize, 9);
   EXPECT_EQ(dialog.typeface, "宋体");
-  if (dialog.extended) {
-    EXPECT_EQ(dialog.charset, DEFAULT_CHARSET);
-  }
+  EXPECT_EQ(dialog.charset, DEFAULT_CHARSET);
   const DWORD required = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | DS_MODALFRAME;
   EXPECT_EQ(dialog.style & required, required);
   EXPECT_FALSE(dialog.style & (WS_MAXIMIZEBOX | WS_THICKFRAME));
@@ -134,7 +108,10 @@ TEST(SetupResources, DialogTemplateMatchesTheDesign) {
     const ExpectedControl& want = expected[i];
     SCOPED_TRACE("control " + std::to_string(i + 1) + ", id " + std::to_string(want.id));
     EXPECT_EQ(item.id, want.id);
-    ExpectKind(item, want.kind);
+    const KindStyle style = StyleOf(want.kind);
+    EXPECT_STRCASEEQ(item.ClassName().c_str(), style.windowClass);
+    EXPECT_EQ(item.style & style.mask, style.type);
+    EXPECT_EQ(item.style & style.required, style.required);
     EXPECT_EQ(FormatTemplateName(item.title), want.text);
     EXPECT_EQ((std::vector<int>{item.x, item.y, item.cx, item.cy}), (std::vector<int>{want.x, want.y, want.cx, want.cy}));
     EXPECT_EQ((item.style & WS_VISIBLE) != 0, want.visible);

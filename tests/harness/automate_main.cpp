@@ -17,7 +17,6 @@
 //   wait-exit PID [--timeout MS]                   exit_code=N
 //   regdump ROOT\PATH [--view 32|64]               key<TAB>path / value<TAB>path<TAB>name<TAB>type<TAB>bytes<TAB>data
 //   screenshot HWND FILE.bmp                       file=... width=N height=N (24-bit BMP)
-//   dialog-template MODULE ID                      dialog ... / control ... lines (see FormatDialogTemplate)
 //   seed-machine                                   lays down the main job's AutoCAD machine; one line per
 //                                                  installation: year, 32|64, release, product, name, folder
 //                                                  (plain tab-separated fields)
@@ -38,7 +37,6 @@
 #include "automation/actions.h"
 #include "automation/capture.h"
 #include "automation/controls.h"
-#include "automation/dialog_template.h"
 #include "automation/message_boxes.h"
 #include "automation/program.h"
 #include "automation/registry_dump.h"
@@ -211,15 +209,6 @@ int Screenshot(const Arguments& args) {
   return kDone;
 }
 
-int DialogTemplateCommand(const Arguments& args) {
-  if (args.words.size() < 2) return Fail("dialog-template needs a module and an id", kUsage);
-  DialogTemplate dialog;
-  std::string error;
-  if (!LoadDialogTemplate(args.words[0], std::atoi(args.words[1].c_str()), &dialog, &error)) return Fail(error);
-  for (const std::string& line : FormatDialogTemplate(dialog)) Print(line);
-  return kDone;
-}
-
 int SeedMachine(const Arguments&) {
   const std::vector<acadmachine::Installation> machine = acadmachine::MainJobMachine();
   Win32Registry registry;
@@ -265,8 +254,7 @@ int main() {
       {"click", Click},           {"set-text", SetText},         {"command", Command},
       {"key", Key},               {"close", Close},              {"wait-msgbox", WaitMessageBox},
       {"answer", Answer},         {"wait-exit", WaitExit},       {"regdump", RegDump},
-      {"screenshot", Screenshot}, {"dialog-template", DialogTemplateCommand},
-      {"seed-machine", SeedMachine},
+      {"screenshot", Screenshot}, {"seed-machine", SeedMachine},
   };
   auto found = commands.find(command);
   if (found == commands.end()) return Fail("unknown command " + command, kUsage);

@@ -66,10 +66,6 @@ else
 fi
 check "screenshot converts to a PNG of the window's size" test "$size" = "$(field width "$shot")x$(field height "$shot")"
 
-template=$(automate dialog-template "$(winepath -w "$sample_exe")" 200)
-check "dialog-template reads the caption and font" grep -q $'^dialog\textended=1\t.*\tcaption=样例窗口\tfont=宋体\tpoints=9\t' <<<"$template"
-check "dialog-template reads the controls" grep -q $'^control\tid=1101\tclass=Button\t.*\trect=10,10,80,10\ttext=选项 A$' <<<"$template"
-
 check "key escape ends the dialog" test "$(automate key "$hwnd" escape)" = "result=closed"
 for _ in $(seq 1 200); do grep -q '^exit_code=' "$work/start.out" && break; sleep 0.1; done
 check "start --watch reports the exit code (Cancel + ticked)" grep -qx 'exit_code=142' "$work/start.out"

@@ -30,43 +30,40 @@ class Scripted : public Base {
 
   std::vector<Step> steps;
 
-  static const MessageMap* GetThisMessageMap() {
-    static const MessageMapEntry entries[] = {
-        MapMessage(kRunNextStep, &Scripted::OnRunNextStep),
-        MapMessage(WM_TIMER, &Scripted::OnTimer),
-    };
-    static const MessageMap map = {Base::GetThisMessageMap(), entries, 2};
-    return &map;
-  }
-  const MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
-
   // Lets a step reach the protected parts.
-  bool CallUpdateData(bool save) { return this->UpdateData(save); }
+  void CallUpdateData(bool save) { this->UpdateData(save); }
 
  protected:
   bool OnInitDialog() override {
     // Posted first: the script runs even when the initialisation fails.
-    this->PostMessage(kRunNextStep);
+    PostMessageA(this->m_hWnd, kRunNextStep, 0, 0);
     return Base::OnInitDialog();
   }
 
+  // Ahead of the dialog's own map: the script's two messages.
+  bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override {
+    if (message == kRunNextStep) {
+      RunNextStep();
+    } else if (message == WM_TIMER && wParam == kRanOutTimer) {
+      this->EndDialog(kScriptRanOut);
+    } else {
+      return Base::OnWndMsg(message, wParam, lParam, result);
+    }
+    *result = 0;
+    return true;
+  }
+
  private:
-  LRESULT OnRunNextStep(WPARAM, LPARAM) {
+  void RunNextStep() {
     if (next_ == steps.size()) {
       // What the last step posted (a key, a close) may still be on its way: a dialog still
       // open a while later is a script that did not end it.
       SetTimer(this->m_hWnd, kRanOutTimer, 3000, nullptr);
-      return 0;
+      return;
     }
     Step step = steps[next_++];
     step(*this);
-    this->PostMessage(kRunNextStep);
-    return 0;
-  }
-
-  LRESULT OnTimer(WPARAM timer, LPARAM) {
-    if (timer == kRanOutTimer) this->EndDialog(kScriptRanOut);
-    return 0;
+    PostMessageA(this->m_hWnd, kRunNextStep, 0, 0);
   }
 
   static constexpr UINT_PTR kRanOutTimer = 77;

@@ -93,22 +93,11 @@ class TemplateReader {
   size_t pos_ = 0;
 };
 
-int NormalisedId(DWORD id, bool extended) {
-  if ((!extended && id == 0xFFFF) || (extended && id == 0xFFFFFFFF)) return -1;
-  return static_cast<int>(id);
-}
-
 bool ParseHeader(TemplateReader& in, DialogTemplate* dialog, WORD* count) {
   WORD version = 0, signature = 0;
-  // DLGTEMPLATEEX starts with dlgVer 1 and signature 0xFFFF; DLGTEMPLATE with its style.
-  if (!in.Word(&version) || !in.Word(&signature)) return false;
-  dialog->extended = version == 1 && signature == 0xFFFF;
-  if (dialog->extended) {
-    if (!in.Dword(&dialog->helpId) || !in.Dword(&dialog->exStyle) || !in.Dword(&dialog->style)) return false;
-  } else {
-    dialog->style = version | (static_cast<DWORD>(signature) << 16);
-    if (!in.Dword(&dialog->exStyle)) return false;
-  }
+  // DLGTEMPLATEEX starts with dlgVer 1 and signature 0xFFFF.
+  if (!in.Word(&version) || !in.Word(&signature) || version != 1 || signature != 0xFFFF) return false;
+  if (!in.Dword(&dialog->helpId) || !in.Dword(&dialog->exStyle) || !in.Dword(&dialog->style)) return false;
   if (!in.Word(count) || !in.Short(&dialog->x) || !in.Short(&dialog->y) || !in.Short(&dialog->cx) ||
       !in.Short(&dialog->cy)) {
     return false;
@@ -119,39 +108,28 @@ bool ParseHeader(TemplateReader& in, DialogTemplate* dialog, WORD* count) {
     WORD points = 0;
     if (!in.Word(&points)) return false;
     dialog->pointSize = points;
-    if (dialog->extended) {
-      WORD weight = 0;
-      uint8_t italic = 0, charset = 0;
-      if (!in.Word(&weight) || !in.Byte(&italic) || !in.Byte(&charset)) return false;
-      dialog->weight = weight;
-      dialog->italic = italic != 0;
-      dialog->charset = charset;
-    }
+    WORD weight = 0;
+    uint8_t italic = 0, charset = 0;
+    if (!in.Word(&weight) || !in.Byte(&italic) || !in.Byte(&charset)) return false;
+    dialog->weight = weight;
+    dialog->italic = italic != 0;
+    dialog->charset = charset;
     if (!in.String(&dialog->typeface)) return false;
   }
   return true;
 }
 
-bool ParseItem(TemplateReader& in, bool extended, DialogItemTemplate* item) {
+bool ParseItem(TemplateReader& in, DialogItemTemplate* item) {
   in.AlignDword();
-  if (extended) {
-    DWORD id = 0;
-    if (!in.Dword(&item->helpId) || !in.Dword(&item->exStyle) || !in.Dword(&item->style) || !in.Short(&item->x) ||
-        !in.Short(&item->y) || !in.Short(&item->cx) || !in.Short(&item->cy) || !in.Dword(&id)) {
-      return false;
-    }
-    item->id = NormalisedId(id, true);
-  } else {
-    WORD id = 0;
-    if (!in.Dword(&item->style) || !in.Dword(&item->exStyle) || !in.Short(&item->x) || !in.Short(&item->y) ||
-        !in.Short(&item->cx) || !in.Short(&item->cy) || !in.Word(&id)) {
-      return false;
-    }
-    item->id = NormalisedId(id, false);
+  DWORD id = 0;
+  if (!in.Dword(&item->helpId) || !in.Dword(&item->exStyle) || !in.Dword(&item->style) || !in.Short(&item->x) ||
+      !in.Short(&item->y) || !in.Short(&item->cx) || !in.Short(&item->cy) || !in.Dword(&id)) {
+    return false;
   }
+  item->id = id == 0xFFFFFFFF ? -1 : static_cast<int>(id);
   WORD extra = 0;
   if (!in.Name(&item->windowClass) || !in.Name(&item->title) || !in.Word(&extra)) return false;
-  // Creation data follows its size word directly (the window system reads both layouts this way).
+  // Creation data follows its size word directly.
   if (extra > 0 && !in.Skip(extra, &item->creationData)) return false;
   return true;
 }
@@ -163,12 +141,12 @@ bool ParseDialogTemplate(const uint8_t* data, size_t size, DialogTemplate* dialo
   TemplateReader in(data, size);
   WORD count = 0;
   if (!ParseHeader(in, dialog, &count)) {
-    *error = "truncated dialog header";
+    *error = "truncated dialog header, or not the extended layout";
     return false;
   }
   for (WORD i = 0; i < count; ++i) {
     DialogItemTemplate item;
-    if (!ParseItem(in, dialog->extended, &item)) {
+    if (!ParseItem(in, &item)) {
       *error = "truncated control " + std::to_string(i + 1) + " of " + std::to_string(count);
       return false;
     }
@@ -218,32 +196,10 @@ bool LoadDialogTemplate(const std::string& modulePath, int id, DialogTemplate* d
   return ParseDialogTemplate(resource.bytes.data(), resource.bytes.size(), dialog, error);
 }
 
-
 std::string FormatTemplateName(const TemplateName& name) {
   if (!name.present) return std::string();
   if (name.isOrdinal) return "#" + std::to_string(name.ordinal);
   return name.text;
-}
-
-std::vector<std::string> FormatDialogTemplate(const DialogTemplate& dialog) {
-  auto rect = [](int x, int y, int cx, int cy) {
-    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(cx) + "," + std::to_string(cy);
-  };
-  std::vector<std::string> lines;
-  lines.push_back("dialog\textended=" + std::string(dialog.extended ? "1" : "0") + "\tstyle=" +
-                  HexNumber(dialog.style, 8) + "\texstyle=" + HexNumber(dialog.exStyle, 8) +
-                  "\trect=" + rect(dialog.x, dialog.y, dialog.cx, dialog.cy) + "\tcaption=" + EscapeField(dialog.title) +
-                  "\tfont=" + EscapeField(dialog.typeface) + "\tpoints=" + std::to_string(dialog.pointSize) +
-                  "\tweight=" + std::to_string(dialog.weight) + "\tcharset=" + std::to_string(dialog.charset) +
-                  "\tclass=" + EscapeField(FormatTemplateName(dialog.windowClass)) +
-                  "\tmenu=" + EscapeField(FormatTemplateName(dialog.menu)));
-  for (const DialogItemTemplate& item : dialog.items) {
-    lines.push_back("control\tid=" + std::to_string(item.id) + "\tclass=" + EscapeField(item.ClassName()) +
-                    "\tstyle=" + HexNumber(item.style, 8) + "\texstyle=" + HexNumber(item.exStyle, 8) +
-                    "\trect=" + rect(item.x, item.y, item.cx, item.cy) +
-                    "\ttext=" + EscapeField(FormatTemplateName(item.title)));
-  }
-  return lines;
 }
 
 }  // namespace automation

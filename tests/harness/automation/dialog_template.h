@@ -1,5 +1,5 @@
-// Dialog templates read back from a built executable (RT_DIALOG), in both layouts:
-// DLGTEMPLATE (DIALOG in a .rc file) and DLGTEMPLATEEX (DIALOGEX).
+// Dialog templates read back from a built executable (RT_DIALOG), in the extended layout
+// DLGTEMPLATEEX (DIALOGEX in a .rc file).
 #pragma once
 
 #include <windows.h>
@@ -23,7 +23,7 @@ struct DialogItemTemplate {
   DWORD style = 0;
   DWORD exStyle = 0;
   int x = 0, y = 0, cx = 0, cy = 0;
-  int id = 0;  // -1 for 0xFFFF (DIALOG) and 0xFFFFFFFF (DIALOGEX)
+  int id = 0;  // -1 for 0xFFFFFFFF
   TemplateName windowClass;
   TemplateName title;
   std::vector<uint8_t> creationData;
@@ -34,7 +34,6 @@ struct DialogItemTemplate {
 };
 
 struct DialogTemplate {
-  bool extended = false;
   DWORD helpId = 0;
   DWORD style = 0;
   DWORD exStyle = 0;
@@ -51,7 +50,8 @@ struct DialogTemplate {
   std::vector<DialogItemTemplate> items;
 };
 
-// Bounds-checked: false with a reason for a truncated or malformed template.
+// Bounds-checked: false with a reason for a truncated or malformed template, or one in the
+// classic layout.
 bool ParseDialogTemplate(const uint8_t* data, size_t size, DialogTemplate* dialog, std::string* error);
 
 // A resource of a module file, loaded as data (the module's code never runs).
@@ -64,9 +64,6 @@ bool ReadResource(const std::string& modulePath, LPCWSTR type, LPCWSTR name, Res
 bool LoadDialogTemplate(const std::string& modulePath, int id, DialogTemplate* dialog, std::string* error,
                         std::vector<WORD>* languages = nullptr);
 
-// For scripts: one "dialog" line (extended, style, exstyle, rect, caption, font) and one "control"
-// line per item (id, class, style, exstyle, rect, text), tab-separated key=value fields.
-std::vector<std::string> FormatDialogTemplate(const DialogTemplate& dialog);
 std::string FormatTemplateName(const TemplateName& name);  // "" / "#147" / the text
 
 }  // namespace automation
