@@ -30,7 +30,7 @@ TEST_F(ReleaseDiscoveryTest, EmptyRegistryFindsNothing) {
   for (int i = 0; i < kYearCount; ++i) EXPECT_TRUE(table.productKeys[i].empty());
 }
 
-TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearTextAfterTheFirstCharacter) {
+TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearWhoseFirstOccurrenceIsAfterTheFirstCharacter) {
   struct Case {
     const char* productName;
     int year;  // 0: left out
@@ -38,8 +38,9 @@ TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearTextAfterTheFirstCharacter) {
       {"AutoCAD 2008 (replaces 2007)", 2007},  // the lower year wins wherever it stands
       {"AutoCAD 2027", 2027},
       {"2010 AutoCAD", 0},          // a year at position 0 does not count
-      {"2009 AutoCAD 2011", 2011},  // only the later year counts
-      {"2010 AutoCAD 2010", 2010},  // the same year further on does count
+      {"2009 AutoCAD 2011", 2011},  // a later, different year still counts
+      {"2010 AutoCAD 2010", 0},     // the first occurrence decides, not a later one
+      {"2021AutoCAD 2021", 0},
       {"AutoCAD 2006", 0},
       {"AutoCAD 2028", 0},
       {"AutoCAD LT", 0},

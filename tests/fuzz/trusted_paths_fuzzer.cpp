@@ -104,22 +104,21 @@ void CheckSecondRun(const CodePage& cp, const RegistrySnapshot& first, const Reg
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   MemoryPlatform m;
-  AcadReleaseTable table;
-  table.installFolder = "C:\\Quilox\\Tessarune";
+  std::string installFolder = "C:\\Quilox\\Tessarune";
   for (const std::string& line :
        ApplyRegistryRecords(m.registry, kHkeyCurrentUser, {kUserAcadRoot}, SplitLines(data, size))) {
     // The folder comes from a C string: no NUL inside.
-    if (line[0] == 'F') table.installFolder = WithoutNul(SplitFields(line, 2)[1]);
+    if (line[0] == 'F') installFolder = WithoutNul(SplitFields(line, 2)[1]);
   }
 
   RegistrySnapshot before = TakeSnapshot(m.registry, kHkeyCurrentUser);
-  table.AddTrustedPath(m.platform());
+  AcadReleaseTable::AddTrustedPath(m.platform(), installFolder);
   Require(m.registry.OpenHandles() == 0, "the update closes every key it opens");
   Require(m.registry.Dump(kHkeyLocalMachine).empty(), "the update writes below HKEY_CURRENT_USER only");
   RegistrySnapshot first = TakeSnapshot(m.registry, kHkeyCurrentUser);
-  CheckUpdate(m.codePage, before, first, table.installFolder);
+  CheckUpdate(m.codePage, before, first, installFolder);
 
-  table.AddTrustedPath(m.platform());
+  AcadReleaseTable::AddTrustedPath(m.platform(), installFolder);
   Require(m.registry.OpenHandles() == 0, "a second update closes every key it opens");
   CheckSecondRun(m.codePage, first, TakeSnapshot(m.registry, kHkeyCurrentUser));
   return 0;

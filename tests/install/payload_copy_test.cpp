@@ -323,7 +323,6 @@ class UnreadableForAWhile : public FileSystem {
   }
   long Remove(const std::string& path) override { return files_.Remove(path); }
   std::string ModulePath() override { return files_.ModulePath(); }
-  std::string CurrentDir() override { return files_.CurrentDir(); }
 
  private:
   MemoryFileSystem& files_;
