@@ -164,16 +164,6 @@ TEST_F(DemandLoadRegistrationTest, PassesOverProductKeysThatVanishedOrCannotBeWr
   EXPECT_EQ(Entries(k64BitRoot + "R19.0\\ACAD-3"), "Quilox2013=" + kFolder + "\\Quilox2013.ARX");
 }
 
-TEST_F(DemandLoadRegistrationTest, YearsOutsideTheSupportedRangeRegisterNothing) {
-  AddInstallation(k64BitRoot + "R17.0\\ACAD", "C:\\Acad", "AutoCAD 2007");
-  table.DiscoverReleases(platform());
-  std::string before = registry.Dump(kHkeyLocalMachine);
-  table.RegisterRelease(platform(), 2006, kFolder);
-  table.RegisterRelease(platform(), 2028, kFolder);
-  table.RegisterRelease(platform(), 0, kFolder);
-  EXPECT_EQ(registry.Dump(kHkeyLocalMachine), before);
-}
-
 TEST_F(DemandLoadRegistrationTest, NoSelectionWritesNoEntryButStillTrustsTheFolder) {
   AddInstallation(k64BitRoot + "R18.0\\ACAD", "C:\\Acad", "AutoCAD 2010");
   std::string variables = AddProfile("R18.0", "ACAD-8001:804", "<<Unnamed Profile>>", nullptr);

@@ -275,16 +275,6 @@ TEST_F(InstallStepsTest, StepsTheBarAfterTheCopiesTheRegistrationAndTheSupportFi
   for (int i = 0; i < copySteps; ++i) EXPECT_FALSE(progress.steps[i].registered) << i;
 }
 
-TEST_F(InstallStepsTest, NothingTickedStillCopiesAndTrustsTheFolderButRegistersNothing) {
-  ASSERT_TRUE(Run());
-  EXPECT_TRUE(m.files.IsFile(Installed("Readme.txt")));
-  EXPECT_TRUE(m.files.IsFolder(Installed(kLibrary)));
-  EXPECT_FALSE(AnyEntry());
-  EXPECT_EQ(kInstallFolder, m.registry.GetText(kHkeyCurrentUser, kProfile2008, "TRUSTEDPATHS"));
-  EXPECT_FALSE(m.files.Exists(std::string(kAcad2008) + "\\Fonts\\Quilox_EN.shx"));
-  EXPECT_EQ("acad driver", m.files.Content(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi"));
-}
-
 TEST_F(InstallStepsTest, MissingDataFolderStopsBeforeAnythingIsChanged) {
   m.files.SetModulePath("C:\\Elsewhere\\SetUp.exe");
   Select({2008, 2010});
