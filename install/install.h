@@ -28,7 +28,7 @@ PathKind GetPathKind(FileSystem& files, const std::string& path);
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath);
 
 void ClearReadOnly(FileSystem& files, const std::string& path);
-bool RemoveZoneIdentifier(FileSystem& files, const std::string& path);
+void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
 

@@ -81,8 +81,9 @@ void ClearReadOnly(FileSystem& files, const std::string& path) {
   files.SetAttributes(path, attributes & ~kAttrReadOnly);
 }
 
-bool RemoveZoneIdentifier(FileSystem& files, const std::string& path) {
-  return files.Remove(path + ":Zone.Identifier") == kOk;
+void RemoveZoneIdentifier(FileSystem& files, const std::string& path) {
+  // Missing on most files: the failure is no error.
+  files.Remove(path + ":Zone.Identifier");
 }
 
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {

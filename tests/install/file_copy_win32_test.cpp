@@ -159,27 +159,6 @@ TEST_F(HeldFileTest, IgnoreKeepsTheOldFileAndAbortStops) {
   EXPECT_EQ("old b", ReadTextFile(Installed("b.txt")));
 }
 
-TEST_F(Win32FileCopyTest, SourceIsTheDataFolderOrTheMarkedFolder) {
-  std::string source;
-  EXPECT_TRUE(FindInstallSource(Plain(), kOwner, &source));
-  EXPECT_EQ(data, source);
-
-  RemoveTree(data);
-  ASSERT_TRUE(WriteTextFile(dist + "\\Data", "a file, not a folder"));
-  EXPECT_FALSE(FindInstallSource(Plain(), kOwner, &source));
-  ASSERT_EQ(1u, boxes.Shown().size());
-  EXPECT_EQ(kMbOk, boxes.Shown()[0].style);
-
-  MakeFolders(dist, "Quilox2010.arx");
-  EXPECT_FALSE(FindInstallSource(Plain(), kOwner, &source));
-  EXPECT_EQ(2u, boxes.Shown().size());
-
-  RemoveTree(dist + "\\Quilox2010.arx");
-  ASSERT_TRUE(WriteTextFile(dist + "\\QUILOX2010.ARX", "arx"));
-  EXPECT_TRUE(FindInstallSource(Plain(), kOwner, &source));
-  EXPECT_EQ(dist, source);
-}
-
 // 0x81 0x5C and 0xD5 0x5C are characters of code page 936 whose trail byte is a backslash.
 TEST_F(Win32FileCopyTest, ChineseFolderNamesWithBackslashTrailBytes) {
   ASSERT_EQ(936u, GetACP()) << "run under the Chinese locale (LANG=zh_CN.UTF-8)";
@@ -193,39 +172,6 @@ TEST_F(Win32FileCopyTest, ChineseFolderNamesWithBackslashTrailBytes) {
   EXPECT_EQ(folder + "\\Data", source);
   ASSERT_TRUE(CopyPayload(Plain(), kOwner, job));
   EXPECT_EQ("a", ReadTextFile(Installed("a.txt")));
-}
-
-TEST_F(Win32FileCopyTest, SupportFilesGoIntoFontsAndForRelease2008IntoDrv) {
-  ASSERT_TRUE(WriteTextFile(data + "\\Quilox_EN.shx", "en"));
-  ASSERT_TRUE(WriteTextFile(data + "\\Quilox_HZ.shx", "hz"));
-  ASSERT_TRUE(WriteTextFile(data + "\\Quilox.prt5", "driver"));
-  const std::string acad2008 = temp.Path() + "\\AutoCAD 2008";
-  const std::string acad2010 = temp.Path() + "\\AutoCAD 2010";
-  MakeFolders(temp.Path(), "AutoCAD 2008\\Fonts");
-  MakeFolders(temp.Path(), "AutoCAD 2008\\Drv");
-  MakeFolders(temp.Path(), "AutoCAD 2010\\Drv");  // no Fonts folder
-  ASSERT_TRUE(WriteTextFile(acad2008 + "\\Drv\\pdfplot9.hdi", "acad driver"));
-
-  AcadReleaseTable table;
-  table.acadFolders[2008 - kFirstYear].push_back(acad2008);
-  table.acadFolders[2010 - kFirstYear].push_back(acad2010);
-  int selected[kYearCount] = {};
-  selected[2008 - kFirstYear] = 1;
-  selected[2010 - kFirstYear] = 1;
-
-  InstallSupportFiles(Plain(), kOwner, table, selected);
-  EXPECT_EQ("en", ReadTextFile(acad2008 + "\\Fonts\\Quilox_EN.shx"));
-  EXPECT_EQ("hz", ReadTextFile(acad2008 + "\\Fonts\\Quilox_HZ.shx"));
-  EXPECT_EQ("driver", ReadTextFile(acad2008 + "\\Drv\\pdfplot9.hdi"));
-  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA((acad2010 + "\\Fonts").c_str()));
-  EXPECT_TRUE(ListNames(acad2010 + "\\Drv").empty());
-  EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST_F(Win32FileCopyTest, RemovingAMissingZoneIdentifierFailsHarmlessly) {
-  ASSERT_TRUE(WriteTextFile(data + "\\a.txt", "a"));
-  EXPECT_FALSE(RemoveZoneIdentifier(*files, data + "\\a.txt"));
-  EXPECT_EQ("a", ReadTextFile(data + "\\a.txt"));
 }
 
 }  // namespace
