@@ -133,24 +133,19 @@ TEST_F(ReleaseDiscoveryTest, PassesOverKeysThatCannotBeReadOrEnumerated) {
   AddInstallation(k64BitRoot + "R17.2\\ACAD-7001:804", "C:\\Denied2009", "AutoCAD 2009");
   AddInstallation(k64BitRoot + "R17.2\\ACAD-7002:804", "C:\\Good2009", "AutoCAD 2009");
   AddInstallation(k64BitRoot + "R18.0\\ACAD-8001:804", "C:\\Unread2010", "AutoCAD 2010");
-  AddInstallation(k64BitRoot + "R18.1\\ACAD-9001:804", "C:\\Good2011", "AutoCAD 2011");
+  AddInstallation(k64BitRoot + "R18.1\\ACAD-9001:804", "C:\\Skipped2011", "AutoCAD 2011");
   AddInstallation(k32BitRoot + "R18.0\\ACAD-8001:804", "C:\\Hidden32", "AutoCAD 2010");
   registry.FailEnum(kHkeyLocalMachine, "SOFTWARE\\Autodesk\\AutoCAD", 0);     // R17.0
   registry.DenyOpen(kHkeyLocalMachine, k64BitRoot + "R17.1");                 // a release key
   registry.DenyOpen(kHkeyLocalMachine, k64BitRoot + "R17.2\\ACAD-7001:804");  // a product key
   registry.FailQuery(kHkeyLocalMachine, k64BitRoot + "R18.0\\ACAD-8001:804", "ProductName");
   registry.DenyOpen(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD");  // the 32-bit root
+  AddInstallation(k64BitRoot + "R18.1\\ACAD-9002:804", "C:\\Second2011", "AutoCAD 2011");
+  registry.FailEnum(kHkeyLocalMachine, k64BitRoot + "R18.1", 0);  // inside a release key
   Discover();
   EXPECT_EQ(FoundYears(), "2009 2011");
   EXPECT_EQ(Folders(2009), "C:\\Good2009");
-}
-
-TEST_F(ReleaseDiscoveryTest, FailedSubkeyEnumerationInsideAReleaseKeyIsPassedOver) {
-  AddInstallation(k64BitRoot + "R18.0\\ACAD-8001:804", "C:\\First", "AutoCAD 2010");
-  AddInstallation(k64BitRoot + "R18.0\\ACAD-8002:804", "C:\\Second", "AutoCAD 2010");
-  registry.FailEnum(kHkeyLocalMachine, k64BitRoot + "R18.0", 0);
-  Discover();
-  EXPECT_EQ(Folders(2010), "C:\\Second");
+  EXPECT_EQ(Folders(2011), "C:\\Second2011");
 }
 
 }  // namespace
