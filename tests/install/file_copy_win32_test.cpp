@@ -1,6 +1,6 @@
 // The copies against the real file system. Wine differences: as root, Wine lets a program
 // overwrite a read-only file, and it has no alternate data streams; both rules are tested on the
-// in-memory file system instead.
+// in-memory file system instead, as is the question after a failed copy.
 #include <gtest/gtest.h>
 
 #include <algorithm>
