@@ -80,6 +80,7 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
       // Only one backslash goes; Windows takes the doubled separator as one.
       {"C:\\Tools\\\\", "C:\\Tools\\\\Tessarune", "C:\\Tools\\Tessarune", nullptr},
       {"D:\\", "D:\\Tessarune", "D:\\Tessarune", nullptr},
+      {"\\", "\\Tessarune", "C:\\Tessarune", nullptr},  // a lone backslash goes too
       // 俓 is 82 5C: its trail byte is no backslash.
       {"C:\\工具\\俓", "C:\\工具\\俓\\Tessarune", "C:\\工具\\俓\\Tessarune", nullptr},
       {"C:\\A\\B", "C:\\A\\B\\Tessarune", nullptr, "C:\\A"},
