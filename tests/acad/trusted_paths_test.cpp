@@ -129,12 +129,14 @@ TEST_F(TrustedPathsTest, KeysThatCannotBeReadOrWrittenAreLeftAlone) {
   std::string unread = AddProfile("R18.0", "ACAD-8001:804", "Unread", "c:\\d");
   std::string skipped = AddProfile("R18.1", "ACAD-9001:804", "Skipped", "c:\\e");
   std::string noRoot = AddProfile("R19.0", "ACAD-A001:804", "NoRoot", "c:\\f");
+  std::string unlisted = AddProfile("R19.1", "ACAD-B001:804", "Unlisted", "c:\\g");
   registry.DenyOpen(kHkeyCurrentUser, kUserRoot + "R17.1\\ACAD-6001:804\\Profiles\\Hidden");
   registry.DenyWrite(kHkeyCurrentUser, locked);
   // A setting that exists but cannot be read is kept, not replaced by the folder alone.
   registry.FailQuery(kHkeyCurrentUser, unread, "TRUSTEDPATHS");
   registry.FailEnum(kHkeyCurrentUser, "SOFTWARE\\Autodesk\\AutoCAD", 4);  // R18.1
   registry.DenyOpen(kHkeyCurrentUser, kUserRoot + "R19.0\\ACAD-A001:804\\Profiles");
+  registry.FailEnum(kHkeyCurrentUser, kUserRoot + "R19.1\\ACAD-B001:804\\Profiles", 0);
   AddTrustedPath();
   EXPECT_EQ(Trusted(good), "C:\\A;E:\\ADDIN");
   EXPECT_EQ(Trusted(hidden), "c:\\b");
@@ -142,6 +144,8 @@ TEST_F(TrustedPathsTest, KeysThatCannotBeReadOrWrittenAreLeftAlone) {
   EXPECT_EQ(Trusted(unread), "c:\\d");
   EXPECT_EQ(Trusted(skipped), "c:\\e");
   EXPECT_EQ(Trusted(noRoot), "c:\\f");
+  EXPECT_EQ(Trusted(unlisted), "c:\\g");
+  EXPECT_FALSE(registry.HasKey(kHkeyCurrentUser, kUserRoot + "R19.1\\ACAD-B001:804\\Profiles\\Variables"));
 }
 
 }  // namespace
