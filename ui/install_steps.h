@@ -3,7 +3,6 @@
 // The dialog (ui/install_command.cpp) adds the view switch, the progress range and the ending.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "acad/acad_release_table.h"

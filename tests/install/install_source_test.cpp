@@ -48,7 +48,8 @@ TEST(FindInstallSource, DataFolderBesideTheExecutableOrTheMarkedFolderOrTheMessa
     }
     ASSERT_EQ(1u, m.boxes.Shown().size());
     const ShownBox& box = m.boxes.Shown()[0];
-    EXPECT_EQ("未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !", box.text);
+    EXPECT_EQ("未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !",
+              box.text);
     EXPECT_EQ("Tessarune软件安装", box.caption);
     EXPECT_EQ(kMbOk, box.style);
     EXPECT_EQ(kOwner, box.owner);

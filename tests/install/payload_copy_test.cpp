@@ -326,7 +326,9 @@ TEST(BrokenListing, WhileTheShareIsGoneTheSourceIsAskedAbout) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.answers.size());
     MemoryPlatform local;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) local.files.AddFile(std::string("C:\\Setup\\Data\\") + name, "");
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+      local.files.AddFile(std::string("C:\\Setup\\Data\\") + name, "");
+    }
     local.files.AddFolder("C:\\Quilox\\Tessarune");
     local.files.BreakListing("C:\\Setup\\Data", 4);  // ".", "..", a.txt, b.txt: then the share is gone
     for (int answer : c.answers) local.boxes.Answer(answer);
