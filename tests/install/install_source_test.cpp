@@ -40,6 +40,7 @@ TEST(FindInstallSource, DataFolderBesideTheExecutableOrTheMarkedFolderOrTheMessa
     for (const std::string& file : c.files) m.files.AddFile(file, "");
     std::string source;
     const bool found = FindInstallSource(m.platform(), kOwner, &source);
+    EXPECT_EQ(0u, m.files.OpenListings());
     EXPECT_EQ(!c.source.empty(), found);
     if (found) {
       EXPECT_EQ(c.source, source);
@@ -54,18 +55,6 @@ TEST(FindInstallSource, DataFolderBesideTheExecutableOrTheMarkedFolderOrTheMessa
     EXPECT_EQ(kMbOk, box.style);
     EXPECT_EQ(kOwner, box.owner);
   }
-}
-
-TEST(GetPathKind, TellsNothingFromFileFromFolder) {
-  MemoryPlatform m;
-  m.files.AddFile("C:\\a\\file.txt", "x", kAttrReadOnly | kAttrHidden);
-  m.files.AddFolder("C:\\a\\marked", kAttrDirectory | kAttrReadOnly | kAttrHidden | kAttrNotContentIndexed);
-
-  EXPECT_EQ(PathNotFound, GetPathKind(m.files, "C:\\a\\nothing"));
-  EXPECT_EQ(PathNotFound, GetPathKind(m.files, "C:\\b\\file.txt"));
-  EXPECT_EQ(PathIsFile, GetPathKind(m.files, "C:\\A\\FILE.TXT"));
-  EXPECT_EQ(PathIsFolder, GetPathKind(m.files, "C:\\a\\marked"));
-  EXPECT_EQ(0u, m.files.OpenListings());
 }
 
 }  // namespace
