@@ -16,27 +16,21 @@ using StringList = std::vector<std::string>;
 
 class AcadReleaseTable {
  public:
-  std::string installFolder;          // without trailing backslash; set by the install sequence
   StringList acadFolders[kYearCount];  // per year: AutoCAD folder of every installation
   StringList productKeys[kYearCount];  // per year: its product key below HKLM, ending in '\'
-  std::string walkValueName = "AcadLocation";
-  StringList walkFoundKeys;
-  StringList walkFoundValues;
 
   bool IsFound(int year) const;
 
   // Discovery (below HKEY_LOCAL_MACHINE).
   void DiscoverReleases(const Platform& p);
-  void ScanReleaseRoot(const Platform& p, const std::string& rootPath, const std::string& releasePathFormat,
-                       int lastYear);
-  void WalkForValue(const Platform& p, RegHandle parentKey, const std::string& subkeyName,
-                    const std::string& relativePath, const std::string& basePath);
 
   // Demand-load registration for the ticked years (flags in year order), then the trusted paths.
-  void RegisterSelectedReleases(const Platform& p, const int selected[kYearCount], int bitness = targetBitness);
-  void RegisterRelease(const Platform& p, int year, int bitness = targetBitness);
+  // installFolder has no trailing backslash.
+  void RegisterSelectedReleases(const Platform& p, const int selected[kYearCount], const std::string& installFolder,
+                                int bitness = targetBitness) const;
+  void RegisterRelease(const Platform& p, int year, const std::string& installFolder,
+                       int bitness = targetBitness) const;
 
   // Adds installFolder to TRUSTEDPATHS of every AutoCAD profile of the current user.
-  void AddTrustedPath(const Platform& p);
-  static void ListOpenableSubkeys(Registry& registry, RegHandle key, StringList* names);
+  static void AddTrustedPath(const Platform& p, const std::string& installFolder);
 };

@@ -1,6 +1,9 @@
 // Which ARX module each AutoCAD release loads: several releases share one module build.
 #pragma once
 
+#include <cstddef>
+#include <string>
+
 #include "acad/acad_release_table.h"
 
 struct ReleaseModule {
@@ -42,3 +45,13 @@ constexpr const ReleaseModule* FindReleaseModule(int year) {
   }
   return nullptr;
 }
+
+// The entry a release year gets below its product key: "Quilox2011".
+std::string ReleaseEntryName(int year);
+// The module the release's own entry loads: "Quilox2010" for 2011.
+std::string OwnModuleName(const ReleaseModule& row);
+// The module's file in the install folder, named in LOADER: "Quilox2010.ARX".
+std::string ModuleFileName(const std::string& moduleName);
+
+// The longest install folder whose LOADER texts all still fit AutoCAD's 259-character texts.
+size_t LongestInstallFolder();

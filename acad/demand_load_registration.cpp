@@ -15,7 +15,7 @@ constexpr uint32_t kLoadAtStartup = 2;
 void WriteDemandLoadEntry(Registry& registry, RegHandle productKey, const std::string& entryName,
                           const std::string& installFolder, const std::string& moduleName) {
   std::string keyName = "Applications\\" + entryName;
-  std::string loader = installFolder + "\\" + moduleName + ".ARX";
+  std::string loader = installFolder + "\\" + ModuleFileName(moduleName);
   if (keyName.size() > kMaxRegistryTextLength || loader.size() > kMaxRegistryTextLength) return;
 
   registry.Delete(productKey, keyName);
@@ -28,23 +28,23 @@ void WriteDemandLoadEntry(Registry& registry, RegHandle productKey, const std::s
 }  // namespace
 
 void AcadReleaseTable::RegisterSelectedReleases(const Platform& p, const int selected[kYearCount],
-                                                int bitness) {
+                                                const std::string& installFolder, int bitness) const {
   for (int year = kFirstYear; year <= kLastYear; ++year) {
-    if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, bitness);
+    if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, installFolder, bitness);
   }
-  AddTrustedPath(p);
+  AddTrustedPath(p, installFolder);
 }
 
-void AcadReleaseTable::RegisterRelease(const Platform& p, int year, int bitness) {
+void AcadReleaseTable::RegisterRelease(const Platform& p, int year, const std::string& installFolder,
+                                       int bitness) const {
   const ReleaseModule* module = FindReleaseModule(year);
   if (module == nullptr) return;
-  std::string ownEntry = "Quilox" + std::to_string(year);
-  std::string ownModule = "Quilox" + std::to_string(module->moduleYear);
 
   for (const std::string& productKeyPath : productKeys[year - kFirstYear]) {
     RegKey productKey(p.registry);
     if (productKey.Open(kHkeyLocalMachine, productKeyPath, RegAccess::ReadWrite) != kOk) continue;
-    WriteDemandLoadEntry(p.registry, productKey.Handle(), ownEntry, installFolder, ownModule);
+    WriteDemandLoadEntry(p.registry, productKey.Handle(), ReleaseEntryName(year), installFolder,
+                         OwnModuleName(*module));
     if (bitness == 64 && module->secondEntry != nullptr) {
       WriteDemandLoadEntry(p.registry, productKey.Handle(), module->secondEntry, installFolder,
                            module->secondEntry);

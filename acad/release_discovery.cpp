@@ -1,6 +1,7 @@
 // Finding the AutoCAD installations below HKEY_LOCAL_MACHINE: one key per installation holds
 // both "AcadLocation" and "ProductName"; the year comes from the product name.
 #include <string>
+#include <vector>
 
 #include "acad/acad_release_table.h"
 #include "acad/registry_reading.h"
@@ -24,25 +25,55 @@ std::string ReleasePath(const std::string& format, const std::string& releaseKey
   return path;
 }
 
-// The lowest year from kFirstYear to lastYear whose text stands in the name after its first
-// character, or 0. A year at the very start is a model number, not the release.
+// The lowest year from kFirstYear to lastYear whose text first occurs in the name after its first
+// character, or 0. A year at the very start is a model number, not the release, even when the same
+// text stands again further on.
 int YearOfProductName(const std::string& productName, int lastYear) {
   for (int year = kFirstYear; year <= lastYear; ++year) {
-    if (productName.find(std::to_string(year), 1) != std::string::npos) return year;
+    const size_t at = productName.find(std::to_string(year));
+    if (at != std::string::npos && at != 0) return year;
   }
   return 0;
 }
 
-}  // namespace
+// A key that holds the value the walk looks for, and the value's text.
+struct FoundValue {
+  std::string keyPath;  // the release path and the path below it, ending in '\'
+  std::string text;
+};
 
-void AcadReleaseTable::DiscoverReleases(const Platform& p) {
-  ScanReleaseRoot(p, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD",
-                  "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\%s\\", kLastYear32BitView);
-  ScanReleaseRoot(p, "SOFTWARE\\Autodesk\\AutoCAD", "SOFTWARE\\Autodesk\\AutoCAD\\%s\\", kLastYear);
+// Below parentKey's subkey, every key that holds valueName, in enumeration order. The walk does
+// not go below a key that holds it: whatever lies below belongs to that installation.
+void WalkForValue(Registry& registry, RegHandle parentKey, const std::string& subkeyName,
+                  const std::string& valueName, const std::string& keyPath, std::vector<FoundValue>* found) {
+  RegKey key(registry);
+  if (key.Open(parentKey, subkeyName, RegAccess::Read) != kOk) return;
+
+  std::string text;
+  if (ReadValueText(registry, key.Handle(), valueName, kInstallValueBufferSize, &text) == kOk) {
+    found->push_back({keyPath, text});
+    return;
+  }
+
+  uint32_t subkeyCount = 0;
+  if (registry.SubkeyCount(key.Handle(), &subkeyCount) != kOk) return;
+  for (uint32_t index = 0; index < subkeyCount; ++index) {
+    std::string name;
+    if (ReadSubkeyName(registry, key.Handle(), index, &name) != kOk) continue;
+    WalkForValue(registry, key.Handle(), name, valueName, keyPath + name + "\\", found);
+  }
 }
 
-void AcadReleaseTable::ScanReleaseRoot(const Platform& p, const std::string& rootPath,
-                                       const std::string& releasePathFormat, int lastYear) {
+std::vector<FoundValue> FindValue(Registry& registry, RegHandle releaseKey, const std::string& valueName,
+                                  const std::string& releasePath) {
+  std::vector<FoundValue> found;
+  WalkForValue(registry, releaseKey, "", valueName, releasePath, &found);
+  return found;
+}
+
+// Adds the installations below one release root; years after lastYear are not taken from it.
+void ScanReleaseRoot(const Platform& p, AcadReleaseTable& table, const std::string& rootPath,
+                     const std::string& releasePathFormat, int lastYear) {
   Registry& registry = p.registry;
   RegKey root(registry);
   if (root.Open(kHkeyLocalMachine, rootPath, RegAccess::Read) != kOk) return;
@@ -56,53 +87,26 @@ void AcadReleaseTable::ScanReleaseRoot(const Platform& p, const std::string& roo
     RegKey release(registry);
     if (release.Open(root.Handle(), releaseName, RegAccess::Read) != kOk) continue;
 
-    walkFoundKeys.clear();
-    walkFoundValues.clear();
-    walkValueName = kLocationValue;
-    WalkForValue(p, release.Handle(), "", "", releasePath);
-    StringList locationKeys = walkFoundKeys;
-    StringList locations = walkFoundValues;
-
-    walkFoundKeys.clear();
-    walkFoundValues.clear();
-    walkValueName = kProductNameValue;
-    WalkForValue(p, release.Handle(), "", "", releasePath);
-    StringList nameKeys = walkFoundKeys;
-    StringList productNames = walkFoundValues;
-
-    for (size_t j = 0; j < locationKeys.size(); ++j) {
-      std::string folder = locations[j];
-      RemoveTrailingBackslash(p.codePage, folder);
-      for (size_t k = 0; k < nameKeys.size(); ++k) {
-        if (nameKeys[k] != locationKeys[j]) continue;
-        int year = YearOfProductName(productNames[k], lastYear);
+    const std::vector<FoundValue> locations = FindValue(registry, release.Handle(), kLocationValue, releasePath);
+    const std::vector<FoundValue> names = FindValue(registry, release.Handle(), kProductNameValue, releasePath);
+    for (const FoundValue& location : locations) {
+      std::string folder = location.text;
+      RemoveTrailingBackslash(p.codePage, folder, LoneBackslash::Keep);
+      for (const FoundValue& name : names) {
+        if (name.keyPath != location.keyPath) continue;
+        int year = YearOfProductName(name.text, lastYear);
         if (year == 0) continue;
-        productKeys[year - kFirstYear].push_back(locationKeys[j]);
-        acadFolders[year - kFirstYear].push_back(folder);
+        table.productKeys[year - kFirstYear].push_back(location.keyPath);
+        table.acadFolders[year - kFirstYear].push_back(folder);
       }
     }
   }
 }
 
-void AcadReleaseTable::WalkForValue(const Platform& p, RegHandle parentKey, const std::string& subkeyName,
-                                    const std::string& relativePath, const std::string& basePath) {
-  Registry& registry = p.registry;
-  RegKey key(registry);
-  if (key.Open(parentKey, subkeyName, RegAccess::Read) != kOk) return;
+}  // namespace
 
-  std::string value;
-  if (ReadValueText(registry, key.Handle(), walkValueName, kInstallValueBufferSize, &value) == kOk) {
-    // The installation key: whatever lies below it belongs to that installation.
-    walkFoundKeys.push_back(basePath + relativePath);
-    walkFoundValues.push_back(value);
-    return;
-  }
-
-  uint32_t subkeyCount = 0;
-  if (registry.SubkeyCount(key.Handle(), &subkeyCount) != kOk) return;
-  for (uint32_t index = 0; index < subkeyCount; ++index) {
-    std::string name;
-    if (ReadSubkeyName(registry, key.Handle(), index, &name) != kOk) continue;
-    WalkForValue(p, key.Handle(), name, relativePath + name + "\\", basePath);
-  }
+void AcadReleaseTable::DiscoverReleases(const Platform& p) {
+  ScanReleaseRoot(p, *this, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD",
+                  "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\%s\\", kLastYear32BitView);
+  ScanReleaseRoot(p, *this, "SOFTWARE\\Autodesk\\AutoCAD", "SOFTWARE\\Autodesk\\AutoCAD\\%s\\", kLastYear);
 }

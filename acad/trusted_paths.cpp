@@ -16,8 +16,20 @@ constexpr uint32_t kTrustedPathsReadSize = 10000;
 // parent + "\" + child, without a doubled backslash when child is empty.
 std::string JoinKeyPath(const CodePage& codePage, const std::string& parent, const std::string& child) {
   std::string path = parent + "\\" + child;
-  RemoveTrailingBackslash(codePage, path);
+  RemoveTrailingBackslash(codePage, path, LoneBackslash::Keep);
   return path;
+}
+
+// The subkeys of key that open for reading; one that cannot be read or opened is left out.
+void ListOpenableSubkeys(Registry& registry, RegHandle key, StringList* names) {
+  uint32_t count = 0;
+  if (registry.SubkeyCount(key, &count) != kOk) return;
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name;
+    if (ReadSubkeyName(registry, key, index, &name) != kOk) continue;
+    RegKey subkey(registry);
+    if (subkey.Open(key, name, RegAccess::Read) == kOk) names->push_back(name);
+  }
 }
 
 // "SOFTWARE\Autodesk\AutoCAD\<release>\<product>\Profiles" for every product of every release.
@@ -35,7 +47,7 @@ StringList CollectProfileRoots(const Platform& p) {
     RegKey release(registry);
     if (release.Open(acad.Handle(), releaseName, RegAccess::Read) != kOk) continue;
     StringList productNames;
-    AcadReleaseTable::ListOpenableSubkeys(registry, release.Handle(), &productNames);
+    ListOpenableSubkeys(registry, release.Handle(), &productNames);
     for (const std::string& productName : productNames) {
       std::string releasePath = std::string(kUserAcadRoot) + "\\" + releaseName;
       roots.push_back(JoinKeyPath(p.codePage, releasePath, productName) + "\\Profiles");
@@ -52,7 +64,7 @@ StringList CollectVariablesKeys(const Platform& p, const StringList& profileRoot
     RegKey root(registry);
     if (root.Open(kHkeyCurrentUser, rootPath, RegAccess::Read) != kOk) continue;
     StringList profileNames;
-    AcadReleaseTable::ListOpenableSubkeys(registry, root.Handle(), &profileNames);
+    ListOpenableSubkeys(registry, root.Handle(), &profileNames);
     for (const std::string& profileName : profileNames) {
       keys.push_back(JoinKeyPath(p.codePage, rootPath, profileName) + "\\Variables");
     }
@@ -99,20 +111,9 @@ void UpdateTrustedPaths(const Platform& p, const std::string& variablesPath, con
 
 }  // namespace
 
-void AcadReleaseTable::AddTrustedPath(const Platform& p) {
+void AcadReleaseTable::AddTrustedPath(const Platform& p, const std::string& installFolder) {
   // Both lists are complete before anything is written, so new keys never join the walk.
   StringList profileRoots = CollectProfileRoots(p);
   StringList variablesKeys = CollectVariablesKeys(p, profileRoots);
   for (const std::string& variablesPath : variablesKeys) UpdateTrustedPaths(p, variablesPath, installFolder);
-}
-
-void AcadReleaseTable::ListOpenableSubkeys(Registry& registry, RegHandle key, StringList* names) {
-  uint32_t count = 0;
-  if (registry.SubkeyCount(key, &count) != kOk) return;
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string name;
-    if (ReadSubkeyName(registry, key, index, &name) != kOk) continue;
-    RegKey subkey(registry);
-    if (subkey.Open(key, name, RegAccess::Read) == kOk) names->push_back(name);
-  }
 }

@@ -47,11 +47,10 @@ void BM_DiscoveryFloor(benchmark::State& state) {
 void BM_TrustedPaths(benchmark::State& state) {
   MemoryPlatform machine;
   const size_t profiles = SeedProfiles(machine.registry, static_cast<size_t>(state.range(0)), 8000);
-  AcadReleaseTable table;
-  table.installFolder = "C:\\Quilox\\Tessarune";
+  const std::string installFolder = "C:\\Quilox\\Tessarune";
   // The first run adds the folder; the runs measured read, compare and rewrite every value.
-  table.AddTrustedPath(machine.platform());
-  for (auto _ : state) table.AddTrustedPath(machine.platform());
+  AcadReleaseTable::AddTrustedPath(machine.platform(), installFolder);
+  for (auto _ : state) AcadReleaseTable::AddTrustedPath(machine.platform(), installFolder);
   state.counters["profiles"] = static_cast<double>(profiles);
 }
 

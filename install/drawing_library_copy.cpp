@@ -6,10 +6,6 @@ namespace {
 // The drawing library: a sub-folder of the source folder and of the install folder alike.
 constexpr char kDrawingLibraryName[] = "Quilox扩展绘图库";
 
-bool IsFolderEntry(const FindEntry& entry) {
-  return entry.name == "." || entry.name == ".." || (entry.attributes & kAttrDirectory) != 0;
-}
-
 }  // namespace
 
 // Unlike the payload copy it never asks and never stops the installation: a file that cannot be

@@ -18,20 +18,16 @@ struct InstallJob {
   ProgressSink* progress;  // borrowed
 };
 
-enum PathKind { PathNotFound = 0, PathIsFile = 1, PathIsFolder = 2 };
-
 // True when a process whose file name contains "acad.exe" (any case) runs.
 bool IsAcadRunning(const Platform& p);
 
-PathKind GetPathKind(FileSystem& files, const std::string& path);
 // Message boxes are owned by `owner` (the setup dialog).
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath);
 
 void ClearReadOnly(FileSystem& files, const std::string& path);
-bool RemoveZoneIdentifier(FileSystem& files, const std::string& path);
+void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
 
 void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTable& table,
                          const int selected[kYearCount]);
-void CopySupportFiles(const Platform& p, WindowRef owner, std::string acadFolder, bool withPlotDriver);

@@ -2,6 +2,10 @@
 #include "install/install_texts.h"
 #include "platform/mb_string.h"
 
+namespace {
+
+enum PathKind { PathNotFound, PathIsFile, PathIsFolder };
+
 PathKind GetPathKind(FileSystem& files, const std::string& path) {
   FindEntry entry;
   // The path holds no wildcard: the search finds at most the entry it names. The listing is
@@ -9,6 +13,8 @@ PathKind GetPathKind(FileSystem& files, const std::string& path) {
   if (!files.FindFirst(path, &entry)) return PathNotFound;
   return (entry.attributes & kAttrDirectory) ? PathIsFolder : PathIsFile;
 }
+
+}  // namespace
 
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath) {
   const std::string modulePath = p.files.ModulePath();

@@ -17,10 +17,6 @@ bool IsExcluded(const CodePage& cp, const std::string& name) {
   return false;
 }
 
-bool IsFolderEntry(const FindEntry& entry) {
-  return entry.name == "." || entry.name == ".." || (entry.attributes & kAttrDirectory) != 0;
-}
-
 // A box that cannot be shown answers 0: that stops the run rather than asking forever.
 Answer AskAfterFailedCopy(const Platform& p, WindowRef owner, const std::string& path) {
   std::string text = kCopyFailedFormat;
@@ -85,8 +81,9 @@ void ClearReadOnly(FileSystem& files, const std::string& path) {
   files.SetAttributes(path, attributes & ~kAttrReadOnly);
 }
 
-bool RemoveZoneIdentifier(FileSystem& files, const std::string& path) {
-  return files.Remove(path + ":Zone.Identifier") == kOk;
+void RemoveZoneIdentifier(FileSystem& files, const std::string& path) {
+  // Missing on most files: the failure is no error.
+  files.Remove(path + ":Zone.Identifier");
 }
 
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {

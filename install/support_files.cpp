@@ -11,18 +11,6 @@ void CopyIfPathsFit(FileSystem& files, const std::string& from, const std::strin
   if (FitsPathBuffer(from) && FitsPathBuffer(to)) files.Copy(from, to, false);
 }
 
-}  // namespace
-
-void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTable& table,
-                         const int selected[kYearCount]) {
-  for (int i = 0; i < kYearCount; ++i) {
-    if (!selected[i]) continue;
-    for (const std::string& acadFolder : table.acadFolders[i]) {
-      CopySupportFiles(p, owner, acadFolder, i == kPlotDriverYearIndex);
-    }
-  }
-}
-
 // Silent: a missing folder, a missing source file or a locked destination leaves things as
 // they were. AutoCAD's folders are never created here.
 void CopySupportFiles(const Platform& p, WindowRef owner, std::string acadFolder, bool withPlotDriver) {
@@ -36,5 +24,17 @@ void CopySupportFiles(const Platform& p, WindowRef owner, std::string acadFolder
   if (withPlotDriver) {
     const std::string driverFolder = JoinPath(acadFolder, "Drv");
     CopyIfPathsFit(p.files, JoinPath(source, "Quilox.prt5"), JoinPath(driverFolder, "pdfplot9.hdi"));
+  }
+}
+
+}  // namespace
+
+void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTable& table,
+                         const int selected[kYearCount]) {
+  for (int i = 0; i < kYearCount; ++i) {
+    if (!selected[i]) continue;
+    for (const std::string& acadFolder : table.acadFolders[i]) {
+      CopySupportFiles(p, owner, acadFolder, i == kPlotDriverYearIndex);
+    }
   }
 }

@@ -13,6 +13,11 @@ struct FindEntry {
   uint32_t attributes = 0;
 };
 
+// A folder, or the "." and ".." entries of a listing.
+inline bool IsFolderEntry(const FindEntry& entry) {
+  return entry.name == "." || entry.name == ".." || (entry.attributes & kAttrDirectory) != 0;
+}
+
 // An open listing (a find handle); closes itself.
 class DirListing {
  public:
@@ -44,8 +49,6 @@ class FileSystem {
   virtual long Remove(const std::string& path) = 0;
   // GetModuleFileNameA for the process's own module, whole whatever its length.
   virtual std::string ModulePath() = 0;
-  // GetCurrentDirectoryA, whole.
-  virtual std::string CurrentDir() = 0;
 
   bool Exists(const std::string& path) { return Attributes(path) != kInvalidAttributes; }
 };

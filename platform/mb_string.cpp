@@ -11,9 +11,10 @@ size_t FindLastBackslash(const CodePage& cp, const std::string& text) {
   return last;
 }
 
-bool RemoveTrailingBackslash(const CodePage& cp, std::string& text) {
+bool RemoveTrailingBackslash(const CodePage& cp, std::string& text, LoneBackslash lone) {
   size_t pos = FindLastBackslash(cp, text);
-  if (pos == std::string::npos || pos == 0 || pos + 1 != text.size()) return false;
+  if (pos == std::string::npos || pos + 1 != text.size()) return false;
+  if (pos == 0 && lone == LoneBackslash::Keep) return false;
   text.erase(pos);
   return true;
 }

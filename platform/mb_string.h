@@ -7,9 +7,11 @@
 
 // Offset of the last backslash that stands at a character start, or npos.
 size_t FindLastBackslash(const CodePage& cp, const std::string& text);
-// Removes one trailing backslash when it is the last character and not the first.
+// Whether a text that is a single backslash loses it too.
+enum class LoneBackslash { Keep, Remove };
+// Removes the last backslash when it is the last character (never more than one).
 // Returns true when it removed one.
-bool RemoveTrailingBackslash(const CodePage& cp, std::string& text);
+bool RemoveTrailingBackslash(const CodePage& cp, std::string& text, LoneBackslash lone);
 // Offset of the first occurrence of needle that begins at a character start, or npos.
 size_t FindAtCharStart(const CodePage& cp, const std::string& haystack, const std::string& needle);
 // File names compared without regard to case (double-byte characters as characters).

@@ -57,9 +57,7 @@ class RegKey {
   long Create(RegHandle parent, const std::string& subkey);
   void Close();
 
-  bool IsOpen() const { return handle_ != 0; }
   RegHandle Handle() const { return handle_; }
-  Registry& Owner() const { return *registry_; }
 
  private:
   Registry* registry_;

@@ -11,13 +11,11 @@ enum : long {
   kErrAccessDenied = 5,
   kErrInvalidHandle = 6,
   kErrNoMoreFiles = 18,
-  kErrNotReady = 21,
   kErrSharingViolation = 32,
   kErrNetNameDeleted = 64,
   kErrFileExists = 80,
   kErrInvalidParameter = 87,
   kErrInvalidName = 123,
-  kErrDirNotEmpty = 145,
   kErrBadPathname = 161,
   kErrAlreadyExists = 183,
   kErrMoreData = 234,
@@ -41,13 +39,11 @@ constexpr uint32_t kRegSz = 1;
 constexpr uint32_t kRegExpandSz = 2;
 constexpr uint32_t kRegBinary = 3;
 constexpr uint32_t kRegDword = 4;
-constexpr uint32_t kRegMultiSz = 7;
 
 // Message box styles and answers.
 constexpr unsigned kMbOk = 0x0;
 constexpr unsigned kMbAbortRetryIgnore = 0x2;
 constexpr unsigned kMbYesNo = 0x4;
-constexpr unsigned kMbIconStop = 0x10;
 constexpr unsigned kMbIconQuestion = 0x20;
 constexpr unsigned kMbIconExclamation = 0x30;
 constexpr int kIdOk = 1;

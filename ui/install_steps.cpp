@@ -1,27 +1,15 @@
 #include "ui/install_steps.h"
 
-#include <algorithm>
-
 #include "acad/demand_load_modules.h"
-#include "acad/registry_reading.h"
 #include "install/install_texts.h"
 #include "platform/mb_string.h"
 #include "ui/install_command_texts.h"
 
 namespace {
 
-// The longest "\<module>.ARX" that registration appends to the install folder.
-size_t LongestLoaderSuffix() {
-  size_t longest = 0;
-  for (const ReleaseModule& row : kReleaseModules) {
-    longest = std::max(longest, ("\\Quilox" + std::to_string(row.moduleYear) + ".ARX").size());
-    if (row.secondEntry != nullptr) longest = std::max(longest, ("\\" + std::string(row.secondEntry) + ".ARX").size());
-  }
-  return longest;
-}
-
+// Unlike an AutoCAD folder, a chosen path that is a lone backslash loses it too.
 std::string WithoutTrailingBackslash(const CodePage& cp, std::string path) {
-  RemoveOneTrailingBackslash(cp, path);
+  RemoveTrailingBackslash(cp, path, LoneBackslash::Remove);
   return path;
 }
 
@@ -33,16 +21,6 @@ bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunn
   warnIfHostRunning = false;
   return true;
 }
-
-bool RemoveOneTrailingBackslash(const CodePage& cp, std::string& path) {
-  // The last backslash that starts a character, and only when nothing follows it.
-  const size_t last = FindLastBackslash(cp, path);
-  if (last == std::string::npos || last + 1 != path.size()) return false;
-  path.erase(last);
-  return true;
-}
-
-size_t LongestInstallFolder() { return kMaxRegistryTextLength - LongestLoaderSuffix(); }
 
 InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath) {
   if (installPath.empty()) return InstallFolderResult::EmptyPath;
@@ -63,16 +41,14 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
   return InstallFolderResult::Created;
 }
 
-bool RunInstallSteps(const Platform& p, WindowRef owner, AcadReleaseTable& table, const int selected[kYearCount],
+bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable& table, const int selected[kYearCount],
                      const std::string& installPath, ProgressSink& progress) {
   const InstallJob job{WithoutTrailingBackslash(p.codePage, installPath), &progress};
   if (!CopyPayload(p, owner, job)) return false;
   CopyDrawingLibrary(p, owner, job);
   progress.Step();
 
-  // Registration and the trusted paths are built from it.
-  table.installFolder = WithoutTrailingBackslash(p.codePage, installPath);
-  table.RegisterSelectedReleases(p, selected);
+  table.RegisterSelectedReleases(p, selected, job.folder);
   progress.Step();
 
   InstallSupportFiles(p, owner, table, selected);

@@ -3,7 +3,6 @@
 // The dialog (ui/install_command.cpp) adds the view switch, the progress range and the ending.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #include "acad/acad_release_table.h"
@@ -17,13 +16,6 @@ constexpr char kProductFolderName[] = "Tessarune";
 // returns true (the command stops). Once cleared, the check is never made again.
 bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunning);
 
-// Removes the last character when it is a backslash; the trail byte 0x5C of a double-byte
-// character is not one. Returns true when it removed one.
-bool RemoveOneTrailingBackslash(const CodePage& cp, std::string& path);
-
-// The longest install folder whose demand-load entries still fit AutoCAD's 259-character texts.
-size_t LongestInstallFolder();
-
 enum class InstallFolderResult {
   EmptyPath,  // nothing done; the caller raises the invalid-argument error
   TooLong,    // refused with a message before anything was created; `installPath` unchanged
@@ -36,7 +28,7 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
 
 // The copies, the registration and the support files, in that order, stepping `progress` between
 // them. False when the payload copy stopped (it has told the user why); nothing after it ran.
-bool RunInstallSteps(const Platform& p, WindowRef owner, AcadReleaseTable& table, const int selected[kYearCount],
+bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable& table, const int selected[kYearCount],
                      const std::string& installPath, ProgressSink& progress);
 
 // The two completion messages, in order.

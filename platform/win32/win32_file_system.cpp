@@ -77,20 +77,4 @@ std::string ReadModulePath(size_t initialSize) {
   }
 }
 
-std::string ReadCurrentDir(size_t initialSize) {
-  std::string buffer(initialSize > 0 ? initialSize : 1, '\0');
-  for (;;) {
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), &buffer[0]);
-    if (length == 0) return "";
-    if (length < buffer.size()) {
-      buffer.resize(length);
-      return buffer;
-    }
-    // Too small: length is the size needed, terminating NUL included.
-    buffer.resize(length);
-  }
-}
-
 std::string Win32FileSystem::ModulePath() { return ReadModulePath(MAX_PATH); }
-
-std::string Win32FileSystem::CurrentDir() { return ReadCurrentDir(MAX_PATH); }

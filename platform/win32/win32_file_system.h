@@ -5,10 +5,9 @@
 
 #include "platform/file_system.h"
 
-// GetModuleFileNameA for the process's own module and GetCurrentDirectoryA, read whole: the
-// buffer starts at the given size and grows until the text fits.
+// GetModuleFileNameA for the process's own module, read whole: the buffer starts at the given
+// size and grows until the text fits.
 std::string ReadModulePath(size_t initialSize);
-std::string ReadCurrentDir(size_t initialSize);
 
 class Win32FileSystem : public FileSystem {
  public:
@@ -19,5 +18,4 @@ class Win32FileSystem : public FileSystem {
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
   std::string ModulePath() override;
-  std::string CurrentDir() override;
 };

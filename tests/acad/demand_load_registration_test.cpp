@@ -18,8 +18,7 @@ class DemandLoadRegistrationTest : public AcadRegistryTest {
 
   void DiscoverAndRegister(int bitness = targetBitness) {
     table.DiscoverReleases(platform());
-    table.installFolder = kFolder;
-    table.RegisterSelectedReleases(platform(), selected, bitness);
+    table.RegisterSelectedReleases(platform(), selected, kFolder, bitness);
     EXPECT_EQ(registry.OpenHandles(), 0u) << "registration left a registry key open";
   }
 
@@ -123,7 +122,7 @@ TEST_F(DemandLoadRegistrationTest, RerunLeavesOneSetOfEntriesWithoutForeignValue
   registry.SetText(kHkeyLocalMachine, product + "\\Applications\\OtherAddIn", "LOADER", "X:\\Other.arx");
   Select(2007);
   DiscoverAndRegister();
-  table.RegisterSelectedReleases(platform(), selected);
+  table.RegisterSelectedReleases(platform(), selected, kFolder);
   EXPECT_EQ(registry.SubkeyNames(kHkeyLocalMachine, product + "\\Applications"),
             (std::vector<std::string>{"OtherAddIn", "Quilox2007"}));
   EXPECT_EQ(registry.ValueNames(kHkeyLocalMachine, product + "\\Applications\\Quilox2007").size(), 2u);
@@ -157,24 +156,12 @@ TEST_F(DemandLoadRegistrationTest, PassesOverProductKeysThatVanishedOrCannotBeWr
   ASSERT_EQ(Folders(2013), "C:\\Gone|C:\\Locked|C:\\Fine");
   registry.RemoveTree(kHkeyLocalMachine, k64BitRoot + "R19.0\\ACAD-1");
   registry.DenyWrite(kHkeyLocalMachine, k64BitRoot + "R19.0\\ACAD-2");
-  table.installFolder = kFolder;
-  table.RegisterRelease(platform(), 2013);
+  table.RegisterRelease(platform(), 2013, kFolder);
   EXPECT_EQ(registry.OpenHandles(), 0u);
   EXPECT_FALSE(registry.HasKey(kHkeyLocalMachine, k64BitRoot + "R19.0\\ACAD-1"))
       << "a vanished key is not recreated";
   EXPECT_FALSE(registry.HasKey(kHkeyLocalMachine, k64BitRoot + "R19.0\\ACAD-2\\Applications"));
   EXPECT_EQ(Entries(k64BitRoot + "R19.0\\ACAD-3"), "Quilox2013=" + kFolder + "\\Quilox2013.ARX");
-}
-
-TEST_F(DemandLoadRegistrationTest, YearsOutsideTheSupportedRangeRegisterNothing) {
-  AddInstallation(k64BitRoot + "R17.0\\ACAD", "C:\\Acad", "AutoCAD 2007");
-  table.DiscoverReleases(platform());
-  table.installFolder = kFolder;
-  std::string before = registry.Dump(kHkeyLocalMachine);
-  table.RegisterRelease(platform(), 2006);
-  table.RegisterRelease(platform(), 2028);
-  table.RegisterRelease(platform(), 0);
-  EXPECT_EQ(registry.Dump(kHkeyLocalMachine), before);
 }
 
 TEST_F(DemandLoadRegistrationTest, NoSelectionWritesNoEntryButStillTrustsTheFolder) {
@@ -194,11 +181,11 @@ TEST_F(DemandLoadRegistrationTest, LoaderTextLongerThan259CharactersIsNeverWritt
   Select(2010);
   table.DiscoverReleases(platform());
   // "\Quilox2010.ARX" makes exactly 259 characters; "\Quilox2010_32.ARX" three too many.
-  table.installFolder = "C:\\" + std::string(241, 'f');
-  table.RegisterSelectedReleases(platform(), selected);
+  const std::string folder = "C:\\" + std::string(241, 'f');
+  table.RegisterSelectedReleases(platform(), selected, folder);
   std::string own = registry.GetText(kHkeyLocalMachine, product + "\\Applications\\Quilox2010", "LOADER");
   EXPECT_EQ(own.size(), 259u);
-  EXPECT_EQ(own, table.installFolder + "\\Quilox2010.ARX");
+  EXPECT_EQ(own, folder + "\\Quilox2010.ARX");
   EXPECT_EQ(registry.GetText(kHkeyLocalMachine, product + "\\Applications\\Quilox2010_32", "LOADER"),
             "C:\\Previous\\Quilox2010_32.ARX")
       << "a skipped entry is left as it was";

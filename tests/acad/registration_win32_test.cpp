@@ -198,8 +198,7 @@ TEST_F(RegistrationWin32Test, DiscoversRegistersAndTrustsThroughTheRealRegistry)
 
   int selected[kYearCount] = {};
   for (int& flag : selected) flag = 1;
-  table.installFolder = kFolder;
-  table.RegisterSelectedReleases(platform(), selected);
+  table.RegisterSelectedReleases(platform(), selected, kFolder);
 
   for (const std::string& key : {wow2009, x64_2009}) {
     EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, key + "\\Applications"),
@@ -224,7 +223,7 @@ TEST_F(RegistrationWin32Test, DiscoversRegistersAndTrustsThroughTheRealRegistry)
   EXPECT_EQ(Trusted(expand), "%APPDATA%\\X;C:\\QUILOX\\TESSARUNE");
 
   // A second run changes nothing.
-  table.RegisterSelectedReleases(platform(), selected);
+  table.RegisterSelectedReleases(platform(), selected, kFolder);
   EXPECT_EQ(Trusted(unnamed), "C:\\TOOLS;D:\\" + dbcs + "\\LISP;C:\\QUILOX\\TESSARUNE");
   EXPECT_EQ(SubkeyNames(HKEY_LOCAL_MACHINE, x64_2010 + "\\Applications"),
             (std::vector<std::string>{"Quilox2010", "Quilox2010_32"}));

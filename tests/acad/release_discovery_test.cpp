@@ -30,7 +30,7 @@ TEST_F(ReleaseDiscoveryTest, EmptyRegistryFindsNothing) {
   for (int i = 0; i < kYearCount; ++i) EXPECT_TRUE(table.productKeys[i].empty());
 }
 
-TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearTextAfterTheFirstCharacter) {
+TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearWhoseFirstOccurrenceIsAfterTheFirstCharacter) {
   struct Case {
     const char* productName;
     int year;  // 0: left out
@@ -38,8 +38,9 @@ TEST_F(ReleaseDiscoveryTest, YearIsTheLowestYearTextAfterTheFirstCharacter) {
       {"AutoCAD 2008 (replaces 2007)", 2007},  // the lower year wins wherever it stands
       {"AutoCAD 2027", 2027},
       {"2010 AutoCAD", 0},          // a year at position 0 does not count
-      {"2009 AutoCAD 2011", 2011},  // only the later year counts
-      {"2010 AutoCAD 2010", 2010},  // the same year further on does count
+      {"2009 AutoCAD 2011", 2011},  // a later, different year still counts
+      {"2010 AutoCAD 2010", 0},     // the first occurrence decides, not a later one
+      {"2021AutoCAD 2021", 0},
       {"AutoCAD 2006", 0},
       {"AutoCAD 2028", 0},
       {"AutoCAD LT", 0},
@@ -132,24 +133,19 @@ TEST_F(ReleaseDiscoveryTest, PassesOverKeysThatCannotBeReadOrEnumerated) {
   AddInstallation(k64BitRoot + "R17.2\\ACAD-7001:804", "C:\\Denied2009", "AutoCAD 2009");
   AddInstallation(k64BitRoot + "R17.2\\ACAD-7002:804", "C:\\Good2009", "AutoCAD 2009");
   AddInstallation(k64BitRoot + "R18.0\\ACAD-8001:804", "C:\\Unread2010", "AutoCAD 2010");
-  AddInstallation(k64BitRoot + "R18.1\\ACAD-9001:804", "C:\\Good2011", "AutoCAD 2011");
+  AddInstallation(k64BitRoot + "R18.1\\ACAD-9001:804", "C:\\Skipped2011", "AutoCAD 2011");
   AddInstallation(k32BitRoot + "R18.0\\ACAD-8001:804", "C:\\Hidden32", "AutoCAD 2010");
   registry.FailEnum(kHkeyLocalMachine, "SOFTWARE\\Autodesk\\AutoCAD", 0);     // R17.0
   registry.DenyOpen(kHkeyLocalMachine, k64BitRoot + "R17.1");                 // a release key
   registry.DenyOpen(kHkeyLocalMachine, k64BitRoot + "R17.2\\ACAD-7001:804");  // a product key
   registry.FailQuery(kHkeyLocalMachine, k64BitRoot + "R18.0\\ACAD-8001:804", "ProductName");
   registry.DenyOpen(kHkeyLocalMachine, "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD");  // the 32-bit root
+  AddInstallation(k64BitRoot + "R18.1\\ACAD-9002:804", "C:\\Second2011", "AutoCAD 2011");
+  registry.FailEnum(kHkeyLocalMachine, k64BitRoot + "R18.1", 0);  // inside a release key
   Discover();
   EXPECT_EQ(FoundYears(), "2009 2011");
   EXPECT_EQ(Folders(2009), "C:\\Good2009");
-}
-
-TEST_F(ReleaseDiscoveryTest, FailedSubkeyEnumerationInsideAReleaseKeyIsPassedOver) {
-  AddInstallation(k64BitRoot + "R18.0\\ACAD-8001:804", "C:\\First", "AutoCAD 2010");
-  AddInstallation(k64BitRoot + "R18.0\\ACAD-8002:804", "C:\\Second", "AutoCAD 2010");
-  registry.FailEnum(kHkeyLocalMachine, k64BitRoot + "R18.0", 0);
-  Discover();
-  EXPECT_EQ(Folders(2010), "C:\\Second");
+  EXPECT_EQ(Folders(2011), "C:\\Second2011");
 }
 
 }  // namespace

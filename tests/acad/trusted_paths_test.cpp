@@ -10,10 +10,10 @@ namespace {
 
 class TrustedPathsTest : public AcadRegistryTest {
  protected:
-  void SetUp() override { table.installFolder = "E:\\Addin"; }
+  std::string installFolder = "E:\\Addin";
 
   void AddTrustedPath() {
-    table.AddTrustedPath(platform());
+    AcadReleaseTable::AddTrustedPath(platform(), installFolder);
     EXPECT_EQ(registry.OpenHandles(), 0u) << "the update left a registry key open";
   }
 
@@ -35,35 +35,37 @@ class TrustedPathsTest : public AcadRegistryTest {
   }
 };
 
-TEST_F(TrustedPathsTest, ShortOrMissingSettingBecomesTheFolderInItsOwnCase) {
-  std::string missing = AddProfile("R18.0", "ACAD-8001:804", "Missing", nullptr);
-  std::string one = AddProfile("R18.0", "ACAD-8001:804", "One", "x");
-  std::string two = AddProfile("R18.0", "ACAD-8001:804", "Two", "c:");
-  std::string empty = AddProfile("R18.0", "ACAD-8001:804", "Empty", "");
-  std::string three = AddProfile("R18.0", "ACAD-8001:804", "Three", "c:\\");
-  AddTrustedPath();
-  EXPECT_EQ(Trusted(missing), "E:\\Addin");
-  EXPECT_EQ(Trusted(one), "E:\\Addin");
-  EXPECT_EQ(Trusted(two), "E:\\Addin");
-  EXPECT_EQ(Trusted(empty), "E:\\Addin");
-  EXPECT_EQ(Trusted(three), "C:\\;E:\\ADDIN");
-}
-
-TEST_F(TrustedPathsTest, LongerSettingIsUpperCasedAndGetsTheFolderOnce) {
+TEST_F(TrustedPathsTest, SettingIsUpperCasedAndGetsTheFolderOnceUnlessTooShortToNameOne) {
+  std::string longSetting;
+  for (int i = 0; longSetting.size() < 20000; ++i) longSetting += "C:\\LIBRARY\\PATH" + std::to_string(10000 + i) + ";";
+  longSetting += "Z:\\LAST";
   struct Case {
-    const char* existing;
-    const char* expected;
+    uint32_t type;
+    std::string bytes;
+    std::string expected;
   } cases[] = {
-      {"c:\\tools", "C:\\TOOLS;E:\\ADDIN"},
-      {"c:\\tools;", "C:\\TOOLS;;E:\\ADDIN"},            // one semicolon added, whatever is there
-      {"c:\\x;e:\\addin", "C:\\X;E:\\ADDIN"},            // already there in another case
-      {"E:\\ADDIN\\OLD;d:\\y", "E:\\ADDIN\\OLD;D:\\Y"},  // contained in a longer path counts
-      {"d:\\e:\\addinx", "D:\\E:\\ADDINX"},              // a plain substring test
+      // One or two bytes are replaced by the folder in its own case.
+      {kRegSz, std::string("x\0", 2), "E:\\Addin"},
+      {kRegSz, std::string("c:\0", 3), "E:\\Addin"},
+      {kRegSz, std::string("\0", 1), "E:\\Addin"},
+      {kRegSz, std::string("c:\\\0", 4), "C:\\;E:\\ADDIN"},
+      {kRegSz, std::string("c:\\tools;\0", 10), "C:\\TOOLS;;E:\\ADDIN"},  // one semicolon, whatever is there
+      {kRegSz, std::string("c:\\x;e:\\addin\0", 14), "C:\\X;E:\\ADDIN"},  // already there in another case
+      {kRegSz, std::string("E:\\ADDIN\\OLD;d:\\y\0", 18), "E:\\ADDIN\\OLD;D:\\Y"},  // a plain substring test
+      // Read as text whatever the type and the terminator.
+      {kRegExpandSz, std::string("c:\\tools\0", 9), "C:\\TOOLS;E:\\ADDIN"},
+      {kRegSz, "c:\\tools", "C:\\TOOLS;E:\\ADDIN"},
+      {kRegBinary, std::string("c:\\x\0y", 6), "C:\\X;E:\\ADDIN"},
+      {kRegDword, std::string("\x07\0\0\0", 4), "E:\\Addin"},
+      // Longer than the first read: read whole, nothing lost.
+      {kRegSz, "C:\\" + std::string(9997, 'P'), "C:\\" + std::string(9997, 'P') + ";E:\\ADDIN"},
+      {kRegSz, "C:\\" + std::string(9998, 'P'), "C:\\" + std::string(9998, 'P') + ";E:\\ADDIN"},
+      {kRegSz, longSetting, longSetting + ";E:\\ADDIN"},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.existing);
+    SCOPED_TRACE(c.bytes.substr(0, 20));
     registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
-    EXPECT_EQ(UpdatedFrom(kRegSz, std::string(c.existing) + '\0'), c.expected);
+    EXPECT_EQ(UpdatedFrom(c.type, c.bytes), c.expected);
   }
 }
 
@@ -96,48 +98,28 @@ TEST_F(TrustedPathsTest, UpdatesEveryProfileOfEveryReleaseAndProduct) {
   EXPECT_EQ(registry.Dump(kHkeyLocalMachine), "") << "HKLM is not touched";
 }
 
+TEST_F(TrustedPathsTest, KeyNamesEndingInA5CTrailByteAreUpdated) {
+  // 淺 is 9C 5C: a name ending in it does not end in a backslash.
+  std::string path = AddProfile("R18.0淺", "ACAD-8001:淺", "淺", "c:\\a");
+  AddTrustedPath();
+  EXPECT_EQ(Trusted(path), "C:\\A;E:\\ADDIN");
+}
+
 TEST_F(TrustedPathsTest, NoAutoCadSettingsMeansNothingIsWritten) {
   AddTrustedPath();
   EXPECT_EQ(registry.Dump(kHkeyCurrentUser), "");
 }
 
-TEST_F(TrustedPathsTest, SettingLongerThanTheFirstReadSurvivesWhole) {
-  std::string existing;
-  for (int i = 0; existing.size() < 20000; ++i)
-    existing += "C:\\LIBRARY\\PATH" + std::to_string(10000 + i) + ";";
-  existing += "Z:\\LAST";
-  EXPECT_EQ(UpdatedFrom(kRegSz, existing + '\0'), existing + ";E:\\ADDIN");
-}
-
-TEST_F(TrustedPathsTest, SettingAroundTheFirstReadSizeIsReadWhole) {
-  for (size_t length : {9998u, 9999u, 10000u, 10001u}) {
-    SCOPED_TRACE(length);
-    registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
-    std::string existing = "C:\\" + std::string(length - 3, 'P');
-    EXPECT_EQ(UpdatedFrom(kRegSz, existing + '\0'), existing + ";E:\\ADDIN");
-  }
-}
-
 TEST_F(TrustedPathsTest, DoubleByteCharactersAreUpperCasedAsWholeCharacters) {
   const std::string trailA = "筧";  // GBK B9 61: its trail byte is a lower-case 'a'
   ASSERT_EQ(trailA, "\xB9\x61");
-  table.installFolder = "E:\\" + trailA + "\\淺";
+  installFolder = "E:\\" + trailA + "\\淺";
   EXPECT_EQ(UpdatedFrom(kRegSz, std::string("c:\\ａb") + '\0'),
             "C:\\Ａ"
             "B;E:\\" +
                 trailA + "\\淺");
   registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
   EXPECT_EQ(UpdatedFrom(kRegSz, "c:\\x;e:\\" + trailA + "\\淺" + '\0'), "C:\\X;E:\\" + trailA + "\\淺");
-}
-
-TEST_F(TrustedPathsTest, SettingOfAnotherTypeOrWithoutTerminatorIsReadAsText) {
-  EXPECT_EQ(UpdatedFrom(kRegExpandSz, std::string("c:\\tools") + '\0'), "C:\\TOOLS;E:\\ADDIN");
-  registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
-  EXPECT_EQ(UpdatedFrom(kRegSz, "c:\\tools"), "C:\\TOOLS;E:\\ADDIN");
-  registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
-  EXPECT_EQ(UpdatedFrom(kRegBinary, std::string("c:\\x\0y", 6)), "C:\\X;E:\\ADDIN");
-  registry.RemoveTree(kHkeyCurrentUser, "SOFTWARE");
-  EXPECT_EQ(UpdatedFrom(kRegDword, std::string("\x07\x00\x00\x00", 4)), "E:\\Addin");
 }
 
 TEST_F(TrustedPathsTest, KeysThatCannotBeReadOrWrittenAreLeftAlone) {
@@ -147,12 +129,14 @@ TEST_F(TrustedPathsTest, KeysThatCannotBeReadOrWrittenAreLeftAlone) {
   std::string unread = AddProfile("R18.0", "ACAD-8001:804", "Unread", "c:\\d");
   std::string skipped = AddProfile("R18.1", "ACAD-9001:804", "Skipped", "c:\\e");
   std::string noRoot = AddProfile("R19.0", "ACAD-A001:804", "NoRoot", "c:\\f");
+  std::string unlisted = AddProfile("R19.1", "ACAD-B001:804", "Unlisted", "c:\\g");
   registry.DenyOpen(kHkeyCurrentUser, kUserRoot + "R17.1\\ACAD-6001:804\\Profiles\\Hidden");
   registry.DenyWrite(kHkeyCurrentUser, locked);
   // A setting that exists but cannot be read is kept, not replaced by the folder alone.
   registry.FailQuery(kHkeyCurrentUser, unread, "TRUSTEDPATHS");
   registry.FailEnum(kHkeyCurrentUser, "SOFTWARE\\Autodesk\\AutoCAD", 4);  // R18.1
   registry.DenyOpen(kHkeyCurrentUser, kUserRoot + "R19.0\\ACAD-A001:804\\Profiles");
+  registry.FailEnum(kHkeyCurrentUser, kUserRoot + "R19.1\\ACAD-B001:804\\Profiles", 0);
   AddTrustedPath();
   EXPECT_EQ(Trusted(good), "C:\\A;E:\\ADDIN");
   EXPECT_EQ(Trusted(hidden), "c:\\b");
@@ -160,20 +144,8 @@ TEST_F(TrustedPathsTest, KeysThatCannotBeReadOrWrittenAreLeftAlone) {
   EXPECT_EQ(Trusted(unread), "c:\\d");
   EXPECT_EQ(Trusted(skipped), "c:\\e");
   EXPECT_EQ(Trusted(noRoot), "c:\\f");
-}
-
-TEST_F(TrustedPathsTest, ListOpenableSubkeysLeavesOutWhatCannotBeOpenedOrEnumerated) {
-  for (const char* name : {"A", "B", "C", "D"})
-    registry.AddKey(kHkeyCurrentUser, std::string("Root\\") + name);
-  registry.DenyOpen(kHkeyCurrentUser, "Root\\B");
-  registry.FailEnum(kHkeyCurrentUser, "Root", 2);  // C
-  RegKey root(registry);
-  ASSERT_EQ(root.Open(kHkeyCurrentUser, "Root", RegAccess::Read), kOk);
-  StringList names = {"kept"};
-  AcadReleaseTable::ListOpenableSubkeys(registry, root.Handle(), &names);
-  EXPECT_EQ(names, (StringList{"kept", "A", "D"}));
-  root.Close();
-  EXPECT_EQ(registry.OpenHandles(), 0u);
+  EXPECT_EQ(Trusted(unlisted), "c:\\g");
+  EXPECT_FALSE(registry.HasKey(kHkeyCurrentUser, kUserRoot + "R19.1\\ACAD-B001:804\\Profiles\\Variables"));
 }
 
 }  // namespace

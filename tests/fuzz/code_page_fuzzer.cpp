@@ -65,7 +65,7 @@ void CheckSeparators(const std::string& text) {
   }
 
   std::string trimmed = text;
-  bool removed = RemoveTrailingBackslash(cp, trimmed);
+  bool removed = RemoveTrailingBackslash(cp, trimmed, LoneBackslash::Keep);
   bool trailing = text.size() > 1 && IsSeparatorAt(text, starts, text.size() - 1);
   Require(removed == trailing, "exactly a trailing backslash character, not the first, is removed");
   Require(trimmed == (removed ? text.substr(0, text.size() - 1) : text), "only that one byte is removed");

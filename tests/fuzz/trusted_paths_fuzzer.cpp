@@ -131,11 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The folder comes from a C string: no NUL inside.
     if (line[0] == 'F') folder = WithoutNul(SplitFields(line, 2)[1]);
   }
-  AcadReleaseTable table;
-  auto update = [&] {
-    table.installFolder = folder;
-    table.AddTrustedPath(m.platform());
-  };
+  auto update = [&] { AcadReleaseTable::AddTrustedPath(m.platform(), folder); };
 
   RegistrySnapshot before = TakeSnapshot(m.registry, kHkeyCurrentUser);
   update();

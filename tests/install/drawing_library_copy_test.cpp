@@ -96,15 +96,6 @@ TEST_F(DrawingLibraryCopyTest, ZoneIdentifierIsCarriedAlong) {
   EXPECT_TRUE(m.files.HasStream(Installed("a.dwg"), "Zone.Identifier"));
 }
 
-TEST_F(DrawingLibraryCopyTest, FlatDistributionTakesTheLibraryBesideTheExecutable) {
-  m.files.SetModulePath("C:\\Flat\\SetUp.exe");
-  m.files.AddFile("C:\\Flat\\Quilox2010.arx", "arx");
-  m.files.AddFile("C:\\Flat\\" + kLibraryName + "\\a.dwg", "a");
-
-  Copy();
-  EXPECT_EQ("a", m.files.Content(Installed("a.dwg")));
-}
-
 TEST_F(DrawingLibraryCopyTest, MissingSourceShowsItsMessageAndDoesNothing) {
   m.files.SetModulePath("D:\\Empty\\SetUp.exe");
 

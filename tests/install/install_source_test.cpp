@@ -6,136 +6,55 @@
 
 namespace {
 
-const char kMissingText[] =
-    "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
-
-class InstallSourceTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+TEST(FindInstallSource, DataFolderBesideTheExecutableOrTheMarkedFolderOrTheMessage) {
+  // 0x81 0x5C and 0xD5 0x5C are double-byte characters whose trail byte is a backslash.
+  const std::string trail = "D:\\\x81\x5C\\\xD5\x5C";
+  const std::string deep = PathOfLength("D:\\Dist", 300);
+  struct Case {
+    std::string module;
+    std::vector<std::string> folders;
+    std::vector<std::string> files;
+    std::string source;  // empty: not found
+  } cases[] = {
+      {"D:\\Dist\\SetUp.exe", {"D:\\Dist\\Data"}, {}, "D:\\Dist\\Data"},
+      {"D:\\Dist\\SetUp.exe", {"D:\\Dist\\Data"}, {"D:\\Dist\\Quilox2010.arx"}, "D:\\Dist\\Data"},
+      {"D:\\Dist\\SetUp.exe", {}, {"D:\\Dist\\Quilox2010.arx"}, "D:\\Dist"},
+      {"D:\\Dist\\SetUp.exe", {"D:\\Dist\\DATA"}, {}, "D:\\Dist\\Data"},
+      {"D:\\Dist\\SetUp.exe", {}, {"D:\\Dist\\quilox2010.ARX"}, "D:\\Dist"},
+      {"D:\\Dist\\SetUp.exe", {}, {"D:\\Dist\\readme.txt"}, ""},
+      {"D:\\Dist\\SetUp.exe", {}, {"D:\\Dist\\Data"}, ""},  // a file named Data
+      {"D:\\Dist\\SetUp.exe", {}, {"D:\\Dist\\Data", "D:\\Dist\\Quilox2010.arx"}, "D:\\Dist"},
+      {"D:\\Dist\\SetUp.exe", {"D:\\Dist\\Quilox2010.arx"}, {}, ""},  // a folder named like the marker
+      {"E:\\Gone\\SetUp.exe", {}, {}, ""},
+      {trail + "\\\x81\x5C" "SetUp.exe", {trail + "\\Data"}, {}, trail + "\\Data"},
+      {deep + "\\SetUp.exe", {deep + "\\Data"}, {}, deep + "\\Data"},  // used whole, however long
+      {"SetUp.exe", {"C:\\Data"}, {}, "\\Data"},  // no backslash: the current drive's root
+  };
+  int row = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("row " + std::to_string(row++));
+    MemoryPlatform m;
     m.files.AddDrive('D');
-    m.files.AddFolder("D:\\Dist");
-    m.files.SetModulePath("D:\\Dist\\SetUp.exe");
-  }
-
-  bool Find() { return FindInstallSource(m.platform(), kOwner, &source); }
-
-  void ExpectMissingMessageOnce() {
+    m.files.SetModulePath(c.module);
+    for (const std::string& folder : c.folders) m.files.AddFolder(folder);
+    for (const std::string& file : c.files) m.files.AddFile(file, "");
+    std::string source;
+    const bool found = FindInstallSource(m.platform(), kOwner, &source);
+    EXPECT_EQ(0u, m.files.OpenListings());
+    EXPECT_EQ(!c.source.empty(), found);
+    if (found) {
+      EXPECT_EQ(c.source, source);
+      EXPECT_TRUE(m.boxes.Shown().empty());
+      continue;
+    }
     ASSERT_EQ(1u, m.boxes.Shown().size());
     const ShownBox& box = m.boxes.Shown()[0];
-    EXPECT_EQ(kMissingText, box.text);
+    EXPECT_EQ("未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !",
+              box.text);
     EXPECT_EQ("Tessarune软件安装", box.caption);
     EXPECT_EQ(kMbOk, box.style);
     EXPECT_EQ(kOwner, box.owner);
   }
-
-  MemoryPlatform m;
-  std::string source;
-};
-
-TEST_F(InstallSourceTest, DataFolderBesideTheExecutableIsTheSource) {
-  m.files.AddFolder("D:\\Dist\\Data");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\Dist\\Data", source);
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallSourceTest, DataFolderWinsOverTheMarkerFile) {
-  m.files.AddFolder("D:\\Dist\\Data");
-  m.files.AddFile("D:\\Dist\\Quilox2010.arx", "arx");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\Dist\\Data", source);
-}
-
-TEST_F(InstallSourceTest, MarkerFileMakesTheExecutablesFolderTheSource) {
-  m.files.AddFile("D:\\Dist\\Quilox2010.arx", "arx");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\Dist", source);
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallSourceTest, NamesMatchWithoutRegardToCase) {
-  m.files.AddFolder("D:\\Dist\\DATA");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\Dist\\Data", source);
-
-  MemoryPlatform flat;
-  flat.files.SetModulePath("C:\\Flat\\SetUp.exe");
-  flat.files.AddFile("C:\\Flat\\quilox2010.ARX", "arx");
-  EXPECT_TRUE(FindInstallSource(flat.platform(), kOwner, &source));
-  EXPECT_EQ("C:\\Flat", source);
-}
-
-TEST_F(InstallSourceTest, NeitherDataNorMarkerShowsTheMessage) {
-  m.files.AddFile("D:\\Dist\\readme.txt", "");
-  EXPECT_FALSE(Find());
-  ExpectMissingMessageOnce();
-}
-
-TEST_F(InstallSourceTest, AFileNamedDataIsNoDataFolder) {
-  m.files.AddFile("D:\\Dist\\Data", "not a folder");
-  EXPECT_FALSE(Find());
-  ExpectMissingMessageOnce();
-
-  // With the marker beside it the flat distribution is used.
-  m.files.AddFile("D:\\Dist\\Quilox2010.arx", "arx");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\Dist", source);
-}
-
-TEST_F(InstallSourceTest, AFolderNamedLikeTheMarkerIsNoMarker) {
-  m.files.AddFolder("D:\\Dist\\Quilox2010.arx");
-  EXPECT_FALSE(Find());
-  ExpectMissingMessageOnce();
-}
-
-TEST_F(InstallSourceTest, ExecutablesFolderThatDoesNotExistShowsTheMessage) {
-  m.files.SetModulePath("E:\\Gone\\SetUp.exe");
-  EXPECT_FALSE(Find());
-  ExpectMissingMessageOnce();
-}
-
-// 0x81 0x5C and 0xD5 0x5C are double-byte characters whose trail byte is a backslash.
-TEST_F(InstallSourceTest, CutsTheExecutablesPathAtTheRealLastBackslash) {
-  m.files.AddFolder("D:\\\x81\x5C\\\xD5\x5C" "安装\\Data");
-  m.files.SetModulePath("D:\\\x81\x5C\\\xD5\x5C" "安装\\\x81\x5C" "SetUp.exe");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\\x81\x5C\\\xD5\x5C" "安装\\Data", source);
-
-  m.files.AddFile("D:\\\xD5\x5C\\Quilox2010.arx", "arx");
-  m.files.SetModulePath("D:\\\xD5\x5C\\\xD5\x5C.exe");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("D:\\\xD5\x5C", source);
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallSourceTest, UsesTheExecutablesPathWholeHoweverLong) {
-  const std::string dir = PathOfLength("D:\\Dist", 300);
-  m.files.AddFolder(dir + "\\Data");
-  m.files.SetModulePath(dir + "\\SetUp.exe");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ(dir + "\\Data", source);
-}
-
-TEST_F(InstallSourceTest, ExecutablePathWithoutBackslashLooksInTheCurrentDrivesRoot) {
-  m.files.AddFolder("C:\\Data");
-  m.files.SetModulePath("SetUp.exe");
-  EXPECT_TRUE(Find());
-  EXPECT_EQ("\\Data", source);
-}
-
-TEST(GetPathKind, TellsNothingFromFileFromFolder) {
-  MemoryPlatform m;
-  m.files.AddFile("C:\\a\\file.txt", "x", kAttrReadOnly | kAttrHidden);
-  m.files.AddFolder("C:\\a\\plain");
-  m.files.AddFolder("C:\\a\\marked", kAttrDirectory | kAttrReadOnly | kAttrHidden | kAttrNotContentIndexed);
-
-  EXPECT_EQ(PathNotFound, GetPathKind(m.files, "C:\\a\\nothing"));
-  EXPECT_EQ(PathNotFound, GetPathKind(m.files, "C:\\b\\file.txt"));
-  EXPECT_EQ(PathIsFile, GetPathKind(m.files, "C:\\a\\file.txt"));
-  EXPECT_EQ(PathIsFile, GetPathKind(m.files, "C:\\A\\FILE.TXT"));
-  EXPECT_EQ(PathIsFolder, GetPathKind(m.files, "C:\\a\\plain"));
-  EXPECT_EQ(PathIsFolder, GetPathKind(m.files, "C:\\a\\marked"));
-  EXPECT_EQ(0u, m.files.OpenListings());
 }
 
 }  // namespace

@@ -106,14 +106,6 @@ TEST_F(SupportFilesTest, MissingFoldersAndReadOnlyFilesAreLeftAsTheyWere) {
   EXPECT_TRUE(m.boxes.Shown().empty());
 }
 
-TEST_F(SupportFilesTest, NothingTickedTouchesNothing) {
-  AddAcad(2008, "C:\\AutoCAD 2008");
-  const size_t calls = m.files.Calls();
-
-  Install();
-  EXPECT_EQ(calls, m.files.Calls());
-}
-
 TEST_F(SupportFilesTest, MissingSourceShowsItsMessageForEveryInstallation) {
   const std::string first = AddAcad(2008, "C:\\AutoCAD 2008");
   const std::string second = AddAcad(2010, "C:\\AutoCAD 2010");
@@ -126,17 +118,6 @@ TEST_F(SupportFilesTest, MissingSourceShowsItsMessageForEveryInstallation) {
   EXPECT_EQ(std::vector<std::string>{"txt.shx"}, m.files.Names(first + "\\Fonts"));
   EXPECT_EQ("acad driver", m.files.Content(first + "\\Drv\\pdfplot9.hdi"));
   EXPECT_EQ(std::vector<std::string>{"txt.shx"}, m.files.Names(second + "\\Fonts"));
-}
-
-TEST_F(SupportFilesTest, FlatDistributionServesFromTheExecutablesFolder) {
-  m.files.SetModulePath("C:\\Flat\\SetUp.exe");
-  m.files.AddFile("C:\\Flat\\Quilox2010.arx", "arx");
-  m.files.AddFile("C:\\Flat\\Quilox_EN.shx", "flat en");
-  const std::string acad = AddAcad(2012, "C:\\AutoCAD 2012");
-
-  CopySupportFiles(m.platform(), kOwner, acad, false);
-  EXPECT_EQ("flat en", m.files.Content(acad + "\\Fonts\\Quilox_EN.shx"));
-  EXPECT_FALSE(m.files.IsFile(acad + "\\Fonts\\Quilox_HZ.shx"));
 }
 
 TEST_F(SupportFilesTest, PathsThatDoNotFitAreLeftOutSilently) {

@@ -122,7 +122,6 @@ class RelocatedFileSystem : public FileSystem {
   }
   long Remove(const std::string& path) override { return real_.Remove(path); }
   std::string ModulePath() override { return modulePath_; }
-  std::string CurrentDir() override { return real_.CurrentDir(); }
 
  private:
   FileSystem& real_;

@@ -91,6 +91,7 @@ struct MemoryFileSystem::Impl {
   Cp936CodePage cp;
   std::map<char, std::unique_ptr<Node>> drives;
   std::string modulePath = "C:\\Setup\\SetUp.exe";
+  // Relative paths resolve against it, as against the process's current directory.
   std::string currentDir = "C:\\";
   std::set<std::string> locked;
   std::set<std::string> denyCreate;
@@ -351,11 +352,6 @@ std::string MemoryFileSystem::ModulePath() {
   return impl_->modulePath;
 }
 
-std::string MemoryFileSystem::CurrentDir() {
-  ++impl_->counter->calls;
-  return impl_->currentDir;
-}
-
 void MemoryFileSystem::AddDrive(char letter) {
   MemoryPath root = ParseMemoryPath(impl_->cp, std::string(1, letter) + ":\\", "", false);
   if (root.error != kOk) throw std::invalid_argument("not a drive letter");
@@ -368,7 +364,6 @@ void MemoryFileSystem::AddDrive(char letter) {
 
 void MemoryFileSystem::SetModulePath(const std::string& path) { impl_->modulePath = path; }
 
-void MemoryFileSystem::SetCurrentDir(const std::string& path) { impl_->currentDir = path; }
 
 void MemoryFileSystem::AddFolder(const std::string& path, uint32_t attributes) {
   MemoryPath parsed = impl_->Parse(path);

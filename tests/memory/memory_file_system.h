@@ -23,12 +23,10 @@ class MemoryFileSystem : public FileSystem {
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
   std::string ModulePath() override;
-  std::string CurrentDir() override;
 
   // Set-up.
   void AddDrive(char letter);
   void SetModulePath(const std::string& path);
-  void SetCurrentDir(const std::string& path);
   void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);  // with parents
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive);
   void AddStream(const std::string& file, const std::string& stream, const std::string& content);
@@ -52,8 +50,8 @@ class MemoryFileSystem : public FileSystem {
   size_t OpenListings() const;  // listings not yet destroyed
   size_t Calls() const;         // operations of the FileSystem interface and its listings so far
   // The call that makes Calls() reach `number` fails as Windows would fail it: a listing that
-  // does not open or breaks off there, kInvalidAttributes, or kErrAccessDenied. ModulePath and
-  // CurrentDir cannot fail: a number that falls on them injects nothing. 0 turns it off.
+  // does not open or breaks off there, kInvalidAttributes, or kErrAccessDenied. ModulePath
+  // cannot fail: a number that falls on them injects nothing. 0 turns it off.
   void FailCall(size_t number);
   // What the failed call was ("Copy <from> -> <to>", "Next", ...); empty while none failed.
   const std::string& FailedCall() const;

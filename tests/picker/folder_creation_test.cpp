@@ -30,7 +30,6 @@ class RecordingFileSystem : public FileSystem {
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
-  std::string CurrentDir() override { return inner_.CurrentDir(); }
 
   std::vector<std::string> created;  // every MakeDirectory, in call order
 

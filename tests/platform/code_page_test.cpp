@@ -68,33 +68,30 @@ TEST(MbFindLastBackslash, SkipsTrailBytes) {
   EXPECT_EQ(npos, FindLastBackslash(cp, "\x81\\"));
 }
 
-TEST(MbRemoveTrailingBackslash, RemovesOneRealSeparator) {
-  std::string s = "C:\\Quilox\\";
-  EXPECT_TRUE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("C:\\Quilox", s);
-
-  s = "C:\\Quilox\\\\";
-  EXPECT_TRUE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("C:\\Quilox\\", s);  // only one
-
-  s = "C:\\";
-  EXPECT_TRUE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("C:", s);
-
-  s = "D:\\安装\\運";  // ends in the trail byte 0x5C
-  EXPECT_FALSE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("D:\\安装\\運", s);
-
-  s = "\\";
-  EXPECT_FALSE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("\\", s);
-
-  s = "";
-  EXPECT_FALSE(RemoveTrailingBackslash(cp, s));
-
-  s = "C:\\Quilox";
-  EXPECT_FALSE(RemoveTrailingBackslash(cp, s));
-  EXPECT_EQ("C:\\Quilox", s);
+TEST(MbRemoveTrailingBackslash, RemovesOneRealSeparatorAndALoneOneOnlyWhenAsked) {
+  struct Case {
+    const char* before;
+    const char* afterKeep;  // LoneBackslash::Keep
+    const char* afterRemove;  // LoneBackslash::Remove
+  } cases[] = {
+      {"C:\\Quilox\\", "C:\\Quilox", "C:\\Quilox"},
+      {"C:\\Quilox\\\\", "C:\\Quilox\\", "C:\\Quilox\\"},  // only one
+      {"C:\\", "C:", "C:"},
+      {"D:\\安装\\運", "D:\\安装\\運", "D:\\安装\\運"},  // ends in the trail byte 0x5C
+      {"D:\\運\\", "D:\\運", "D:\\運"},
+      {"\\", "\\", ""},
+      {"", "", ""},
+      {"C:\\Quilox", "C:\\Quilox", "C:\\Quilox"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = c.before;
+    std::string kept = before;
+    EXPECT_EQ(before != c.afterKeep, RemoveTrailingBackslash(cp, kept, LoneBackslash::Keep)) << before;
+    EXPECT_EQ(c.afterKeep, kept);
+    std::string removed = before;
+    EXPECT_EQ(before != c.afterRemove, RemoveTrailingBackslash(cp, removed, LoneBackslash::Remove)) << before;
+    EXPECT_EQ(c.afterRemove, removed);
+  }
 }
 
 TEST(MbFindAtCharStart, MatchesOnlyAtCharacterStarts) {

@@ -26,15 +26,4 @@ TEST(Win32FileSystem, ModulePathGrowsItsBufferUntilThePathFits) {
   EXPECT_EQ(expected, Win32FileSystem().ModulePath());
 }
 
-TEST(Win32FileSystem, CurrentDirGrowsItsBufferUntilThePathFits) {
-  char buffer[MAX_PATH + 1];
-  std::string temp(buffer, GetTempPathA(sizeof buffer, buffer));
-  ASSERT_TRUE(SetCurrentDirectoryA(temp.c_str()));
-  std::string expected(buffer, GetCurrentDirectoryA(sizeof buffer, buffer));
-  ASSERT_GT(expected.size(), 3u);
-  for (size_t initial : {size_t{1}, size_t{3}, expected.size(), expected.size() + 1}) {
-    EXPECT_EQ(expected, ReadCurrentDir(initial)) << "starting with " << initial << " bytes";
-  }
-}
-
 }  // namespace

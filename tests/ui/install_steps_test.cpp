@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -67,161 +66,86 @@ TEST_F(RunningAcadTest, WhileAutoCadIsNotRunningEveryPressChecksAgain) {
   EXPECT_EQ(1u, m.boxes.Shown().size());
 }
 
-// ---- One trailing backslash ----
+// ---- The install folder ----
 
-TEST(RemoveOneTrailingBackslash, RemovesExactlyOneBackslashAtTheEnd) {
-  Cp936CodePage cp;
+TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
   struct Case {
-    const char* before;
-    const char* after;
-    bool removed;
-  };
-  const Case cases[] = {
-      {"C:\\Quilox\\", "C:\\Quilox", true},
-      {"C:\\Quilox", "C:\\Quilox", false},
-      {"C:\\Tools\\\\", "C:\\Tools\\", true},  // only one of two
-      {"D:\\", "D:", true},
-      {"\\", "", true},
-      {"Quilox", "Quilox", false},
-      {"C:\\工具\\", "C:\\工具", true},
+    const char* chosen;
+    const char* installPath;
+    const char* folderAfter;  // a folder that exists afterwards, or null
+    const char* missingAfter;  // a folder that is not created, or null
+  } cases[] = {
+      {"C:\\Quilox", "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune", nullptr},
+      {"C:\\Quilox\\", "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune", nullptr},
+      // Only one backslash goes; Windows takes the doubled separator as one.
+      {"C:\\Tools\\\\", "C:\\Tools\\\\Tessarune", "C:\\Tools\\Tessarune", nullptr},
+      {"D:\\", "D:\\Tessarune", "D:\\Tessarune", nullptr},
+      {"\\", "\\Tessarune", "C:\\Tessarune", nullptr},  // a lone backslash goes too
+      // 俓 is 82 5C: its trail byte is no backslash.
+      {"C:\\工具\\俓", "C:\\工具\\俓\\Tessarune", "C:\\工具\\俓\\Tessarune", nullptr},
+      {"C:\\A\\B", "C:\\A\\B\\Tessarune", nullptr, "C:\\A"},
   };
   for (const Case& c : cases) {
-    std::string path = c.before;
-    EXPECT_EQ(c.removed, RemoveOneTrailingBackslash(cp, path)) << c.before;
-    EXPECT_EQ(c.after, path) << c.before;
+    SCOPED_TRACE(c.chosen);
+    MemoryPlatform m;
+    m.files.AddDrive('D');
+    m.files.AddFolder("C:\\Tools");
+    m.files.AddFolder("C:\\工具");
+    std::string path = c.chosen;
+    EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path));
+    EXPECT_EQ(c.installPath, path);
+    if (c.folderAfter != nullptr) {
+      EXPECT_TRUE(m.files.IsFolder(c.folderAfter));
+    }
+    if (c.missingAfter != nullptr) {
+      EXPECT_FALSE(m.files.Exists(c.missingAfter));
+    }
+    EXPECT_TRUE(m.boxes.Shown().empty());
   }
 }
 
-TEST(RemoveOneTrailingBackslash, KeepsTheTrailByteOfADoubleByteCharacter) {
-  Cp936CodePage cp;
-  // 俓 is 82 5C in code page 936: its second byte looks like a backslash.
-  std::string path = "C:\\工具\\俓";
-  ASSERT_EQ("\x82\x5C", path.substr(path.size() - 2));
-  EXPECT_FALSE(RemoveOneTrailingBackslash(cp, path));
-  EXPECT_EQ("C:\\工具\\俓", path);
-
-  // After the character, a real backslash goes.
-  path = "C:\\工具\\俓\\";
-  EXPECT_TRUE(RemoveOneTrailingBackslash(cp, path));
-  EXPECT_EQ("C:\\工具\\俓", path);
-}
-
-// ---- The install folder ----
-
-class InstallFolderTest : public ::testing::Test {
- protected:
-  InstallFolderResult Prepare(std::string& path) { return PrepareInstallFolder(m.platform(), kOwner, path); }
-
+TEST(InstallFolder, EmptyPathTouchesNothing) {
   MemoryPlatform m;
-};
-
-TEST_F(InstallFolderTest, DefaultPathCreatesThePathAndTheInstallFolder) {
-  std::string path = "C:\\Quilox";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("C:\\Quilox\\Tessarune", path);
-  EXPECT_TRUE(m.files.IsFolder("C:\\Quilox"));
-  EXPECT_TRUE(m.files.IsFolder("C:\\Quilox\\Tessarune"));
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallFolderTest, OneTrailingBackslashGoesBeforeTheProductFolderIsAppended) {
-  std::string path = "C:\\Quilox\\";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("C:\\Quilox\\Tessarune", path);
-
-  path = "C:\\Tools\\\\";
-  m.files.AddFolder("C:\\Tools");
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("C:\\Tools\\\\Tessarune", path);  // the doubled separator stays; Windows accepts it
-  EXPECT_TRUE(m.files.IsFolder("C:\\Tools\\Tessarune"));
-}
-
-TEST_F(InstallFolderTest, DriveRootGivesAFolderInTheRoot) {
-  m.files.AddDrive('D');
-  std::string path = "D:\\";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("D:\\Tessarune", path);
-  EXPECT_TRUE(m.files.IsFolder("D:\\Tessarune"));
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallFolderTest, MissingParentCreatesNothingAndSaysNothing) {
-  std::string path = "C:\\A\\B";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("C:\\A\\B\\Tessarune", path);
-  EXPECT_FALSE(m.files.Exists("C:\\A"));
-  EXPECT_FALSE(m.files.Exists("C:\\A\\B"));
-  EXPECT_TRUE(m.boxes.Shown().empty());
-}
-
-TEST_F(InstallFolderTest, ChineseFolderEndingInA5CTrailByteKeepsItsLastCharacter) {
-  m.files.AddFolder("C:\\工具");
-  std::string path = "C:\\工具\\俓";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ("C:\\工具\\俓\\Tessarune", path);
-  EXPECT_TRUE(m.files.IsFolder("C:\\工具\\俓\\Tessarune"));
-}
-
-TEST_F(InstallFolderTest, EmptyPathTouchesNothing) {
   std::string path;
-  EXPECT_EQ(InstallFolderResult::EmptyPath, Prepare(path));
+  EXPECT_EQ(InstallFolderResult::EmptyPath, PrepareInstallFolder(m.platform(), kOwner, path));
   EXPECT_EQ(0u, m.files.Calls());
   EXPECT_TRUE(m.boxes.Shown().empty());
 }
 
-TEST_F(InstallFolderTest, LongestFolderLeavesRoomForTheLongestModuleText) {
-  EXPECT_EQ(259 - std::strlen("\\Quilox2010_32.ARX"), LongestInstallFolder());
-
-  const size_t chosenLength = LongestInstallFolder() - std::strlen("\\Tessarune");
-  std::string path = OfLength("C:\\Long", chosenLength);
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-  EXPECT_EQ(LongestInstallFolder(), path.size());
-  EXPECT_TRUE(m.boxes.Shown().empty());
-
-  // A trailing backslash does not count against the limit: it goes first.
-  path = OfLength("C:\\Long", chosenLength) + "\\";
-  EXPECT_EQ(InstallFolderResult::Created, Prepare(path));
-}
-
-TEST_F(InstallFolderTest, TooLongIsRefusedBeforeAnythingIsCreated) {
-  const std::string chosen = OfLength("C:\\Long", LongestInstallFolder() - std::strlen("\\Tessarune") + 1);
-  std::string path = chosen;
-  EXPECT_EQ(InstallFolderResult::TooLong, Prepare(path));
-  EXPECT_EQ(chosen, path);
-  EXPECT_EQ(0u, m.files.Calls());
-  ASSERT_EQ(1u, m.boxes.Shown().size());
-  const ShownBox& box = m.boxes.Shown()[0];
-  EXPECT_EQ(kOwner, box.owner);
-  EXPECT_EQ("安装路径过长，请选择较短的安装路径 !", box.text);
-  EXPECT_EQ(kWarningCaption, box.caption);
-  EXPECT_EQ(kMbOk | kMbIconExclamation, box.style);
-
-  // Counted in bytes, as the registry's texts are: 2 bytes per Chinese character.
+// The install folder may be at most 241 bytes: its longest demand-load text, "\Quilox2010_32.ARX"
+// appended, must fit 259 characters.
+TEST(InstallFolder, InstallFolderOfMoreThan241BytesIsRefusedBeforeAnythingIsCreated) {
   std::string chinese = "C:\\";
-  while (chinese.size() + 2 <= chosen.size()) chinese += "长";
-  if (chinese.size() < chosen.size()) chinese += "x";
-  ASSERT_EQ(chosen.size(), chinese.size());
-  EXPECT_EQ(InstallFolderResult::TooLong, Prepare(chinese));
-}
-
-TEST_F(InstallFolderTest, TheLimitIsWhereRegistrationStillWritesEveryEntry) {
-  const std::string productKey = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\";
-  m.registry.AddKey(kHkeyLocalMachine, productKey);
-  AcadReleaseTable table;
-  table.productKeys[Index(2010)].push_back(productKey);
-  int selected[kYearCount] = {};
-  selected[Index(2010)] = 1;
-
-  table.installFolder = OfLength("C:\\Long", LongestInstallFolder());
-  table.RegisterSelectedReleases(m.platform(), selected);
-  EXPECT_EQ(table.installFolder + "\\Quilox2010_32.ARX",
-            m.registry.GetText(kHkeyLocalMachine, productKey + "Applications\\Quilox2010_32", "LOADER"));
-
-  // One more character and the longest entry would be left out: that is why such a path is refused.
-  m.registry.RemoveTree(kHkeyLocalMachine, productKey + "Applications");
-  table.installFolder = OfLength("C:\\Long", LongestInstallFolder() + 1);
-  table.RegisterSelectedReleases(m.platform(), selected);
-  EXPECT_FALSE(m.registry.HasKey(kHkeyLocalMachine, productKey + "Applications\\Quilox2010_32"));
+  while (chinese.size() < 232) chinese += "长";  // 2 bytes each: counted in bytes
+  struct Case {
+    std::string chosen;
+    bool refused;
+  } cases[] = {
+      {OfLength("C:\\Long", 231), false},  // + "\Tessarune": 241
+      {OfLength("C:\\Long", 231) + "\\", false},  // the trailing backslash goes first
+      {OfLength("C:\\Long", 232), true},
+      {chinese, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.chosen.size());
+    MemoryPlatform m;
+    std::string path = c.chosen;
+    if (!c.refused) {
+      EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path));
+      EXPECT_EQ(241u, path.size());
+      EXPECT_TRUE(m.boxes.Shown().empty());
+      continue;
+    }
+    EXPECT_EQ(InstallFolderResult::TooLong, PrepareInstallFolder(m.platform(), kOwner, path));
+    EXPECT_EQ(c.chosen, path);
+    EXPECT_EQ(0u, m.files.Calls());
+    ASSERT_EQ(1u, m.boxes.Shown().size());
+    const ShownBox& box = m.boxes.Shown()[0];
+    EXPECT_EQ(kOwner, box.owner);
+    EXPECT_EQ("安装路径过长，请选择较短的安装路径 !", box.text);
+    EXPECT_EQ(kWarningCaption, box.caption);
+    EXPECT_EQ(kMbOk | kMbIconExclamation, box.style);
+  }
 }
 
 // ---- The installation steps ----
@@ -322,7 +246,6 @@ TEST_F(InstallStepsTest, InstallsFilesEntriesTrustedPathsAndSupportFiles) {
             m.files.Names(kInstallFolder));
   EXPECT_EQ("doors", m.files.Content(Installed(std::string(kLibrary) + "\\门窗.dwg")));
 
-  EXPECT_EQ(kInstallFolder, table.installFolder);
   EXPECT_EQ(Installed("Quilox2008.ARX"), Loader(kKey2008, "Quilox2008"));
   EXPECT_EQ(Installed("Quilox2010.ARX"), Loader(kKey2010, "Quilox2010"));
   EXPECT_EQ(Installed("Quilox2010_32.ARX"), Loader(kKey2010, "Quilox2010_32"));
@@ -353,16 +276,6 @@ TEST_F(InstallStepsTest, StepsTheBarAfterTheCopiesTheRegistrationAndTheSupportFi
   for (int i = 0; i < copySteps; ++i) EXPECT_FALSE(progress.steps[i].registered) << i;
 }
 
-TEST_F(InstallStepsTest, NothingTickedStillCopiesAndTrustsTheFolderButRegistersNothing) {
-  ASSERT_TRUE(Run());
-  EXPECT_TRUE(m.files.IsFile(Installed("Readme.txt")));
-  EXPECT_TRUE(m.files.IsFolder(Installed(kLibrary)));
-  EXPECT_FALSE(AnyEntry());
-  EXPECT_EQ(kInstallFolder, m.registry.GetText(kHkeyCurrentUser, kProfile2008, "TRUSTEDPATHS"));
-  EXPECT_FALSE(m.files.Exists(std::string(kAcad2008) + "\\Fonts\\Quilox_EN.shx"));
-  EXPECT_EQ("acad driver", m.files.Content(std::string(kAcad2008) + "\\Drv\\pdfplot9.hdi"));
-}
-
 TEST_F(InstallStepsTest, MissingDataFolderStopsBeforeAnythingIsChanged) {
   m.files.SetModulePath("C:\\Elsewhere\\SetUp.exe");
   Select({2008, 2010});
@@ -374,35 +287,8 @@ TEST_F(InstallStepsTest, MissingDataFolderStopsBeforeAnythingIsChanged) {
   EXPECT_TRUE(m.files.Names(kInstallFolder).empty());
   EXPECT_FALSE(AnyEntry());
   EXPECT_EQ("", m.registry.GetText(kHkeyCurrentUser, kProfile2008, "TRUSTEDPATHS"));
-  EXPECT_EQ("", table.installFolder);
   EXPECT_FALSE(m.files.Exists(std::string(kAcad2008) + "\\Fonts\\Quilox_EN.shx"));
   EXPECT_TRUE(progress.steps.empty());
-}
-
-TEST_F(InstallStepsTest, AbortAfterAFailedCopyStopsTheInstallation) {
-  m.files.AddFile(Installed("Readme.txt"), "older read-me");
-  m.files.Lock(Installed("Readme.txt"));
-  m.boxes.Answer(kIdAbort);
-  Select({2008});
-  EXPECT_FALSE(Run());
-
-  ASSERT_EQ(1u, m.boxes.Shown().size());
-  EXPECT_NE(std::string::npos, m.boxes.Shown()[0].text.find(Installed("Readme.txt")));
-  EXPECT_FALSE(m.files.Exists(Installed(kLibrary)));
-  EXPECT_FALSE(AnyEntry());
-  EXPECT_FALSE(m.files.Exists(std::string(kAcad2008) + "\\Fonts\\Quilox_EN.shx"));
-}
-
-TEST_F(InstallStepsTest, IgnoreAfterAFailedCopyGoesOnToTheEnd) {
-  m.files.AddFile(Installed("Readme.txt"), "older read-me");
-  m.files.Lock(Installed("Readme.txt"));
-  m.boxes.Answer(kIdIgnore);
-  Select({2008});
-  EXPECT_TRUE(Run());
-
-  EXPECT_EQ("older read-me", m.files.Content(Installed("Readme.txt")));
-  EXPECT_EQ(Installed("Quilox2008.ARX"), Loader(kKey2008, "Quilox2008"));
-  EXPECT_TRUE(HasFonts(kAcad2008));
 }
 
 // ---- Completion ----
