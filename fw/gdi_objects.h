@@ -3,34 +3,45 @@
 
 #include <windows.h>
 
-class CBrush {
+// What every held GDI object does: it is deleted with its holder, and a new one replaces it.
+template <typename Handle>
+class CGdiObjectT {
  public:
-  CBrush() = default;
-  ~CBrush() { DeleteObject(); }
-  CBrush(const CBrush&) = delete;
-  CBrush& operator=(const CBrush&) = delete;
+  CGdiObjectT() = default;
+  ~CGdiObjectT() { DeleteObject(); }
+  CGdiObjectT(const CGdiObjectT&) = delete;
+  CGdiObjectT& operator=(const CGdiObjectT&) = delete;
 
-  // Replaces any brush held before.
-  bool CreateSolidBrush(COLORREF color);
-  bool DeleteObject();
-  operator HBRUSH() const { return m_hObject; }
+  bool DeleteObject() {
+    if (!m_hObject) return false;
+    ::DeleteObject(m_hObject);
+    m_hObject = nullptr;
+    return true;
+  }
+  operator Handle() const { return m_hObject; }
 
-  HBRUSH m_hObject = nullptr;
+  Handle m_hObject = nullptr;
+
+ protected:
+  bool Attach(Handle object) {
+    DeleteObject();
+    m_hObject = object;
+    return m_hObject != nullptr;
+  }
 };
 
-class CFont {
+class CBrush : public CGdiObjectT<HBRUSH> {
  public:
-  CFont() = default;
-  ~CFont() { DeleteObject(); }
-  CFont(const CFont&) = delete;
-  CFont& operator=(const CFont&) = delete;
+  bool CreateSolidBrush(COLORREF color) { return Attach(::CreateSolidBrush(color)); }
+};
 
-  // CreateFontA's parameters; replaces any font held before.
+class CFont : public CGdiObjectT<HFONT> {
+ public:
+  // CreateFontA's parameters.
   bool CreateFont(int height, int width, int escapement, int orientation, int weight, BYTE italic, BYTE underline,
                   BYTE strikeOut, BYTE charSet, BYTE outPrecision, BYTE clipPrecision, BYTE quality,
-                  BYTE pitchAndFamily, const char* faceName);
-  bool DeleteObject();
-  operator HFONT() const { return m_hObject; }
-
-  HFONT m_hObject = nullptr;
+                  BYTE pitchAndFamily, const char* faceName) {
+    return Attach(::CreateFontA(height, width, escapement, orientation, weight, italic, underline, strikeOut,
+                                charSet, outPrecision, clipPrecision, quality, pitchAndFamily, faceName));
+  }
 };
