@@ -66,8 +66,9 @@ class ReportingRegistry : public Registry {
     if (rc != kOk) {
       report_.Failure("registry value not written: " + where + ErrorText(rc));
     } else if (type == kRegDword && size == 4) {
-      report_.Done("registry value written: " + where + " = " + std::to_string(data[0] | data[1] << 8 |
-                                                                               data[2] << 16 | data[3] << 24));
+      const uint32_t value = uint32_t{data[0]} | uint32_t{data[1]} << 8 | uint32_t{data[2]} << 16 |
+                             uint32_t{data[3]} << 24;
+      report_.Done("registry value written: " + where + " = " + std::to_string(value));
     } else {
       const std::string text(reinterpret_cast<const char*>(data), size);
       report_.Done("registry value written: " + where + " = " + text.substr(0, text.find('\0')));
@@ -150,7 +151,11 @@ class LoggedMessageBoxes : public MessageBoxes {
  public:
   explicit LoggedMessageBoxes(InstallReport& report) : report_(report) {}
   int Show(WindowRef, const std::string& text, const std::string&, unsigned style) override {
-    report_.Done("message: " + text);
+    std::string line = text;  // one line in the log
+    for (char& c : line) {
+      if (c == '\n') c = ' ';
+    }
+    report_.Done("message: " + line);
     if ((style & 0xF) == kMbAbortRetryIgnore) return kIdAbort;
     if ((style & 0xF) == kMbYesNo) return kIdNo;
     return kIdOk;

@@ -498,14 +498,18 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
 TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhatItDoesNotKnow) {
   Seed({StandardAcad(2010), StandardAcad(2021)});
   const MachineSnapshot before = Snapshot();
-  // Unknown switches, a release that is not installed, an invalid path: nothing is done.
+  // A log name that is another file's hard link.
+  SeedFiles({FileSeed::File("C:\\T\\other.txt", "another file")});
+  ASSERT_TRUE(CreateHardLinkW(L"C:\\T\\linked.log", L"C:\\T\\other.txt", nullptr));
+  // Unknown switches, a release that is not installed, an invalid path, a linked log: nothing is done.
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"/S", "/X"}, {"/S", "/RELEASES=2013"}, {"/S", "/D=Quilox"}}) {
+           {"/S", "/X"}, {"/S", "/RELEASES=2013"}, {"/S", "/D=Quilox"}, {"/S", "/LOG=C:\\T\\linked.log"}}) {
     EXPECT_EQ(87u, RunSilent(args)) << args[1];
   }
   const MachineSnapshot refused = Snapshot();
   EXPECT_EQ(before.registry, refused.registry);
   EXPECT_EQ(before.files, refused.files);
+  EXPECT_EQ("another file", FileText("C:\\T\\other.txt"));
 
   // Without /S an unknown switch shows the usage instead of the dialog.
   program_ = Program::Start(kDistSetup, {"/x"}, WorkFolder());
@@ -516,7 +520,6 @@ TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhat
   ASSERT_TRUE(program_.WaitForExit(kDefaultTimeoutMs));
   EXPECT_EQ(87u, program_.ExitCode());
 
-  CreateFolders("C:\\T");
   EXPECT_EQ(0u, RunSilent({"/s", "/releases=2021", "/log=C:\\T\\x.log", "/d=C:\\T\\X"}));
   const SimulatedAcad& acad2010 = machine_.Installations()[0];
   const SimulatedAcad& acad2021 = machine_.Installations()[1];
