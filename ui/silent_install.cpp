@@ -19,7 +19,8 @@ std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
 // by their full path for the log.
 class ReportingRegistry : public Registry {
  public:
-  ReportingRegistry(Registry& inner, InstallReport& report) : inner_(inner), report_(report) {}
+  ReportingRegistry(Registry& inner, const CodePage& codePage, InstallReport& report)
+      : inner_(inner), codePage_(codePage), report_(report) {}
 
   long Open(RegHandle parent, const std::string& subkey, RegAccess access, RegHandle* out) override {
     const long rc = inner_.Open(parent, subkey, access, out);
@@ -89,9 +90,15 @@ class ReportingRegistry : public Registry {
     else path = "?";
     return subkey.empty() ? path : path + "\\" + subkey;
   }
-  void Name(RegHandle key, RegHandle parent, const std::string& subkey) { names_[key] = PathOf(parent, subkey); }
+  // Product keys are kept with a trailing backslash: the log shows no doubled one.
+  void Name(RegHandle key, RegHandle parent, const std::string& subkey) {
+    std::string path = PathOf(parent, subkey);
+    RemoveTrailingBackslash(codePage_, path, LoneBackslash::Keep);
+    names_[key] = path;
+  }
 
   Registry& inner_;
+  const CodePage& codePage_;
   InstallReport& report_;
   std::map<RegHandle, std::string> names_;
 };
@@ -199,7 +206,7 @@ int RunSilentInstall(const Platform& p, const AcadReleaseTable& table, const Set
     return kExitAcadRunning;
   }
 
-  ReportingRegistry registry(p.registry, report);
+  ReportingRegistry registry(p.registry, p.codePage, report);
   ReportingFileSystem files(p.files, p.codePage, report);
   LoggedMessageBoxes boxes(report);
   const Platform reporting{registry, files, p.processes, boxes, p.codePage};

@@ -42,7 +42,9 @@ TEST(SilentInstall, ExitCodeByCause) {
     bool unchanged;      // nothing on the machine changed
   } cases[] = {
       {"installed", {acad2010, acad2021}, "/S", nullptr, 0,
-       "file written: C:\\Quilox\\Tessarune\\Quilox2021.arx", false},
+       "registry value written: HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\"
+       "Quilox2021 : LOADER = C:\\Quilox\\Tessarune\\Quilox2021.ARX\n",
+       false},
       {"a Fonts folder missing", {acad2021NoFonts}, "/S", nullptr, 0,
        "warning: folder not found, file left out: C:\\Program Files\\Autodesk\\AutoCAD 2021\\Fonts\\Quilox_EN.shx",
        false},
