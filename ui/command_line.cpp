@@ -59,7 +59,7 @@ bool IsAcceptableInstallPath(const CodePage& codePage, const std::string& path) 
   for (size_t i = 0; i < path.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(path[i]);
     if (codePage.IsLeadByte(c) && i + 1 < path.size()) {
-      ++i;  // its trail byte is part of the character
+      ++i;  // a trail byte belongs to its character
       continue;
     }
     if (c < 0x20) return false;
@@ -93,7 +93,7 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
 
     if (name == "/d" && equals != std::string::npos) {
       // As NSIS does: the rest of the line, spaces and all, is the path.
-      // Quotes cannot be part of a path: any of them is dropped.
+      // No path holds a quote: every one is dropped.
       std::string rest = WithoutQuotes(line.substr(line.find('=', start) + 1));
       while (!rest.empty() && IsSpace(rest.back())) rest.pop_back();
       options->hasInstallPath = true;
