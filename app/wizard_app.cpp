@@ -1,13 +1,50 @@
 #include "app/wizard_app.h"
 
+#include <windows.h>
+
+#include <ctime>
+
+#include "app/install_log_file.h"
+#include "install/install_texts.h"
+#include "tessa_version.h"
 #include "ui/dlg_setup.h"
+#include "ui/silent_install.h"
 
 CWizardApp theApp;
 
 void CWizardApp::InitInstance() {
+  SetupOptions options;
+  if (!ParseCommandLine(codePage, commandLine, &options)) {
+    // A deployment tool reads the exit code; nobody would press OK.
+    if (!options.silent) boxes.Show(0, kUsageText, kSetupCaption, kMbOk | MB_ICONINFORMATION);
+    exitCode = kExitBadArguments;
+    return;
+  }
+
   // Before any window exists: the dialog only reads what discovery leaves.
   releaseTable.DiscoverReleases(platform);
+  if (options.silent) {
+    exitCode = RunSilent(options);
+    return;
+  }
 
   Dlg_Setup dialog(platform, releaseTable);
+  if (options.hasInstallPath) dialog.installPath = options.installPath;
   dialog.DoModal();
+}
+
+int CWizardApp::RunSilent(const SetupOptions& options) {
+  InstallLogFile logFile;
+  if (!options.logPath.empty() && !logFile.Open(options.logPath)) return kExitBadArguments;
+
+  char started[32] = "";
+  const std::time_t now = std::time(nullptr);
+  std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
+  InstallReport report;
+  report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", silent install, " + started);
+  report.Done("command line: " + commandLine);
+  const int code = RunSilentInstall(platform, releaseTable, options, report);
+  report.Done("exit code: " + std::to_string(code));
+  logFile.Write(report.Lines());
+  return code;
 }

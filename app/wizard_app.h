@@ -1,6 +1,8 @@
-// The application object: the system seams, discovery once, then the setup dialog, then the
-// end of the process.
+// The application object: the system seams, the command line, discovery once, then the setup
+// dialog or the silent install, then the end of the process.
 #pragma once
+
+#include <string>
 
 #include "acad/acad_release_table.h"
 #include "fw/win_app.h"
@@ -10,13 +12,19 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
+#include "ui/command_line.h"
 
 class CWizardApp : public CWinApp {
  public:
   // Installed, cancelled or closed: the program ends when the dialog does.
   void InitInstance() override;
 
+  std::string commandLine;  // after the program's name, in the ANSI code page
+  int exitCode = 0;         // the process's, once InitInstance has returned
+
  private:
+  int RunSilent(const SetupOptions& options);
+
   Win32Registry registry;
   Win32FileSystem files;
   Win32ProcessList processes;

@@ -39,7 +39,7 @@ const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
 // A stand-in for AutoCAD: any process whose file name is acad.exe.
 const char kAcadStandIn[] = "C:\\tessa_acad\\acad.exe";
 // Folders other cases install into, removed after every case.
-const char* const kOtherInstallRoots[] = {"C:\\Long"};
+const char* const kOtherInstallRoots[] = {"C:\\Long", "C:\\T"};
 
 const char kWarningCaption[] = "Tessarune软件安装";
 const char kCompletionCaption[] = "Tessarune工具箱安装";
@@ -248,6 +248,16 @@ class InstallCommand : public ::testing::Test {
     ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix(TESSA_SLEEPER_EXE)).c_str(),
                           WideFromUtf8(kAcadStandIn).c_str(), FALSE));
     acad_ = Program::Start(kAcadStandIn);
+  }
+
+  // SetUp.exe with a command line: it must end by itself, showing nothing.
+  DWORD RunSilent(const std::vector<std::string>& args) {
+    program_ = Program::Start(kDistSetup, args, WorkFolder());
+    if (!program_.WaitForExit(120000)) {
+      ADD_FAILURE() << "the silent run did not end";
+      return STILL_ACTIVE;
+    }
+    return program_.ExitCode();
   }
 
   // The whole registry and file state of the simulated AutoCAD machine and the install path.
@@ -467,6 +477,63 @@ TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
   const MachineSnapshot after = Snapshot();
   EXPECT_EQ(before.registry, after.registry);
   EXPECT_EQ(before.files, after.files);
+}
+
+// ---- Unattended installs ----
+
+TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
+  Seed({StandardAcad(2008), StandardAcad(2010), StandardAcad(2024)});
+  InstallWithDefaults();
+  const MachineSnapshot dialog = Snapshot();
+  machine_.Clear();
+  ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+  machine_.Seed();
+
+  EXPECT_EQ(0u, RunSilent({"/S"}));
+  const MachineSnapshot silent = Snapshot();
+  EXPECT_EQ(dialog.registry, silent.registry);
+  EXPECT_EQ(dialog.files, silent.files);
+}
+
+TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhatItDoesNotKnow) {
+  Seed({StandardAcad(2010), StandardAcad(2021)});
+  const MachineSnapshot before = Snapshot();
+  // A log name that is another file's hard link.
+  SeedFiles({FileSeed::File("C:\\T\\other.txt", "another file")});
+  ASSERT_TRUE(CreateHardLinkW(L"C:\\T\\linked.log", L"C:\\T\\other.txt", nullptr));
+  // Unknown switches, a release that is not installed, an invalid path, a linked log: nothing is done.
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"/S", "/X"}, {"/S", "/RELEASES=2013"}, {"/S", "/D=Quilox"}, {"/S", "/LOG=C:\\T\\linked.log"}}) {
+    EXPECT_EQ(87u, RunSilent(args)) << args[1];
+  }
+  const MachineSnapshot refused = Snapshot();
+  EXPECT_EQ(before.registry, refused.registry);
+  EXPECT_EQ(before.files, refused.files);
+  EXPECT_EQ("another file", FileText("C:\\T\\other.txt"));
+
+  // Without /S an unknown switch shows the usage instead of the dialog.
+  program_ = Program::Start(kDistSetup, {"/x"}, WorkFolder());
+  MessageBoxInfo usage = NextBox();
+  EXPECT_EQ(kWarningCaption, usage.caption);
+  EXPECT_EQ(0u, usage.text.find("用法：SetUp.exe [/S]")) << usage.text;
+  Answer(usage, IDOK);
+  ASSERT_TRUE(program_.WaitForExit(kDefaultTimeoutMs));
+  EXPECT_EQ(87u, program_.ExitCode());
+
+  EXPECT_EQ(0u, RunSilent({"/s", "/releases=2021", "/log=C:\\T\\x.log", "/d=C:\\T\\X"}));
+  const SimulatedAcad& acad2010 = machine_.Installations()[0];
+  const SimulatedAcad& acad2021 = machine_.Installations()[1];
+  EXPECT_EQ("C:\\T\\X\\Tessarune\\Quilox2021.ARX",
+            Text(HKEY_LOCAL_MACHINE, acad2021.ProductKeyPath() + "\\Applications\\Quilox2021", "LOADER"));
+  EXPECT_EQ("<missing>",
+            Text(HKEY_LOCAL_MACHINE, acad2010.ProductKeyPath() + "\\Applications\\Quilox2010", "LOADER"));
+  EXPECT_EQ(PayloadContent("门窗.dwg"), FileText(std::string("C:\\T\\X\\Tessarune\\") + kLibrary + "\\门窗.dwg"));
+  EXPECT_FALSE(PathExists(acad2010.Folder() + "\\Fonts\\Quilox_EN.shx"));
+  EXPECT_FALSE(PathExists(kDefaultInstallPath));
+  // The log is UTF-8, Chinese names included.
+  const std::string log = FileText("C:\\T\\x.log");
+  EXPECT_NE(std::string::npos, log.find("file written: C:\\T\\X\\Tessarune\\Quilox扩展绘图库\\门窗.dwg\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find("\r\nexit code: 0\r\n")) << log;
 }
 
 }  // namespace

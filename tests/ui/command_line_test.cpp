@@ -1,0 +1,86 @@
+// The switches of SetUp.exe as a deployment tool passes them.
+#include "ui/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/cp936_code_page.h"
+
+namespace {
+
+TEST(CommandLine, ReadsTheSwitches) {
+  struct Case {
+    const char* line;
+    bool silent;
+    const char* installPath;  // null: no /D
+    std::vector<int> releases;
+    const char* logPath;
+  } cases[] = {
+      {"", false, nullptr, {}, ""},
+      {"  /S ", true, nullptr, {}, ""},
+      {"/s /releases=2010,2021 /Log=C:\\T\\x.log /d=C:\\T\\X", true, "C:\\T\\X", {2010, 2021}, "C:\\T\\x.log"},
+      // /D takes the rest of the line, spaces included; quotes and trailing blanks go.
+      {"/S /D=C:\\Program Files\\Q /S  ", true, "C:\\Program Files\\Q /S", {}, ""},
+      {"/S /D=\"C:\\a b\\\" ", true, "C:\\a b\\", {}, ""},
+      {"/S \"/LOG=C:\\my logs\\x.log\"", true, nullptr, {}, "C:\\my logs\\x.log"},
+      {"/S /D=\\\\server\\share\\cad", true, "\\\\server\\share\\cad", {}, ""},
+      // Chinese folder names whose trail bytes are 0x7C ('|') and 0x5C ('\').
+      {"/S /D=C:\\\xB1\x7C\\\xD5\x5C", true, "C:\\\xB1\x7C\\\xD5\x5C", {}, ""},
+      // Without /S the path box is preset.
+      {"/D=D:\\Q", false, "D:\\Q", {}, ""},
+  };
+  const Cp936CodePage codePage;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    SetupOptions options;
+    ASSERT_TRUE(ParseCommandLine(codePage, c.line, &options));
+    EXPECT_EQ(c.silent, options.silent);
+    EXPECT_EQ(c.installPath != nullptr, options.hasInstallPath);
+    if (c.installPath) {
+      EXPECT_EQ(c.installPath, options.installPath);
+    }
+    EXPECT_EQ(c.releases, options.releases);
+    EXPECT_EQ(c.logPath, options.logPath);
+  }
+}
+
+TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
+  struct Case {
+    const char* line;
+    bool silent;
+  } cases[] = {
+      // The release list and the log need /S.
+      {"/RELEASES=2021", false},
+      {"/LOG=C:\\x.log", false},
+      {"/X", false},
+      {"/S=1", false},
+      {"/S /silent", true},
+      {"/S S", true},
+      {"/S /D", true},
+      {"/S /LOG=", true},
+      {"/S /RELEASES=", true},
+      {"/S /RELEASES=2006", true},
+      {"/S /RELEASES=2028", true},
+      {"/S /RELEASES=2010,,2021", true},
+      {"/S /RELEASES=21", true},
+      {"/S /RELEASES=2021a", true},
+      {"/S /D=", true},
+      {"/S /D=Quilox", true},
+      {"/S /D=C:Quilox", true},
+      {"/S /D=\\Quilox", true},
+      {"/S /D=C:\\a|b", true},
+      {"/S /D=C:\\a?b", true},
+      {"/S /D=C:\\a*", true},
+      {"/S /D=C:\\a<b>", true},
+      {"/S /D=C:\\a:b", true},
+      {"/S /D=C:\\a\tb", true},
+  };
+  const Cp936CodePage codePage;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    SetupOptions options;
+    EXPECT_FALSE(ParseCommandLine(codePage, c.line, &options));
+    EXPECT_EQ(c.silent, options.silent);
+  }
+}
+
+}  // namespace

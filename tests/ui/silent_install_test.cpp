@@ -1,0 +1,107 @@
+// The unattended install on the simulated AutoCAD machine: each exit code by its cause, the log
+// naming what happened, and never a message box.
+#include "ui/silent_install.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/support/acad_machine_sinks.h"
+
+namespace {
+
+const char kData[] = "C:\\Setup\\Data";
+const char kAcad2021[] = "C:\\Program Files\\Autodesk\\AutoCAD 2021";
+
+std::string Joined(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
+
+std::string MachineState(MemoryPlatform& m) {
+  return m.registry.Dump(kHkeyLocalMachine) + m.registry.Dump(kHkeyCurrentUser) + m.files.Dump("C:");
+}
+
+TEST(SilentInstall, ExitCodeByCause) {
+  using acadmachine::Installation;
+  const Installation acad2010 = acadmachine::StandardAcad(2010);
+  const Installation acad2021 = acadmachine::StandardAcad(2021);
+  Installation acad2021NoFonts = acad2021;
+  const std::string tooLong = "/S /D=C:\\" + std::string(250, 'q');
+  acad2021NoFonts.withFontsFolder = false;
+
+  struct Case {
+    const char* cause;
+    std::vector<Installation> machine;
+    const char* commandLine;
+    std::function<void(MemoryPlatform&)> afterDiscovery;
+    int exitCode;
+    const char* logged;  // a line of the log
+    bool unchanged;      // nothing on the machine changed
+  } cases[] = {
+      {"installed", {acad2010, acad2021}, "/S", nullptr, 0,
+       "registry value written: HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications\\"
+       "Quilox2021 : LOADER = C:\\Quilox\\Tessarune\\Quilox2021.ARX\n",
+       false},
+      {"a Fonts folder missing", {acad2021NoFonts}, "/S", nullptr, 0,
+       "warning: folder not found, file left out: C:\\Program Files\\Autodesk\\AutoCAD 2021\\Fonts\\Quilox_EN.shx",
+       false},
+      {"a product key gone since discovery", {acad2010, acad2021}, "/S",
+       [&](MemoryPlatform& m) { m.registry.RemoveTree(kHkeyLocalMachine, acad2010.ProductKeyPath()); }, 0,
+       "warning: registry key not found: HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804",
+       false},
+      {"no AutoCAD", {}, "/S", nullptr, 1603, "FAILED: no AutoCAD found: nothing to install into", true},
+      {"a program file that cannot be copied", {acad2021}, "/S",
+       [](MemoryPlatform& m) { m.files.Lock(std::string(kData) + "\\Quilox2021.arx"); }, 1603,
+       "FAILED: the copy of the program files stopped", false},
+      {"a drawing library folder that cannot be made", {acad2021}, "/S",
+       [](MemoryPlatform& m) { m.files.DenyCreate("C:\\Quilox\\Tessarune\\Quilox扩展绘图库"); }, 1603,
+       "FAILED: file not written: C:\\Quilox\\Tessarune\\Quilox扩展绘图库\\门窗.dwg", false},
+      {"a demand-load entry that cannot be written", {acad2021}, "/S",
+       [&](MemoryPlatform& m) { m.registry.DenyWrite(kHkeyLocalMachine, acad2021.ProductKeyPath()); }, 1603,
+       "FAILED: registry key cannot be opened for writing: "
+       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804",
+       false},
+      {"a trusted path that cannot be written", {acad2021}, "/S",
+       [&](MemoryPlatform& m) {
+         m.registry.DenyWrite(kHkeyCurrentUser, acad2021.VariablesKeyPath(acad2021.profiles[0]));
+       },
+       1603, "FAILED: registry key cannot be created: HKEY_CURRENT_USER\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0", false},
+      {"a font that cannot be copied", {acad2021}, "/S",
+       [](MemoryPlatform& m) { m.files.Lock(std::string(kData) + "\\Quilox_HZ.shx"); }, 1603,
+       "FAILED: file not written: C:\\Program Files\\Autodesk\\AutoCAD 2021\\Fonts\\Quilox_HZ.shx", false},
+      {"AutoCAD running", {acad2021}, "/S", [](MemoryPlatform& m) { m.processes.SetProcesses({"acad.exe"}); },
+       1618, "FAILED: AutoCAD is running", true},
+      {"a release not installed", {acad2021}, "/S /RELEASES=2010,2021", nullptr, 87,
+       "FAILED: AutoCAD 2010 is not installed", true},
+      {"an install path too long", {acad2021}, tooLong.c_str(), nullptr, 87,
+       "FAILED: install path refused", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.cause);
+    MemoryPlatform m;
+    acadmachine::LayDown(c.machine, m);
+    for (const char* name : {"Quilox2010.arx", "Quilox2010_32.arx", "Quilox2021.arx", "Quilox_EN.shx",
+                             "Quilox_HZ.shx", "Quilox.prt5", "Quilox扩展绘图库\\门窗.dwg"}) {
+      m.files.AddFile(std::string(kData) + "\\" + name, name);
+    }
+    const Platform p = m.platform();
+    AcadReleaseTable table;
+    table.DiscoverReleases(p);
+    SetupOptions options;
+    ASSERT_TRUE(ParseCommandLine(m.codePage, c.commandLine, &options));
+    if (c.afterDiscovery) c.afterDiscovery(m);
+    const std::string before = MachineState(m);
+
+    InstallReport report;
+    EXPECT_EQ(c.exitCode, RunSilentInstall(p, table, options, report));
+    const std::string log = Joined(report.Lines());
+    EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
+    EXPECT_EQ(c.unchanged, MachineState(m) == before);
+    EXPECT_TRUE(m.boxes.Shown().empty());
+  }
+}
+
+}  // namespace

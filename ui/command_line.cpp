@@ -1,0 +1,118 @@
+#include "ui/command_line.h"
+
+#include <cctype>
+
+#include "acad/acad_release_table.h"
+
+const char kUsageText[] =
+    "用法：SetUp.exe [/S] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
+    "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本\n"
+    "/RELEASES=\t只安装到列出的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
+    "/LOG=\t把安装日志写入该文件（与 /S 一起使用）\n"
+    "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n\n"
+    "静默安装的退出码：0 完成，87 参数错误，1603 安装失败，1618 AutoCAD正在运行";
+
+namespace {
+
+bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+
+std::string AsciiLower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A quoted value loses its quotes wherever they stand: /LOG="C:\a b\x.log" and "/LOG=C:\a b\x.log".
+std::string WithoutQuotes(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '"') out += c;
+  }
+  return out;
+}
+
+// Years separated by commas, each a release the setup knows.
+bool ParseYears(const std::string& text, std::vector<int>* years) {
+  years->clear();
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (item.size() != 4) return false;
+    for (char c : item) {
+      if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    }
+    const int year = std::stoi(item);
+    if (year < kFirstYear || year > kLastYear) return false;
+    years->push_back(year);
+    if (comma == std::string::npos) return true;
+    start = comma + 1;
+  }
+}
+
+}  // namespace
+
+bool IsAcceptableInstallPath(const CodePage& codePage, const std::string& path) {
+  const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
+                     path[2] == '\\';
+  const bool unc = path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+  if (!drive && !unc) return false;
+  for (size_t i = 0; i < path.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(path[i]);
+    if (codePage.IsLeadByte(c) && i + 1 < path.size()) {
+      ++i;  // a trail byte belongs to its character
+      continue;
+    }
+    if (c < 0x20) return false;
+    if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return false;
+    if (c == ':' && i != 1) return false;
+  }
+  return true;
+}
+
+bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOptions* options) {
+  *options = SetupOptions();
+  bool ok = true;
+  bool releasesGiven = false;
+  size_t pos = 0;
+  while (pos < line.size()) {
+    if (IsSpace(line[pos])) {
+      ++pos;
+      continue;
+    }
+    // A token ends at a space outside quotes. Neither '"' nor a space is ever a trail byte.
+    const size_t start = pos;
+    bool quoted = false;
+    while (pos < line.size() && (quoted || !IsSpace(line[pos]))) {
+      if (line[pos] == '"') quoted = !quoted;
+      ++pos;
+    }
+    const std::string token = WithoutQuotes(line.substr(start, pos - start));
+    const size_t equals = token.find('=');
+    const std::string name = AsciiLower(token.substr(0, equals));
+    const std::string value = equals == std::string::npos ? std::string() : token.substr(equals + 1);
+
+    if (name == "/d" && equals != std::string::npos) {
+      // As NSIS does: the rest of the line, spaces and all, is the path.
+      // No path holds a quote: every one is dropped.
+      std::string rest = WithoutQuotes(line.substr(line.find('=', start) + 1));
+      while (!rest.empty() && IsSpace(rest.back())) rest.pop_back();
+      options->hasInstallPath = true;
+      options->installPath = rest;
+      if (!IsAcceptableInstallPath(codePage, rest)) ok = false;
+      break;
+    }
+    if (name == "/s" && equals == std::string::npos) {
+      options->silent = true;
+    } else if (name == "/releases" && equals != std::string::npos) {
+      releasesGiven = true;
+      if (!ParseYears(value, &options->releases)) ok = false;
+    } else if (name == "/log" && equals != std::string::npos && !value.empty()) {
+      options->logPath = value;
+    } else {
+      ok = false;
+    }
+  }
+  // The release list and the log belong to a silent run.
+  if (!options->silent && (releasesGiven || !options->logPath.empty())) ok = false;
+  return ok;
+}

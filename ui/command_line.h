@@ -1,0 +1,37 @@
+// The command line of SetUp.exe, for unattended installs by deployment tools.
+//   /S                  silent: no window, no message box; every found release (or those of /RELEASES)
+//   /D=<path>           the path the path box would hold; takes the rest of the line, so it comes last
+//   /RELEASES=2010,2021 only these releases (with /S)
+//   /LOG=<file>         a UTF-8 log of the run (with /S)
+// Switches are case-insensitive; a value with spaces may be quoted.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/code_page.h"
+
+struct SetupOptions {
+  bool silent = false;
+  bool hasInstallPath = false;
+  std::string installPath;  // with hasInstallPath; as given, quotes removed
+  std::vector<int> releases;  // empty: every release found
+  std::string logPath;        // empty: no log
+};
+
+// Exit codes of a silent run, as Windows Installer's.
+constexpr int kExitDone = 0;
+constexpr int kExitBadArguments = 87;
+constexpr int kExitFailed = 1603;
+constexpr int kExitAcadRunning = 1618;
+
+// The text of the usage box.
+extern const char kUsageText[];
+
+// False for an unknown switch or a bad value; `options->silent` is set all the same when /S is
+// among the switches, so that a silent run never shows the usage box.
+bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOptions* options);
+
+// A drive path (C:\...) or a UNC path (\\server\share...) without characters Windows refuses in
+// a name. Code page aware: a trail byte may look like '|' or '\'.
+bool IsAcceptableInstallPath(const CodePage& codePage, const std::string& path);
