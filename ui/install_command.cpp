@@ -16,6 +16,7 @@ void Dlg_Setup::OnInstall() {
   switch (PrepareInstallFolder(platform, owner, installPath)) {
     case InstallFolderResult::EmptyPath:
       AfxThrowInvalidArgException();
+    case InstallFolderResult::Invalid:
     case InstallFolderResult::TooLong:
       return;
     case InstallFolderResult::Created:

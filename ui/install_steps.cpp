@@ -2,6 +2,7 @@
 
 #include "acad/demand_load_modules.h"
 #include "install/install_texts.h"
+#include "picker/folder_validation.h"
 #include "platform/mb_string.h"
 #include "ui/install_command_texts.h"
 
@@ -24,6 +25,12 @@ bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunn
 
 InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath) {
   if (installPath.empty()) return InstallFolderResult::EmptyPath;
+  // The text goes on into folder names and AutoCAD's trusted paths: a relative path, a share or a
+  // character no name may hold would install somewhere else or add foreign entries.
+  if (!IsTypedInstallPath(p.codePage, installPath)) {
+    ShowInvalidPath(p, owner, installPath);
+    return InstallFolderResult::Invalid;
+  }
 
   const std::string chosen = WithoutTrailingBackslash(p.codePage, installPath);
   const std::string installFolder = chosen + "\\" + kProductFolderName;

@@ -18,11 +18,12 @@ bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunn
 
 enum class InstallFolderResult {
   EmptyPath,  // nothing done; the caller raises the invalid-argument error
+  Invalid,    // not a usable path: the picker's "is invalid" message, nothing created
   TooLong,    // refused with a message before anything was created; `installPath` unchanged
   Created,    // both folders made (results ignored); `installPath` holds the install folder
 };
 
-// From the path the user chose: one trailing backslash removed, the path and the install folder
+// From the path the user chose, once it passed IsTypedInstallPath: one trailing backslash removed, the path and the install folder
 // (the path with "\Tessarune") created one level each.
 InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath);
 

@@ -469,5 +469,28 @@ TEST_F(InstallCommand, TooLongPathIsRefusedBeforeAnythingIsCreated) {
   EXPECT_EQ(before.files, after.files);
 }
 
+TEST_F(InstallCommand, TypedPathOffADriveOrWithASemicolonIsInvalidAndNothingIsMade) {
+  Seed({StandardAcad(2010)});
+  const MachineSnapshot before = Snapshot();
+  StartSetup();
+  for (const std::string& path : {std::string("C:abc"), std::string("C:\\Quilox;C:\\Users")}) {
+    SCOPED_TRACE(path);
+    TypePath(path);
+    PressInstall();
+    MessageBoxInfo box = NextBox();
+    EXPECT_EQ("SetUp", box.caption);
+    EXPECT_EQ("The folder:\n\n" + path + "\n\nis invalid. Please reenter.", box.text);
+    EXPECT_EQ("exclamation", box.icon);
+    EXPECT_EQ(dialog_, box.owner);
+    Answer(box, IDOK);
+    ExpectChoosingView();
+  }
+  EXPECT_FALSE(PathExists(WorkFolder() + "\\abc"));
+  EXPECT_FALSE(PathExists("C:\\Quilox"));
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+}
+
 }  // namespace
 }  // namespace e2e

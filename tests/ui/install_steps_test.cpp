@@ -80,7 +80,6 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
       // Only one backslash goes; Windows takes the doubled separator as one.
       {"C:\\Tools\\\\", "C:\\Tools\\\\Tessarune", "C:\\Tools\\Tessarune", nullptr},
       {"D:\\", "D:\\Tessarune", "D:\\Tessarune", nullptr},
-      {"\\", "\\Tessarune", "C:\\Tessarune", nullptr},  // a lone backslash goes too
       // 俓 is 82 5C: its trail byte is no backslash.
       {"C:\\工具\\俓", "C:\\工具\\俓\\Tessarune", "C:\\工具\\俓\\Tessarune", nullptr},
       {"C:\\A\\B", "C:\\A\\B\\Tessarune", nullptr, "C:\\A"},
@@ -102,6 +101,19 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
     }
     EXPECT_TRUE(m.boxes.Shown().empty());
   }
+}
+
+TEST(InstallFolder, TypedPathThatIsNotUsableGetsThePickersMessageAndTouchesNothing) {
+  MemoryPlatform m;
+  std::string path = "C:Quilox";
+  EXPECT_EQ(InstallFolderResult::Invalid, PrepareInstallFolder(m.platform(), kOwner, path));
+  EXPECT_EQ("C:Quilox", path);
+  EXPECT_FALSE(m.files.Exists("C:\\Quilox"));
+  ASSERT_EQ(1u, m.boxes.Shown().size());
+  EXPECT_EQ(kOwner, m.boxes.Shown()[0].owner);
+  EXPECT_EQ("The folder:\n\nC:Quilox\n\nis invalid. Please reenter.", m.boxes.Shown()[0].text);
+  EXPECT_EQ("SetUp", m.boxes.Shown()[0].caption);
+  EXPECT_EQ(kMbOk | kMbIconExclamation, m.boxes.Shown()[0].style);
 }
 
 TEST(InstallFolder, EmptyPathTouchesNothing) {
