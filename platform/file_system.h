@@ -29,6 +29,19 @@ class DirListing {
   virtual long Error() const = 0;
 };
 
+// A junction or a symbolic link: a reparse point whose tag is a name surrogate. Cloud placeholders
+// and deduplicated files are reparse points too, but stand for the file itself.
+inline bool IsRedirection(uint32_t attributes, uint32_t reparseTag) {
+  constexpr uint32_t kNameSurrogateTag = 0x20000000;
+  return (attributes & kAttrReparsePoint) != 0 && (reparseTag & kNameSurrogateTag) != 0;
+}
+
+// Who owns a file or folder, as far as an elevated setup may trust it.
+enum class Ownership {
+  Administration,  // Administrators, SYSTEM, TrustedInstaller, or the administrator running the setup
+  Other,           // anyone else, or an owner that cannot be read
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -47,6 +60,11 @@ class FileSystem {
   virtual long SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // DeleteFileA, also for an alternate data stream ("name:stream").
   virtual long Remove(const std::string& path) = 0;
+  // Whether the path itself, not what it leads to, is a junction or a symbolic link (see
+  // IsRedirection above). False when it names nothing.
+  virtual bool IsRedirection(const std::string& path) = 0;
+  // The owner of the path itself; Other when it cannot be read.
+  virtual Ownership Owner(const std::string& path) = 0;
   // GetModuleFileNameA for the process's own module, whole whatever its length.
   virtual std::string ModulePath() = 0;
 

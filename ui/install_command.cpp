@@ -18,6 +18,7 @@ void Dlg_Setup::OnInstall() {
       AfxThrowInvalidArgException();
     case InstallFolderResult::Invalid:
     case InstallFolderResult::TooLong:
+    case InstallFolderResult::Untrusted:
       return;
     case InstallFolderResult::Created:
       break;

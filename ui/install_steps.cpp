@@ -14,6 +14,36 @@ std::string WithoutTrailingBackslash(const CodePage& cp, std::string path) {
   return path;
 }
 
+// The level a path names for the checks: "D:" alone would be the drive's current folder.
+std::string LevelPath(const std::string& path) { return path.size() == 2 ? path + "\\" : path; }
+
+// The folder the payload would come from. Only a Data folder redirects: a flat distribution's
+// files lie beside SetUp.exe, in the folder the administrator started it from.
+std::string DataFolder(const Platform& p) {
+  const std::string modulePath = p.files.ModulePath();
+  const size_t slash = FindLastBackslash(p.codePage, modulePath);
+  return (slash == std::string::npos ? std::string() : modulePath.substr(0, slash)) + "\\Data";
+}
+
+// The setup runs elevated and makes what it installs trusted by AutoCAD for every user: a folder
+// that leads elsewhere or that a user owns would let that user choose what is installed or loaded.
+bool RefuseUntrusted(const Platform& p, WindowRef owner, const std::string& chosen, const std::string& installFolder) {
+  std::string refused;
+  for (const std::string& level : {LevelPath(chosen), installFolder}) {
+    if (p.files.IsRedirection(level) || (p.files.Exists(level) && p.files.Owner(level) != Ownership::Administration)) {
+      refused = level;
+      break;
+    }
+  }
+  if (refused.empty()) {
+    const std::string data = DataFolder(p);
+    if (p.files.IsRedirection(data)) refused = data;
+  }
+  if (refused.empty()) return false;
+  p.boxes.Show(owner, kUntrustedFolderHead + refused + kUntrustedFolderTail, kSetupCaption, kMbOk | kMbIconExclamation);
+  return true;
+}
+
 }  // namespace
 
 bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunning) {
@@ -40,6 +70,7 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
     p.boxes.Show(owner, kPathTooLongText, kSetupCaption, kMbOk | kMbIconExclamation);
     return InstallFolderResult::TooLong;
   }
+  if (RefuseUntrusted(p, owner, chosen, installFolder)) return InstallFolderResult::Untrusted;
 
   // One level each: a missing parent or an existing folder shows later, in the payload copy.
   p.files.MakeDirectory(chosen);

@@ -20,11 +20,14 @@ enum class InstallFolderResult {
   EmptyPath,  // nothing done; the caller raises the invalid-argument error
   Invalid,    // not a usable path: the picker's "is invalid" message, nothing created
   TooLong,    // refused with a message before anything was created; `installPath` unchanged
+  Untrusted,  // a level or the Data folder is a link, or a level is not the administration's: as TooLong
   Created,    // both folders made (results ignored); `installPath` holds the install folder
 };
 
-// From the path the user chose, once it passed IsTypedInstallPath: one trailing backslash removed, the path and the install folder
-// (the path with "\Tessarune") created one level each.
+// From the path the user chose, once it passed IsTypedInstallPath: one trailing backslash removed,
+// the path and the install folder (the path with "\Tessarune") created one level each, unless
+// one of them, or the Data folder beside SetUp.exe, is a junction or symbolic link, or one of
+// them exists and is owned by anyone but the administration.
 InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath);
 
 // The copies, the registration and the support files, in that order, stepping `progress` between

@@ -2,6 +2,12 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <memory>
+#include <vector>
+
 namespace {
 
 long Result(BOOL ok) { return ok ? kOk : static_cast<long>(GetLastError()); }
@@ -36,7 +42,92 @@ class Win32Listing : public DirListing {
   long error_ = kOk;
 };
 
+// The file or folder itself: a junction or symbolic link is opened, not followed.
+HANDLE OpenItself(const std::string& path, DWORD access, DWORD share) {
+  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct LocalFreer {
+  void operator()(void* memory) const { LocalFree(memory); }
+};
+using LocalMemory = std::unique_ptr<void, LocalFreer>;
+
+bool HandleIsRedirection(HANDLE handle) {
+  FILE_ATTRIBUTE_TAG_INFO info = {};
+  if (GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) {
+    return IsRedirection(info.FileAttributes, info.ReparseTag);
+  }
+  // Without the tag, any reparse point counts: the folder might lead elsewhere.
+  BY_HANDLE_FILE_INFORMATION basic = {};
+  return !GetFileInformationByHandle(handle, &basic) || (basic.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// The account this process runs as, when its token is a member of the local Administrators.
+bool IsRunningAdministrator(PSID owner) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  UniqueHandle tokenHolder(token);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  if (size == 0) return false;
+  std::vector<unsigned char> buffer(size);
+  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return false;
+  if (!EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid)) return false;
+
+  BYTE admins[SECURITY_MAX_SID_SIZE];
+  DWORD adminsSize = sizeof admins;
+  BOOL member = FALSE;
+  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &adminsSize) &&
+         CheckTokenMembership(nullptr, admins, &member) && member;
+}
+
+bool IsAdministration(PSID owner) {
+  if (!IsValidSid(owner)) return false;
+  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid)) return true;
+  PSID trustedInstaller = nullptr;
+  if (ConvertStringSidToSidA("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", &trustedInstaller)) {
+    LocalMemory holder(trustedInstaller);
+    if (EqualSid(owner, trustedInstaller)) return true;
+  }
+  return IsRunningAdministrator(owner);
+}
+
 }  // namespace
+
+bool Win32FileSystem::IsRedirection(const std::string& path) {
+  UniqueHandle handle(OpenItself(path, FILE_READ_ATTRIBUTES, kShareAll));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    handle.release();
+    // Nothing there leads anywhere; something that cannot be opened might.
+    const DWORD error = GetLastError();
+    return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+  }
+  return HandleIsRedirection(handle.get());
+}
+
+Ownership Win32FileSystem::Owner(const std::string& path) {
+  UniqueHandle handle(OpenItself(path, READ_CONTROL, kShareAll));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    handle.release();
+    return Ownership::Other;
+  }
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(handle.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return Ownership::Other;
+  }
+  LocalMemory holder(descriptor);
+  return owner != nullptr && IsAdministration(owner) ? Ownership::Administration : Ownership::Other;
+}
 
 std::unique_ptr<DirListing> Win32FileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
   WIN32_FIND_DATAA data;

@@ -241,6 +241,8 @@ class UnreadableForAWhile : public FileSystem {
     return files_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return files_.Remove(path); }
+  bool IsRedirection(const std::string& path) override { return files_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return files_.Owner(path); }
   std::string ModulePath() override { return files_.ModulePath(); }
 
  private:

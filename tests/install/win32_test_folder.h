@@ -121,6 +121,8 @@ class RelocatedFileSystem : public FileSystem {
     return real_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return real_.Remove(path); }
+  bool IsRedirection(const std::string& path) override { return real_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return real_.Owner(path); }
   std::string ModulePath() override { return modulePath_; }
 
  private:

@@ -39,6 +39,8 @@ struct Stream {
 struct MemoryFileSystem::Node {
   std::string name;
   uint32_t attributes = 0;
+  uint32_t reparseTag = 0;  // with kAttrReparsePoint
+  Ownership owner = Ownership::Administration;
   std::string content;
   std::map<std::string, Stream> streams;                   // by NameKey
   std::map<std::string, std::unique_ptr<Node>> children;  // by NameKey: listing order
@@ -347,6 +349,19 @@ long MemoryFileSystem::Remove(const std::string& path) {
   return kOk;
 }
 
+bool MemoryFileSystem::IsRedirection(const std::string& path) {
+  // A folder that cannot be looked at might lead anywhere.
+  if (impl_->counter->Count("IsRedirection ", path)) return true;
+  Node* node = impl_->Find(path);
+  return node != nullptr && ::IsRedirection(node->attributes, node->reparseTag);
+}
+
+Ownership MemoryFileSystem::Owner(const std::string& path) {
+  if (impl_->counter->Count("Owner ", path)) return Ownership::Other;
+  Node* node = impl_->Find(path);
+  return node != nullptr ? node->owner : Ownership::Other;
+}
+
 std::string MemoryFileSystem::ModulePath() {
   ++impl_->counter->calls;
   return impl_->modulePath;
@@ -384,6 +399,17 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
   file->name = parsed.names.back();
   file->content = content;
   file->attributes = attributes & ~kAttrDirectory;
+}
+
+void MemoryFileSystem::AddReparsePoint(const std::string& folder, uint32_t tag) {
+  AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  impl_->Find(folder)->reparseTag = tag;
+}
+
+void MemoryFileSystem::SetOwner(const std::string& path, Ownership owner) {
+  Node* node = impl_->Find(path);
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  node->owner = owner;
 }
 
 void MemoryFileSystem::AddStream(const std::string& file, const std::string& stream, const std::string& content) {

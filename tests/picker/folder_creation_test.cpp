@@ -29,6 +29,8 @@ class RecordingFileSystem : public FileSystem {
     return inner_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
+  bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
 
   std::vector<std::string> created;  // every MakeDirectory, in call order

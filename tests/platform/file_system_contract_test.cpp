@@ -347,6 +347,18 @@ TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {
   EXPECT_TRUE(fs().Attributes(At("Trailing")) & kAttrDirectory);
 }
 
+TEST_P(FileSystemContract, PlainFoldersAndFilesLeadNowhereAndWhatTheSetupMakesIsTheAdministrations) {
+  Folder("Plain");
+  Write("Plain\\file.txt");
+  for (const char* name : {"Plain", "Plain\\file.txt", "Missing"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(fs().IsRedirection(At(name)));
+  }
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Plain")));
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Plain\\file.txt")));
+  EXPECT_EQ(Ownership::Other, fs().Owner(At("Missing"))) << "no owner to trust";
+}
+
 TEST_P(FileSystemContract, DoubledBackslashesAreOneSeparator) {
   Folder("Sub");
   Write("Sub\\a.txt", "abc");

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,67 @@ TEST(InstallFolder, TypedPathThatIsNotUsableGetsThePickersMessageAndTouchesNothi
   EXPECT_EQ("The folder:\n\nC:Quilox\n\nis invalid. Please reenter.", m.boxes.Shown()[0].text);
   EXPECT_EQ("SetUp", m.boxes.Shown()[0].caption);
   EXPECT_EQ(kMbOk | kMbIconExclamation, m.boxes.Shown()[0].style);
+}
+
+// A level or the Data folder that leads elsewhere, or a level a user owns: one message naming
+// it, and nothing made.
+TEST(InstallFolder, LinkedOrForeignOwnedFolderIsRefusedBeforeAnythingIsCreated) {
+  constexpr uint32_t kJunction = 0xA0000003;
+  constexpr uint32_t kSymbolicLink = 0xA000000C;
+  constexpr uint32_t kCloudPlaceholder = 0x9000001A;
+  const struct {
+    const char* chosen;
+    std::function<void(MemoryFileSystem&)> prepare;
+    const char* refused;  // null: installed
+  } cases[] = {
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kJunction); }, "C:\\Quilox"},
+      {"C:\\Quilox",
+       [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox\\Tessarune", kSymbolicLink); },
+       "C:\\Quilox\\Tessarune"},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Setup\\Data", kJunction); },
+       "C:\\Setup\\Data"},
+      {"C:\\Quilox",
+       [](MemoryFileSystem& f) {
+         f.AddFolder("C:\\Quilox");
+         f.SetOwner("C:\\Quilox", Ownership::Other);
+       },
+       "C:\\Quilox"},
+      {"C:\\Quilox\\",
+       [](MemoryFileSystem& f) {
+         f.AddFolder("C:\\Quilox\\Tessarune");
+         f.SetOwner("C:\\Quilox\\Tessarune", Ownership::Other);
+       },
+       "C:\\Quilox\\Tessarune"},
+      {"D:\\", [](MemoryFileSystem& f) { f.SetOwner("D:\\", Ownership::Other); }, "D:\\"},
+      // Above the chosen folder, and a placeholder of a file kept in the cloud: installed.
+      {"C:\\Users\\Quilox", [](MemoryFileSystem& f) { f.SetOwner("C:\\Users", Ownership::Other); }, nullptr},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kCloudPlaceholder); }, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen + std::string(" ") + (c.refused ? c.refused : "-"));
+    MemoryPlatform m;
+    m.files.AddDrive('D');
+    m.files.AddFolder("C:\\Users");
+    m.files.AddFolder("C:\\Setup\\Data");
+    c.prepare(m.files);
+    const std::string before = m.files.Dump("C:\\") + m.files.Dump("D:\\");
+    std::string path = c.chosen;
+    const InstallFolderResult result = PrepareInstallFolder(m.platform(), kOwner, path);
+    if (c.refused == nullptr) {
+      EXPECT_EQ(InstallFolderResult::Created, result);
+      EXPECT_TRUE(m.boxes.Shown().empty());
+      continue;
+    }
+    EXPECT_EQ(InstallFolderResult::Untrusted, result);
+    EXPECT_EQ(c.chosen, path);
+    EXPECT_EQ(before, m.files.Dump("C:\\") + m.files.Dump("D:\\"));
+    ASSERT_EQ(1u, m.boxes.Shown().size());
+    const ShownBox& box = m.boxes.Shown()[0];
+    EXPECT_EQ(kOwner, box.owner);
+    EXPECT_EQ("文件夹 " + std::string(c.refused) + " 是链接或不属于管理员，为安全起见不能安装到这里。", box.text);
+    EXPECT_EQ(kWarningCaption, box.caption);
+    EXPECT_EQ(kMbOk | kMbIconExclamation, box.style);
+  }
 }
 
 TEST(InstallFolder, EmptyPathTouchesNothing) {
