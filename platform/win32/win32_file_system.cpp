@@ -60,14 +60,16 @@ struct LocalFreer {
 };
 using LocalMemory = std::unique_ptr<void, LocalFreer>;
 
-bool HandleIsRedirection(HANDLE handle) {
+// `pathAttributes`: what GetFileAttributesA says of the path itself.
+bool HandleIsRedirection(HANDLE handle, DWORD pathAttributes) {
   FILE_ATTRIBUTE_TAG_INFO info = {};
-  if (GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) {
-    return IsRedirection(info.FileAttributes, info.ReparseTag);
-  }
   // Without the tag, any reparse point counts: the folder might lead elsewhere.
-  BY_HANDLE_FILE_INFORMATION basic = {};
-  return !GetFileInformationByHandle(handle, &basic) || (basic.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) return true;
+  if (IsRedirection(info.FileAttributes, info.ReparseTag)) return true;
+  // The path is a reparse point but the handle is not: the open followed it after all (Wine
+  // does, for a symbolic link), so the path leads elsewhere.
+  return pathAttributes != INVALID_FILE_ATTRIBUTES && (pathAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+         (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
 // The account this process runs as, when its token is a member of the local Administrators.
@@ -103,6 +105,7 @@ bool IsAdministration(PSID owner) {
 }  // namespace
 
 bool Win32FileSystem::IsRedirection(const std::string& path) {
+  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
   UniqueHandle handle(OpenItself(path, FILE_READ_ATTRIBUTES, kShareAll));
   if (handle.get() == INVALID_HANDLE_VALUE) {
     handle.release();
@@ -110,7 +113,7 @@ bool Win32FileSystem::IsRedirection(const std::string& path) {
     const DWORD error = GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
   }
-  return HandleIsRedirection(handle.get());
+  return HandleIsRedirection(handle.get(), pathAttributes);
 }
 
 Ownership Win32FileSystem::Owner(const std::string& path) {
