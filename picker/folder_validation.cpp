@@ -4,6 +4,7 @@
 #include <string>
 
 #include "picker/folder_texts.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -65,7 +66,8 @@ int CheckOrCreatePath(FileSystem& files, const char* path, bool checkOnly) {
     if (!checkOnly) {
       const std::string prefix = text.substr(0, end);
       // Fails for a folder that is already there, which is fine: only what exists afterwards counts.
-      files.MakeDirectory(prefix);
+      // A user could rename or replace a folder that inherited the rights of its parent.
+      files.MakeSecuredDirectory(prefix, kProtectedFolderSddl);
       if (!files.Exists(prefix)) return 2;
     }
 

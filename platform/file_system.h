@@ -42,6 +42,12 @@ enum class Ownership {
   Other,           // anyone else, or an owner that cannot be read
 };
 
+// A folder opened so that nobody can delete, rename or replace it until this is destroyed.
+class FolderHold {
+ public:
+  virtual ~FolderHold() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -54,6 +60,12 @@ class FileSystem {
   virtual long Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
   // CreateDirectoryA: one level, default security.
   virtual long MakeDirectory(const std::string& path) = 0;
+  // CreateDirectoryA with the security descriptor `sddl` (SDDL text): one level.
+  virtual long MakeSecuredDirectory(const std::string& path, const std::string& sddl) = 0;
+  // Opens the folder itself, never what a junction or symbolic link leads to (that is refused with
+  // kErrReparsePointEncountered), without letting anyone delete or rename it, and gives it the
+  // descriptor `sddl`, owner included. Null, with the code in *error, when that cannot be done.
+  virtual std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) = 0;
   // GetFileAttributesA: kInvalidAttributes when the path names nothing.
   virtual uint32_t Attributes(const std::string& path) = 0;
   // SetFileAttributesA.

@@ -21,6 +21,7 @@ enum : long {
   kErrMoreData = 234,
   kErrNoMoreItems = 259,
   kErrKeyDeleted = 1018,
+  kErrReparsePointEncountered = 4395,
 };
 
 // File attributes.

@@ -3,6 +3,7 @@
 #include "acad/demand_load_modules.h"
 #include "install/install_texts.h"
 #include "picker/folder_validation.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 #include "ui/install_command_texts.h"
 
@@ -27,21 +28,50 @@ std::string DataFolder(const Platform& p) {
 
 // The setup runs elevated and makes what it installs trusted by AutoCAD for every user: a folder
 // that leads elsewhere or that a user owns would let that user choose what is installed or loaded.
-bool RefuseUntrusted(const Platform& p, WindowRef owner, const std::string& chosen, const std::string& installFolder) {
-  std::string refused;
+// Returns the first such folder, or "".
+std::string UntrustedFolder(const Platform& p, const std::string& chosen, const std::string& installFolder) {
   for (const std::string& level : {LevelPath(chosen), installFolder}) {
     if (p.files.IsRedirection(level) || (p.files.Exists(level) && p.files.Owner(level) != Ownership::Administration)) {
-      refused = level;
-      break;
+      return level;
     }
   }
-  if (refused.empty()) {
-    const std::string data = DataFolder(p);
-    if (p.files.IsRedirection(data)) refused = data;
-  }
-  if (refused.empty()) return false;
-  p.boxes.Show(owner, kUntrustedFolderHead + refused + kUntrustedFolderTail, kSetupCaption, kMbOk | kMbIconExclamation);
+  const std::string data = DataFolder(p);
+  return p.files.IsRedirection(data) ? data : std::string();
+}
+
+// Whether the folder holds nothing but, at most, the install folder. A listing that cannot be
+// read says no.
+bool HoldsOnlyTheInstallFolder(const Platform& p, const std::string& folder) {
+  FindEntry entry;
+  std::unique_ptr<DirListing> listing = p.files.FindFirst(folder + "\\*", &entry);
+  if (!listing) return false;
+  do {
+    if (entry.name != "." && entry.name != ".." && !SameFileName(p.codePage, entry.name, kProductFolderName)) {
+      return false;
+    }
+  } while (listing->Next(&entry));
+  return listing->Error() == kErrNoMoreFiles;
+}
+
+bool SecureAndHold(const Platform& p, const std::string& folder, FolderHolds& holds) {
+  long error = kOk;
+  std::unique_ptr<FolderHold> hold = p.files.Secure(folder, kProtectedFolderSddl, &error);
+  if (!hold) return false;
+  holds.push_back(std::move(hold));
   return true;
+}
+
+// An install folder from an earlier installation inherited what its parent allowed (on C:\, any
+// user may change it): it is given the protected descriptor and held until the installation is
+// over. So is the chosen folder above it when it holds nothing else (the default C:\Quilox); a
+// drive's root never. Returns the folder that could not be secured, or "".
+std::string SecureExisting(const Platform& p, const std::string& chosen, const std::string& installFolder,
+                           FolderHolds& holds) {
+  const std::string level = LevelPath(chosen);
+  const bool chosenToo = level.size() > 3 && p.files.Exists(level) && HoldsOnlyTheInstallFolder(p, level);
+  if (p.files.Exists(installFolder) && !SecureAndHold(p, installFolder, holds)) return installFolder;
+  if (chosenToo && !SecureAndHold(p, level, holds)) return level;
+  return "";
 }
 
 }  // namespace
@@ -53,7 +83,8 @@ bool StopForRunningAcad(const Platform& p, WindowRef owner, bool& warnIfHostRunn
   return true;
 }
 
-InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath) {
+InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath,
+                                         FolderHolds& holds) {
   if (installPath.empty()) return InstallFolderResult::EmptyPath;
   // The text goes on into folder names and AutoCAD's trusted paths: a relative path, a share or a
   // character no name may hold would install somewhere else or add foreign entries.
@@ -70,11 +101,18 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
     p.boxes.Show(owner, kPathTooLongText, kSetupCaption, kMbOk | kMbIconExclamation);
     return InstallFolderResult::TooLong;
   }
-  if (RefuseUntrusted(p, owner, chosen, installFolder)) return InstallFolderResult::Untrusted;
+  std::string refused = UntrustedFolder(p, chosen, installFolder);
+  if (refused.empty()) refused = SecureExisting(p, chosen, installFolder, holds);
+  if (!refused.empty()) {
+    holds.clear();
+    p.boxes.Show(owner, kUntrustedFolderHead + refused + kUntrustedFolderTail, kSetupCaption,
+                 kMbOk | kMbIconExclamation);
+    return InstallFolderResult::Untrusted;
+  }
 
   // One level each: a missing parent or an existing folder shows later, in the payload copy.
-  p.files.MakeDirectory(chosen);
-  p.files.MakeDirectory(installFolder);
+  p.files.MakeSecuredDirectory(chosen, kProtectedFolderSddl);
+  p.files.MakeSecuredDirectory(installFolder, kProtectedFolderSddl);
   installPath = installFolder;
   return InstallFolderResult::Created;
 }

@@ -102,7 +102,74 @@ bool IsAdministration(PSID owner) {
   return IsRunningAdministrator(owner);
 }
 
+// A descriptor from SDDL text; LocalFree'd with the holder.
+PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl, LocalMemory* holder) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
+    return nullptr;
+  }
+  holder->reset(descriptor);
+  return descriptor;
+}
+
+class Win32FolderHold : public FolderHold {
+ public:
+  explicit Win32FolderHold(HANDLE handle) : handle_(handle) {}
+  ~Win32FolderHold() override { CloseHandle(handle_); }
+  Win32FolderHold(const Win32FolderHold&) = delete;
+  Win32FolderHold& operator=(const Win32FolderHold&) = delete;
+
+ private:
+  HANDLE handle_;
+};
+
 }  // namespace
+
+long Win32FileSystem::MakeSecuredDirectory(const std::string& path, const std::string& sddl) {
+  LocalMemory holder;
+  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
+  if (!descriptor) return static_cast<long>(GetLastError());
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+  return Result(CreateDirectoryA(path.c_str(), &attributes));
+}
+
+std::unique_ptr<FolderHold> Win32FileSystem::Secure(const std::string& path, const std::string& sddl, long* error) {
+  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
+  // No FILE_SHARE_DELETE: while the handle is open the folder cannot be renamed or removed.
+  HANDLE handle = OpenItself(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  auto hold = std::make_unique<Win32FolderHold>(handle);
+  if (HandleIsRedirection(handle, pathAttributes)) {
+    *error = kErrReparsePointEncountered;
+    return nullptr;
+  }
+  LocalMemory holder;
+  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  if (!descriptor || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
+    *error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  // Inheritable entries reach what is already inside: files the setup wrote earlier lose the
+  // rights they inherited from the old folder.
+  const DWORD result = SetSecurityInfo(handle, SE_FILE_OBJECT,
+                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                           PROTECTED_DACL_SECURITY_INFORMATION,
+                                       owner, nullptr, dacl, nullptr);
+  if (result != ERROR_SUCCESS) {
+    *error = static_cast<long>(result);
+    return nullptr;
+  }
+  *error = kOk;
+  return hold;
+}
 
 bool Win32FileSystem::IsRedirection(const std::string& path) {
   const DWORD pathAttributes = GetFileAttributesA(path.c_str());
