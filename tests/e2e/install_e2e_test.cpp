@@ -526,7 +526,8 @@ TEST_F(InstallCommand, SymbolicLinkOrFolderOfAnotherUserIsRefusedAndNothingIsMad
   Seed({StandardAcad(2010)});
   StartSetup();
   const MachineSnapshot before = Snapshot();
-  for (const std::string& path : {std::string("C:\\tessa_untrusted\\link"), std::string("C:\\tessa_untrusted\\foreign")}) {
+  for (const char* folder : {"C:\\tessa_untrusted\\link", "C:\\tessa_untrusted\\foreign"}) {
+    const std::string path = folder;
     SCOPED_TRACE(path);
     TypePath(path);
     PressInstall();
