@@ -1,20 +1,19 @@
 #include "picker/folder_validation.h"
 
+#include <cstring>
 #include <string>
 
+#include "picker/folder_texts.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 
 namespace {
-
-const char kNotExistQuestion[] = "\n\ndoes not exist. Do you want the folder to be created?";
-const char kInvalidMessage[] = "\n\nis invalid. Please reenter.";
-const char kNotCreatedMessage[] = "\n\ncan not be created. Please double check.";
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 // The path goes in as plain text, never as a format string: a '%' in a folder name stays itself.
 std::string FolderMessage(const std::string& path, const char* tail) {
-  return "The folder:\n\n" + path + tail;
+  return kFolderMessageHead + path + tail;
 }
 
 // The application's name, as the framework's standard message box shows it.
@@ -27,6 +26,8 @@ int ShowFailure(const Platform& p, WindowRef owner, const std::string& path, int
 }
 
 }  // namespace
+
+void ShowInvalidPath(const Platform& p, WindowRef owner, const std::string& path) { ShowFailure(p, owner, path, 1); }
 
 int ConfirmInstallPath(const Platform& p, WindowRef owner, const char* path) {
   const std::string text = path ? path : "";
@@ -65,7 +66,8 @@ int CheckOrCreatePath(FileSystem& files, const char* path, bool checkOnly) {
     if (!checkOnly) {
       const std::string prefix = text.substr(0, end);
       // Fails for a folder that is already there, which is fine: only what exists afterwards counts.
-      files.MakeDirectory(prefix);
+      // A user could rename or replace a folder that inherited the rights of its parent.
+      files.MakeSecuredDirectory(prefix, kProtectedFolderSddl);
       if (!files.Exists(prefix)) return 2;
     }
 
@@ -81,5 +83,20 @@ bool IsValidPathComponent(const char* name) {
   auto blank = [](char c) { return c == '\t' || c == ' ' || c == '.'; };
   // Also rejects "." and "..".
   if (blank(text.front()) || blank(text.back())) return false;
-  return text.find_first_of("\"*/:<>?\\|") == std::string::npos;
+  // ';' separates the entries of AutoCAD's trusted paths: a name holding one would add others.
+  return text.find_first_of("\"*/:;<>?\\|") == std::string::npos;
+}
+
+bool IsTypedInstallPath(const CodePage& cp, const std::string& text) {
+  if (text.size() < 3 || !IsAsciiLetter(text[0]) || text[1] != ':' || text[2] != '\\') return false;
+  for (size_t i = 2; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (cp.IsLeadByte(c)) {
+      // The trail byte may be any byte, '|' and '\\' among them; a lead byte without one is no character.
+      if (++i == text.size()) return false;
+      continue;
+    }
+    if (c < 0x20 || std::strchr("\"*/:;<>?|", c) != nullptr) return false;
+  }
+  return true;
 }

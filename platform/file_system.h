@@ -29,6 +29,25 @@ class DirListing {
   virtual long Error() const = 0;
 };
 
+// A junction or a symbolic link: a reparse point whose tag is a name surrogate. Cloud placeholders
+// and deduplicated files are reparse points too, but stand for the file itself.
+inline bool IsRedirection(uint32_t attributes, uint32_t reparseTag) {
+  constexpr uint32_t kNameSurrogateTag = 0x20000000;
+  return (attributes & kAttrReparsePoint) != 0 && (reparseTag & kNameSurrogateTag) != 0;
+}
+
+// Who owns a file or folder, as far as an elevated setup may trust it.
+enum class Ownership {
+  Administration,  // Administrators, SYSTEM, TrustedInstaller, or the administrator running the setup
+  Other,           // anyone else, or an owner that cannot be read
+};
+
+// A folder opened so that nobody can delete, rename or replace it until this is destroyed.
+class FolderHold {
+ public:
+  virtual ~FolderHold() = default;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -41,12 +60,23 @@ class FileSystem {
   virtual long Copy(const std::string& from, const std::string& to, bool failIfExists) = 0;
   // CreateDirectoryA: one level, default security.
   virtual long MakeDirectory(const std::string& path) = 0;
+  // CreateDirectoryA with the security descriptor `sddl` (SDDL text): one level.
+  virtual long MakeSecuredDirectory(const std::string& path, const std::string& sddl) = 0;
+  // Opens the folder itself, never what a junction or symbolic link leads to (that is refused with
+  // kErrReparsePointEncountered), without letting anyone delete or rename it, and gives it the
+  // descriptor `sddl`, owner included. Null, with the code in *error, when that cannot be done.
+  virtual std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) = 0;
   // GetFileAttributesA: kInvalidAttributes when the path names nothing.
   virtual uint32_t Attributes(const std::string& path) = 0;
   // SetFileAttributesA.
   virtual long SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // DeleteFileA, also for an alternate data stream ("name:stream").
   virtual long Remove(const std::string& path) = 0;
+  // Whether the path itself, not what it leads to, is a junction or a symbolic link (see
+  // IsRedirection above). False when it names nothing.
+  virtual bool IsRedirection(const std::string& path) = 0;
+  // The owner of the path itself; Other when it cannot be read.
+  virtual Ownership Owner(const std::string& path) = 0;
   // GetModuleFileNameA for the process's own module, whole whatever its length.
   virtual std::string ModulePath() = 0;
 

@@ -21,6 +21,7 @@ enum : long {
   kErrMoreData = 234,
   kErrNoMoreItems = 259,
   kErrKeyDeleted = 1018,
+  kErrReparsePointEncountered = 4395,
 };
 
 // File attributes.
@@ -30,6 +31,7 @@ constexpr uint32_t kAttrSystem = 0x4;
 constexpr uint32_t kAttrDirectory = 0x10;
 constexpr uint32_t kAttrArchive = 0x20;
 constexpr uint32_t kAttrNormal = 0x80;
+constexpr uint32_t kAttrReparsePoint = 0x400;
 constexpr uint32_t kAttrNotContentIndexed = 0x2000;
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 

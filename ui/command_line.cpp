@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "acad/acad_release_table.h"
+#include "picker/folder_validation.h"
 
 const char kUsageText[] =
     "用法：SetUp.exe [/S] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
@@ -51,24 +52,6 @@ bool ParseYears(const std::string& text, std::vector<int>* years) {
 
 }  // namespace
 
-bool IsAcceptableInstallPath(const CodePage& codePage, const std::string& path) {
-  const bool drive = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':' &&
-                     path[2] == '\\';
-  const bool unc = path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
-  if (!drive && !unc) return false;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(path[i]);
-    if (codePage.IsLeadByte(c) && i + 1 < path.size()) {
-      ++i;  // a trail byte belongs to its character
-      continue;
-    }
-    if (c < 0x20) return false;
-    if (c == '<' || c == '>' || c == '"' || c == '|' || c == '?' || c == '*') return false;
-    if (c == ':' && i != 1) return false;
-  }
-  return true;
-}
-
 bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOptions* options) {
   *options = SetupOptions();
   bool ok = true;
@@ -98,7 +81,7 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
       while (!rest.empty() && IsSpace(rest.back())) rest.pop_back();
       options->hasInstallPath = true;
       options->installPath = rest;
-      if (!IsAcceptableInstallPath(codePage, rest)) ok = false;
+      if (!IsTypedInstallPath(codePage, rest)) ok = false;
       break;
     }
     if (name == "/s" && equals == std::string::npos) {

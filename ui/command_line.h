@@ -32,6 +32,3 @@ extern const char kUsageText[];
 // among the switches, so that a silent run never shows the usage box.
 bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOptions* options);
 
-// A drive path (C:\...) or a UNC path (\\server\share...) without characters Windows refuses in
-// a name. Code page aware: a trail byte may look like '|' or '\'.
-bool IsAcceptableInstallPath(const CodePage& codePage, const std::string& path);

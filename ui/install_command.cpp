@@ -13,10 +13,14 @@ void Dlg_Setup::OnInstall() {
   if (StopForRunningAcad(platform, owner, warnIfHostRunning)) return;
 
   UpdateData(true);
-  switch (PrepareInstallFolder(platform, owner, installPath)) {
+  // Held until the installation is over: nobody can swap a level for a link meanwhile.
+  FolderHolds holds;
+  switch (PrepareInstallFolder(platform, owner, installPath, holds)) {
     case InstallFolderResult::EmptyPath:
       AfxThrowInvalidArgException();
+    case InstallFolderResult::Invalid:
     case InstallFolderResult::TooLong:
+    case InstallFolderResult::Untrusted:
       return;
     case InstallFolderResult::Created:
       break;

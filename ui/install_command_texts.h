@@ -4,6 +4,9 @@
 
 constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
 constexpr char kPathTooLongText[] = "安装路径过长，请选择较短的安装路径 !";
+// Around the folder's path.
+constexpr char kUntrustedFolderHead[] = "文件夹 ";
+constexpr char kUntrustedFolderTail[] = " 是链接或不属于管理员，为安全起见不能安装到这里。";
 
 constexpr char kCompletionCaption[] = "Tessarune工具箱安装";
 constexpr char kInstalledText[] = "安装完成，重启CAD即可使用 !";

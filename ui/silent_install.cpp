@@ -128,12 +128,17 @@ class ReportingFileSystem : public FileSystem {
     }
     return rc;
   }
-  long MakeDirectory(const std::string& path) override {
-    const long rc = inner_.MakeDirectory(path);
-    if (rc == kOk) report_.Done("folder created: " + path);
-    else if (rc != kErrAlreadyExists) failedFolders_.insert(codePage_.Upper(path));
-    return rc;
+  long MakeDirectory(const std::string& path) override { return Made(path, inner_.MakeDirectory(path)); }
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    return Made(path, inner_.MakeSecuredDirectory(path, sddl));
   }
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
+    std::unique_ptr<FolderHold> hold = inner_.Secure(path, sddl, error);
+    if (hold) report_.Done("folder secured: " + path);
+    return hold;
+  }
+  bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
   uint32_t Attributes(const std::string& path) override { return inner_.Attributes(path); }
   long SetAttributes(const std::string& path, uint32_t attributes) override {
     return inner_.SetAttributes(path, attributes);
@@ -142,6 +147,11 @@ class ReportingFileSystem : public FileSystem {
   std::string ModulePath() override { return inner_.ModulePath(); }
 
  private:
+  long Made(const std::string& path, long rc) {
+    if (rc == kOk) report_.Done("folder created: " + path);
+    else if (rc != kErrAlreadyExists) failedFolders_.insert(codePage_.Upper(path));
+    return rc;
+  }
   std::string FolderOf(const std::string& path) const {
     const size_t slash = FindLastBackslash(codePage_, path);
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -213,13 +223,16 @@ int RunSilentInstall(const Platform& p, const AcadReleaseTable& table, const Set
   constexpr WindowRef kNoWindow = 0;
 
   std::string installPath = options.hasInstallPath ? options.installPath : kDefaultPath;
-  const InstallFolderResult folder = PrepareInstallFolder(reporting, kNoWindow, installPath);
-  if (folder == InstallFolderResult::EmptyPath || folder == InstallFolderResult::TooLong) {
+  // Held until the installation is over, as in the dialog.
+  FolderHolds holds;
+  const InstallFolderResult folder = PrepareInstallFolder(reporting, kNoWindow, installPath, holds);
+  if (folder == InstallFolderResult::EmptyPath || folder == InstallFolderResult::Invalid ||
+      folder == InstallFolderResult::TooLong) {
     report.Failure("install path refused: " + installPath);
     return kExitBadArguments;
   }
   if (folder != InstallFolderResult::Created) {
-    report.Failure("install folder refused: " + installPath);
+    report.Failure("install folder refused (a link, or not the administrators'): " + installPath);
     return kExitFailed;
   }
   report.Done("install folder: " + installPath);

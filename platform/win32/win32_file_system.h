@@ -14,8 +14,12 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override;
   long Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   long MakeDirectory(const std::string& path) override;
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override;
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override;
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
+  bool IsRedirection(const std::string& path) override;
+  Ownership Owner(const std::string& path) override;
   std::string ModulePath() override;
 };

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -135,6 +137,26 @@ std::vector<int> ButtonIds(const MessageBoxInfo& box) {
 
 std::string CopyFailedText(const std::string& path) {
   return "拷贝文件 " + path + " 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+}
+
+// Runs a shell command on the Unix side (Wine starts a Unix program as it is) and waits until
+// `done` says it has finished: Wine gives no handle to wait on.
+bool RunUnix(const std::string& command, const std::function<bool()>& done) {
+  std::string line = "/bin/sh -c \"" + command + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return false;
+  if (process.hThread) CloseHandle(process.hThread);
+  if (process.hProcess) CloseHandle(process.hProcess);
+  for (int i = 0; i < 300 && !done(); ++i) Sleep(100);
+  return done();
+}
+
+// A folder below C:\ as the Unix side names it.
+std::string UnixPathOnC(const std::string& relative) {
+  const char* prefix = std::getenv("WINEPREFIX");
+  return std::string(prefix ? prefix : "") + "/drive_c/" + relative;
 }
 
 class InstallCommand : public ::testing::Test {
@@ -534,6 +556,62 @@ TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhat
   const std::string log = FileText("C:\\T\\x.log");
   EXPECT_NE(std::string::npos, log.find("file written: C:\\T\\X\\Tessarune\\Quilox扩展绘图库\\门窗.dwg\r\n")) << log;
   EXPECT_NE(std::string::npos, log.find("\r\nexit code: 0\r\n")) << log;
+}
+
+TEST_F(InstallCommand, TypedPathOffADriveOrWithASemicolonIsInvalidAndNothingIsMade) {
+  Seed({StandardAcad(2010)});
+  const MachineSnapshot before = Snapshot();
+  StartSetup();
+  for (const std::string& path : {std::string("C:abc"), std::string("C:\\Quilox;C:\\Users")}) {
+    SCOPED_TRACE(path);
+    TypePath(path);
+    PressInstall();
+    MessageBoxInfo box = NextBox();
+    EXPECT_EQ("SetUp", box.caption);
+    EXPECT_EQ("The folder:\n\n" + path + "\n\nis invalid. Please reenter.", box.text);
+    EXPECT_EQ("exclamation", box.icon);
+    EXPECT_EQ(dialog_, box.owner);
+    Answer(box, IDOK);
+    ExpectChoosingView();
+  }
+  EXPECT_FALSE(PathExists(WorkFolder() + "\\abc"));
+  EXPECT_FALSE(PathExists("C:\\Quilox"));
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+}
+
+TEST_F(InstallCommand, SymbolicLinkOrFolderOfAnotherUserIsRefusedAndNothingIsMade) {
+  // Wine reports a Unix symbolic link as a reparse point, and a folder of another Unix user as
+  // owned by someone other than the administrator.
+  const std::string root = UnixPathOnC("tessa_untrusted");
+  ASSERT_NE(nullptr, std::getenv("WINEPREFIX"));
+  ASSERT_TRUE(RunUnix("rm -rf '" + root + "' && mkdir -p '" + root + "/target' '" + root + "/foreign' && ln -s '" +
+                          root + "/target' '" + root + "/link' && chown nobody '" + root + "/foreign' && touch '" +
+                          root + "/ready'",
+                      [] { return PathExists("C:\\tessa_untrusted\\ready"); }));
+  Seed({StandardAcad(2010)});
+  StartSetup();
+  const MachineSnapshot before = Snapshot();
+  for (const char* folder : {"C:\\tessa_untrusted\\link", "C:\\tessa_untrusted\\foreign"}) {
+    const std::string path = folder;
+    SCOPED_TRACE(path);
+    TypePath(path);
+    PressInstall();
+    MessageBoxInfo box = NextBox();
+    EXPECT_EQ(kWarningCaption, box.caption);
+    EXPECT_EQ("文件夹 " + path + " 是链接或不属于管理员，为安全起见不能安装到这里。", box.text);
+    EXPECT_EQ("exclamation", box.icon);
+    EXPECT_EQ(dialog_, box.owner);
+    Answer(box, IDOK);
+    ExpectChoosingView();
+  }
+  EXPECT_FALSE(PathExists("C:\\tessa_untrusted\\target\\Tessarune"));
+  EXPECT_FALSE(PathExists("C:\\tessa_untrusted\\foreign\\Tessarune"));
+  const MachineSnapshot after = Snapshot();
+  EXPECT_EQ(before.registry, after.registry);
+  EXPECT_EQ(before.files, after.files);
+  RunUnix("rm -rf '" + root + "'", [] { return !PathExists("C:\\tessa_untrusted"); });
 }
 
 }  // namespace

@@ -81,7 +81,7 @@ void CheckForm(MemoryPlatform& m, const std::string& path, int* checked) {
   Require(*checked == 0 || *checked == 1, "the form check gives 0 or 1");
   if (*checked == 0) {
     Require(path.size() >= 3 && path[1] == ':' && path[2] == '\\' &&
-                path.find_first_of("\"*/:<>?|", 2) == std::string::npos,
+                path.find_first_of("\"*/:;<>?|", 2) == std::string::npos,
             "a valid path is a drive letter, a colon and a backslash, and then no forbidden byte");
     CheckNeighbours(m.files, path);
   }

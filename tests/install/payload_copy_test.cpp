@@ -241,6 +241,14 @@ class UnreadableForAWhile : public FileSystem {
     return files_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return files_.Remove(path); }
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    return files_.MakeSecuredDirectory(path, sddl);
+  }
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
+    return files_.Secure(path, sddl, error);
+  }
+  bool IsRedirection(const std::string& path) override { return files_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return files_.Owner(path); }
   std::string ModulePath() override { return files_.ModulePath(); }
 
  private:

@@ -121,6 +121,14 @@ class RelocatedFileSystem : public FileSystem {
     return real_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return real_.Remove(path); }
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    return real_.MakeSecuredDirectory(path, sddl);
+  }
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
+    return real_.Secure(path, sddl, error);
+  }
+  bool IsRedirection(const std::string& path) override { return real_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return real_.Owner(path); }
   std::string ModulePath() override { return modulePath_; }
 
  private:

@@ -39,6 +39,9 @@ struct Stream {
 struct MemoryFileSystem::Node {
   std::string name;
   uint32_t attributes = 0;
+  uint32_t reparseTag = 0;  // with kAttrReparsePoint
+  Ownership owner = Ownership::Administration;
+  std::string descriptor;  // SDDL it was made or secured with; empty: inherited
   std::string content;
   std::map<std::string, Stream> streams;                   // by NameKey
   std::map<std::string, std::unique_ptr<Node>> children;  // by NameKey: listing order
@@ -98,6 +101,7 @@ struct MemoryFileSystem::Impl {
   std::set<std::string> failSetAttributes;
   std::map<std::string, size_t> brokenListings;
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
+  std::shared_ptr<size_t> heldFolders = std::make_shared<size_t>(0);
   std::shared_ptr<CallCounter> counter = std::make_shared<CallCounter>();
 
   // Where a parsed path leads: the folder that holds its last name, and the node of that name.
@@ -286,6 +290,10 @@ long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool
 
 long MemoryFileSystem::MakeDirectory(const std::string& path) {
   if (impl_->counter->Count("MakeDirectory ", path)) return kErrAccessDenied;
+  return MakeOneLevel(path);
+}
+
+long MemoryFileSystem::MakeOneLevel(const std::string& path) {
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return parsed.error;
   if (parsed.hasStream) return kErrInvalidName;
@@ -298,6 +306,38 @@ long MemoryFileSystem::MakeDirectory(const std::string& path) {
   folder->attributes = kAttrDirectory;
   place.parent->children[place.key] = std::move(folder);
   return kOk;
+}
+
+long MemoryFileSystem::MakeSecuredDirectory(const std::string& path, const std::string& sddl) {
+  if (impl_->counter->Count("MakeSecuredDirectory ", path)) return kErrAccessDenied;
+  const long result = MakeOneLevel(path);
+  if (result == kOk) impl_->Find(path)->descriptor = sddl;
+  return result;
+}
+
+namespace {
+
+class MemoryFolderHold : public FolderHold {
+ public:
+  explicit MemoryFolderHold(std::shared_ptr<size_t> held) : held_(std::move(held)) { ++*held_; }
+  ~MemoryFolderHold() override { --*held_; }
+
+ private:
+  std::shared_ptr<size_t> held_;
+};
+
+}  // namespace
+
+std::unique_ptr<FolderHold> MemoryFileSystem::Secure(const std::string& path, const std::string& sddl, long* error) {
+  *error = kOk;
+  if (impl_->counter->Count("Secure ", path)) *error = kErrAccessDenied;
+  Node* node = *error == kOk ? impl_->Find(path) : nullptr;
+  if (*error == kOk && node == nullptr) *error = kErrFileNotFound;
+  if (*error == kOk && ::IsRedirection(node->attributes, node->reparseTag)) *error = kErrReparsePointEncountered;
+  if (*error != kOk) return nullptr;
+  node->descriptor = sddl;
+  node->owner = Ownership::Administration;
+  return std::make_unique<MemoryFolderHold>(impl_->heldFolders);
 }
 
 uint32_t MemoryFileSystem::Attributes(const std::string& path) {
@@ -347,6 +387,19 @@ long MemoryFileSystem::Remove(const std::string& path) {
   return kOk;
 }
 
+bool MemoryFileSystem::IsRedirection(const std::string& path) {
+  // A folder that cannot be looked at might lead anywhere.
+  if (impl_->counter->Count("IsRedirection ", path)) return true;
+  Node* node = impl_->Find(path);
+  return node != nullptr && ::IsRedirection(node->attributes, node->reparseTag);
+}
+
+Ownership MemoryFileSystem::Owner(const std::string& path) {
+  if (impl_->counter->Count("Owner ", path)) return Ownership::Other;
+  Node* node = impl_->Find(path);
+  return node != nullptr ? node->owner : Ownership::Other;
+}
+
 std::string MemoryFileSystem::ModulePath() {
   ++impl_->counter->calls;
   return impl_->modulePath;
@@ -384,6 +437,17 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
   file->name = parsed.names.back();
   file->content = content;
   file->attributes = attributes & ~kAttrDirectory;
+}
+
+void MemoryFileSystem::AddReparsePoint(const std::string& folder, uint32_t tag) {
+  AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  impl_->Find(folder)->reparseTag = tag;
+}
+
+void MemoryFileSystem::SetOwner(const std::string& path, Ownership owner) {
+  Node* node = impl_->Find(path);
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  node->owner = owner;
 }
 
 void MemoryFileSystem::AddStream(const std::string& file, const std::string& stream, const std::string& content) {
@@ -447,6 +511,13 @@ void MemoryFileSystem::FailSetAttributes(const std::string& path) {
 }
 
 size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
+
+size_t MemoryFileSystem::HeldFolders() const { return *impl_->heldFolders; }
+
+std::string MemoryFileSystem::Descriptor(const std::string& path) const {
+  Node* node = impl_->Find(path);
+  return node != nullptr ? node->descriptor : std::string();
+}
 
 size_t MemoryFileSystem::Calls() const { return impl_->counter->calls; }
 

@@ -19,9 +19,13 @@ class MemoryFileSystem : public FileSystem {
   std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override;
   long Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   long MakeDirectory(const std::string& path) override;
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override;
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override;
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
+  bool IsRedirection(const std::string& path) override;
+  Ownership Owner(const std::string& path) override;
   std::string ModulePath() override;
 
   // Set-up.
@@ -30,11 +34,19 @@ class MemoryFileSystem : public FileSystem {
   void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);  // with parents
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive);
   void AddStream(const std::string& file, const std::string& stream, const std::string& content);
+  // A folder (with parents) that is a reparse point with this tag (0xA0000003 a junction,
+  // 0xA000000C a symbolic link, 0x9000001A a cloud placeholder, ...).
+  void AddReparsePoint(const std::string& folder, uint32_t tag);
+  // Everything is owned by the administration until set otherwise.
+  void SetOwner(const std::string& path, Ownership owner);
 
   // Reading back.
   bool IsFile(const std::string& path) const;
   bool IsFolder(const std::string& path) const;
   std::string Content(const std::string& path) const;  // empty when not a file
+  // The SDDL a folder was made or last secured with; empty when it inherits its security.
+  std::string Descriptor(const std::string& path) const;
+  size_t HeldFolders() const;  // holds of Secure not yet destroyed
   bool HasStream(const std::string& file, const std::string& stream) const;
   std::vector<std::string> Names(const std::string& folder) const;  // listing order, no "." or ".."
   // Every folder, file (with attributes and size) and stream below a folder, one per line.
@@ -57,6 +69,8 @@ class MemoryFileSystem : public FileSystem {
   const std::string& FailedCall() const;
 
  private:
+  long MakeOneLevel(const std::string& path);
+
   struct Node;
   struct Impl;
   std::unique_ptr<Impl> impl_;

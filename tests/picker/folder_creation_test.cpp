@@ -6,6 +6,7 @@
 
 #include "picker/folder_validation.h"
 #include "tests/memory/memory_platform.h"
+#include "tests/support/descriptor_rights.h"
 
 namespace {
 
@@ -29,9 +30,20 @@ class RecordingFileSystem : public FileSystem {
     return inner_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    created.push_back(path);
+    descriptors.push_back(sddl);
+    return inner_.MakeSecuredDirectory(path, sddl);
+  }
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
+    return inner_.Secure(path, sddl, error);
+  }
+  bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
+  Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
 
-  std::vector<std::string> created;  // every MakeDirectory, in call order
+  std::vector<std::string> created;  // every MakeDirectory and MakeSecuredDirectory, in call order
+  std::vector<std::string> descriptors;  // of every MakeSecuredDirectory
 
  private:
   FileSystem& inner_;
@@ -93,6 +105,15 @@ TEST_F(ConfirmFolder, ThreeNewLevelsAreCreatedFromTheDriveOutward) {
   EXPECT_EQ((std::vector<std::string>{"C:\\new1", "C:\\new1\\new2", "C:\\new1\\new2\\new3"}), recorder_.created);
   EXPECT_TRUE(m_.files.IsFolder("C:\\new1\\new2\\new3"));
   EXPECT_EQ(0u, m_.boxes.Unanswered());
+  // Each level owned by Administrators, and no user may delete or rename it.
+  ASSERT_EQ(3u, recorder_.descriptors.size());
+  for (const std::string& sddl : recorder_.descriptors) {
+    const descriptor::Descriptor d = descriptor::Parse(sddl);
+    ASSERT_TRUE(d.parsed) << sddl;
+    EXPECT_EQ("BA", d.owner);
+    EXPECT_TRUE(d.protectedDacl);
+    EXPECT_EQ(0u, descriptor::UserRights(d, descriptor::Target::Folder) & 0x10000) << sddl;
+  }
 }
 
 TEST_F(ConfirmFolder, LevelsThatExistAlreadyAreNoError) {

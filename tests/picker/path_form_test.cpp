@@ -4,6 +4,7 @@
 #include <string>
 
 #include "picker/folder_validation.h"
+#include "platform/cp936_code_page.h"
 #include "tests/memory/memory_file_system.h"
 
 namespace {
@@ -40,7 +41,7 @@ TEST_F(PathForm, JudgesTheDriveTheSeparatorsAndEveryName) {
       {"C:\\a\\b\\c", 0},
       // Every name on the path is judged.
       {"C:\\ abc", 1}, {"C:\\abc.", 1}, {"C:\\.x", 1}, {"C:\\a\\..\\b", 1}, {"C:\\ok\\deep\\bad.\\ok", 1},
-      {"C:\\a?b", 1}, {"C:\\ok\\a|b", 1}, {"C:\\a b.c", 0}, {"C:\\a!#$%&'()+,;=@[]^_`{}~b", 0},
+      {"C:\\a?b", 1}, {"C:\\ok\\a|b", 1}, {"C:\\a b.c", 0}, {"C:\\a!#$%&'()+,=@[]^_`{}~b", 0},
       {"D:\\安装\\Quilox扩展绘图库", 0},
       // A trail byte 0x5C: a trailing backslash, two in a row, or a separator inside.
       {"C:\\" + t, 1}, {"C:\\a" + t + "\\b", 1}, {"C:\\a" + t + "b", 0},
@@ -88,9 +89,9 @@ TEST(PathComponent, InnerBlanksControlBytesAndHighBytesAreValid) {
   }
 }
 
-TEST(PathComponent, EachOfTheNineForbiddenBytesIsInvalidWherever) {
-  const std::string forbidden = "\"*/:<>?\\|";
-  ASSERT_EQ(9u, forbidden.size());
+TEST(PathComponent, EachOfTheTenForbiddenBytesIsInvalidWherever) {
+  const std::string forbidden = "\"*/:;<>?\\|";
+  ASSERT_EQ(10u, forbidden.size());
   for (char c : forbidden) {
     SCOPED_TRACE(std::string(1, c));
     const std::string alone(1, c);
@@ -99,6 +100,27 @@ TEST(PathComponent, EachOfTheNineForbiddenBytesIsInvalidWherever) {
     EXPECT_FALSE(IsValidPathComponent((alone + "a").c_str()));
     EXPECT_FALSE(IsValidPathComponent(("a" + alone + "b").c_str()));
   }
+}
+
+// A path typed into the dialog's box: on a drive, and no character a name may not hold, nor ';'.
+// Read by characters: "亅" is 81 7C and "倈" is 82 7C, trail bytes '|'; "淺" ends in 0x5C.
+TEST(TypedInstallPath, IsAbsoluteOnADriveAndHoldsNoForbiddenCharacter) {
+  ASSERT_EQ(std::string("\x81\x7C"), "亅");
+  const struct {
+    std::string path;
+    bool usable;
+  } cases[] = {
+      {"C:\\", true}, {"d:\\Quilox", true}, {"C:\\T\\Tools\\", true}, {"C:\\Tools\\\\", true},
+      {"C:\\a b.c\\x!#$%&'()+,=@[]^_`{}~", true}, {"C:\\工具\\亅倈", true}, {"C:\\淺", true},
+      {"", false}, {"C:", false}, {"C:abc", false}, {"abc", false}, {"\\", false}, {"\\Quilox", false},
+      {"\\\\server\\share", false}, {"1:\\a", false}, {"C:/a", false}, {" C:\\a", false},
+      {"C:\\a;D:\\b", false}, {"C:\\a|b", false}, {"C:\\a<b", false}, {"C:\\a>b", false},
+      {"C:\\a\"b", false}, {"C:\\a/b", false}, {"C:\\a?b", false}, {"C:\\a*b", false},
+      {"C:\\a:b", false}, {"C:\\a\tb", false}, {"C:\\a\x1F" "b", false}, {"C:\\a\x01", false},
+      {"C:\\工具\\|", false}, {"C:\\a\x81", false},  // a lead byte whose character never ends
+  };
+  Cp936CodePage cp;
+  for (const auto& c : cases) EXPECT_EQ(c.usable, IsTypedInstallPath(cp, c.path)) << c.path;
 }
 
 }  // namespace

@@ -347,6 +347,36 @@ TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {
   EXPECT_TRUE(fs().Attributes(At("Trailing")) & kAttrDirectory);
 }
 
+TEST_P(FileSystemContract, PlainFoldersAndFilesLeadNowhereAndWhatTheSetupMakesIsTheAdministrations) {
+  Folder("Plain");
+  Write("Plain\\file.txt");
+  for (const char* name : {"Plain", "Plain\\file.txt", "Missing"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(fs().IsRedirection(At(name)));
+  }
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Plain")));
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Plain\\file.txt")));
+  EXPECT_EQ(Ownership::Other, fs().Owner(At("Missing"))) << "no owner to trust";
+}
+
+// The descriptor's meaning is the setup's; here only that it is taken and the folder held.
+TEST_P(FileSystemContract, SecuredFoldersAreMadeOneLevelAndExistingOnesAreSecuredAndHeld) {
+  const std::string sddl = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  EXPECT_EQ(kOk, fs().MakeSecuredDirectory(At("Made"), sddl));
+  EXPECT_TRUE(fs().Attributes(At("Made")) & kAttrDirectory);
+  EXPECT_EQ(kErrAlreadyExists, fs().MakeSecuredDirectory(At("made"), sddl));
+  EXPECT_EQ(kErrPathNotFound, fs().MakeSecuredDirectory(At("Missing\\Deeper"), sddl));
+
+  long error = -1;
+  std::unique_ptr<FolderHold> hold = fs().Secure(At("Made"), sddl, &error);
+  EXPECT_NE(nullptr, hold);
+  EXPECT_EQ(kOk, error);
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Made")));
+  hold.reset();
+  EXPECT_EQ(nullptr, fs().Secure(At("Missing"), sddl, &error));
+  EXPECT_EQ(kErrFileNotFound, error);
+}
+
 TEST_P(FileSystemContract, DoubledBackslashesAreOneSeparator) {
   Folder("Sub");
   Write("Sub\\a.txt", "abc");

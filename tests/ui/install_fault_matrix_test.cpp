@@ -115,7 +115,8 @@ bool Install(MemoryPlatform& m) {
   bool warn = true;
   if (StopForRunningAcad(p, kOwner, warn)) return false;
   std::string path = kChosenPath;
-  if (PrepareInstallFolder(p, kOwner, path) != InstallFolderResult::Created) return false;
+  FolderHolds holds;
+  if (PrepareInstallFolder(p, kOwner, path, holds) != InstallFolderResult::Created) return false;
   NoProgress progress;
   if (!RunInstallSteps(p, kOwner, table, selected, path, progress)) return false;
   ShowCompletionMessages(p, kOwner);
@@ -245,6 +246,7 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
 
     EXPECT_EQ(0u, m.registry.OpenHandles()) << where;
     EXPECT_EQ(0u, m.files.OpenListings()) << where;
+    EXPECT_EQ(0u, m.files.HeldFolders()) << where;
     EXPECT_EQ("", Losses(before, m)) << where;
     if (!completed) {
       // Stopped in the payload copy: nothing registered, nothing trusted, no font placed.
@@ -253,13 +255,16 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
       EXPECT_EQ("", m.files.Content("C:\\Program Files\\Autodesk\\AutoCAD 2025\\Fonts\\Quilox_EN.shx")) << where;
     }
 
-    size_t questions = 0, sourceMissing = 0, completions = 0;
+    size_t questions = 0, sourceMissing = 0, untrusted = 0, completions = 0;
     for (const ShownBox& box : m.boxes.Shown()) {
       EXPECT_EQ(kOwner, box.owner) << where;
       if (box.caption == "Tessarune软件安装" && box.style == kMbAbortRetryIgnore && StartsWith(box.text, "拷贝文件 ")) {
         ++questions;
       } else if (box.caption == "Tessarune软件安装" && box.style == kMbOk && StartsWith(box.text, "未找到安装所需的Data文件夹")) {
         ++sourceMissing;
+      } else if (box.caption == "Tessarune软件安装" && box.style == (kMbOk | kMbIconExclamation) &&
+                 StartsWith(box.text, "文件夹 ")) {
+        ++untrusted;
       } else if (box.caption == "Tessarune工具箱安装" && box.style == kMbOk) {
         ++completions;
       } else {
@@ -269,6 +274,14 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
     ++faults_;
     EXPECT_EQ(completed ? 2u : 0u, completions) << where;
     EXPECT_EQ(failed == "FindFirst C:\\Setup\\Data", sourceMissing != 0) << where;
+    // A folder whose link or owner cannot be read is not trusted: refused before anything is made.
+    const bool trustCheck =
+        StartsWith(failed, "IsRedirection ") || StartsWith(failed, "Owner ") || StartsWith(failed, "Secure ");
+    EXPECT_EQ(trustCheck, untrusted != 0) << where;
+    if (trustCheck) {
+      EXPECT_EQ(1u, m.boxes.Shown().size()) << where;
+      EXPECT_FALSE(completed) << where;
+    }
     // Registry, drawing library and AutoCAD's folders: silent, and the installation goes on.
     if (registry || failed.find(kLibrary) != std::string::npos || failed.find("Program Files") != std::string::npos) {
       EXPECT_EQ(0u, questions) << where;
@@ -290,9 +303,9 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
       EXPECT_FALSE(completed) << where;
     }
     if (reply == Reply::Ignore) {
-      // Answering Ignore, only a failed source check stops the installation, before anything else.
+      // Answering Ignore, only a failed source or trust check stops the installation, before anything else.
       if (!completed) {
-        EXPECT_TRUE(m.boxes.Shown().size() == 1 && sourceMissing == 1) << where;
+        EXPECT_TRUE(m.boxes.Shown().size() == 1 && sourceMissing + untrusted == 1) << where;
       }
       EXPECT_EQ(0u, m.boxes.Unanswered()) << where;
     }

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "tests/memory/memory_platform.h"
+#include "tests/support/descriptor_rights.h"
 
 namespace {
 
@@ -80,7 +82,6 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
       // Only one backslash goes; Windows takes the doubled separator as one.
       {"C:\\Tools\\\\", "C:\\Tools\\\\Tessarune", "C:\\Tools\\Tessarune", nullptr},
       {"D:\\", "D:\\Tessarune", "D:\\Tessarune", nullptr},
-      {"\\", "\\Tessarune", "C:\\Tessarune", nullptr},  // a lone backslash goes too
       // 俓 is 82 5C: its trail byte is no backslash.
       {"C:\\工具\\俓", "C:\\工具\\俓\\Tessarune", "C:\\工具\\俓\\Tessarune", nullptr},
       {"C:\\A\\B", "C:\\A\\B\\Tessarune", nullptr, "C:\\A"},
@@ -92,7 +93,8 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
     m.files.AddFolder("C:\\Tools");
     m.files.AddFolder("C:\\工具");
     std::string path = c.chosen;
-    EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path));
+    FolderHolds holds;
+    EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
     EXPECT_EQ(c.installPath, path);
     if (c.folderAfter != nullptr) {
       EXPECT_TRUE(m.files.IsFolder(c.folderAfter));
@@ -104,10 +106,172 @@ TEST(InstallFolder, FormsAndCreatesThePathAndTheInstallFolderOneLevelEach) {
   }
 }
 
+TEST(InstallFolder, TypedPathThatIsNotUsableGetsThePickersMessageAndTouchesNothing) {
+  MemoryPlatform m;
+  std::string path = "C:Quilox";
+  FolderHolds holds;
+  EXPECT_EQ(InstallFolderResult::Invalid, PrepareInstallFolder(m.platform(), kOwner, path, holds));
+  EXPECT_EQ("C:Quilox", path);
+  EXPECT_FALSE(m.files.Exists("C:\\Quilox"));
+  ASSERT_EQ(1u, m.boxes.Shown().size());
+  EXPECT_EQ(kOwner, m.boxes.Shown()[0].owner);
+  EXPECT_EQ("The folder:\n\nC:Quilox\n\nis invalid. Please reenter.", m.boxes.Shown()[0].text);
+  EXPECT_EQ("SetUp", m.boxes.Shown()[0].caption);
+  EXPECT_EQ(kMbOk | kMbIconExclamation, m.boxes.Shown()[0].style);
+}
+
+// A level or the Data folder that leads elsewhere, or a level a user owns: one message naming
+// it, and nothing made.
+TEST(InstallFolder, LinkedOrForeignOwnedFolderIsRefusedBeforeAnythingIsCreated) {
+  constexpr uint32_t kJunction = 0xA0000003;
+  constexpr uint32_t kSymbolicLink = 0xA000000C;
+  constexpr uint32_t kCloudPlaceholder = 0x9000001A;
+  const struct {
+    const char* chosen;
+    std::function<void(MemoryFileSystem&)> prepare;
+    const char* refused;  // null: installed
+  } cases[] = {
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kJunction); }, "C:\\Quilox"},
+      {"C:\\Quilox",
+       [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox\\Tessarune", kSymbolicLink); },
+       "C:\\Quilox\\Tessarune"},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Setup\\Data", kJunction); },
+       "C:\\Setup\\Data"},
+      {"C:\\Quilox",
+       [](MemoryFileSystem& f) {
+         f.AddFolder("C:\\Quilox");
+         f.SetOwner("C:\\Quilox", Ownership::Other);
+       },
+       "C:\\Quilox"},
+      {"C:\\Quilox\\",
+       [](MemoryFileSystem& f) {
+         f.AddFolder("C:\\Quilox\\Tessarune");
+         f.SetOwner("C:\\Quilox\\Tessarune", Ownership::Other);
+       },
+       "C:\\Quilox\\Tessarune"},
+      {"D:\\", [](MemoryFileSystem& f) { f.SetOwner("D:\\", Ownership::Other); }, "D:\\"},
+      // Above the chosen folder, and a placeholder of a file kept in the cloud: installed.
+      {"C:\\Users\\Quilox", [](MemoryFileSystem& f) { f.SetOwner("C:\\Users", Ownership::Other); }, nullptr},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kCloudPlaceholder); }, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen + std::string(" ") + (c.refused ? c.refused : "-"));
+    MemoryPlatform m;
+    m.files.AddDrive('D');
+    m.files.AddFolder("C:\\Users");
+    m.files.AddFolder("C:\\Setup\\Data");
+    c.prepare(m.files);
+    const std::string before = m.files.Dump("C:\\") + m.files.Dump("D:\\");
+    std::string path = c.chosen;
+    FolderHolds holds;
+    const InstallFolderResult result = PrepareInstallFolder(m.platform(), kOwner, path, holds);
+    if (c.refused == nullptr) {
+      EXPECT_EQ(InstallFolderResult::Created, result);
+      EXPECT_TRUE(m.boxes.Shown().empty());
+      continue;
+    }
+    EXPECT_EQ(InstallFolderResult::Untrusted, result);
+    EXPECT_EQ(c.chosen, path);
+    EXPECT_EQ(before, m.files.Dump("C:\\") + m.files.Dump("D:\\"));
+    ASSERT_EQ(1u, m.boxes.Shown().size());
+    const ShownBox& box = m.boxes.Shown()[0];
+    EXPECT_EQ(kOwner, box.owner);
+    EXPECT_EQ("文件夹 " + std::string(c.refused) + " 是链接或不属于管理员，为安全起见不能安装到这里。", box.text);
+    EXPECT_EQ(kWarningCaption, box.caption);
+    EXPECT_EQ(kMbOk | kMbIconExclamation, box.style);
+  }
+}
+
+// Both levels are made with the rule of a drive's root, read entry by entry as Windows applies it.
+TEST(InstallFolder, LevelsAreMadeSoThatUsersCanAddFilesButChangeNothingOfTheSetups) {
+  using descriptor::Target;
+  constexpr uint32_t kRead = 0x1, kAddFile = 0x2, kAddFolder = 0x4, kWriteEa = 0x10, kExecute = 0x20;
+  constexpr uint32_t kDeleteChild = 0x40, kWriteAttributes = 0x100, kDelete = 0x10000, kWriteDac = 0x40000;
+  constexpr uint32_t kWriteOwner = 0x80000, kFullControl = 0x1F01FF;
+  constexpr uint32_t kChanges = kDelete | kWriteDac | kWriteOwner | kWriteAttributes | kWriteEa;
+  MemoryPlatform m;
+  std::string path = "C:\\Quilox";
+  FolderHolds holds;
+  ASSERT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
+  for (const char* level : {"C:\\Quilox", "C:\\Quilox\\Tessarune"}) {
+    SCOPED_TRACE(level);
+    const descriptor::Descriptor d = descriptor::Parse(m.files.Descriptor(level));
+    ASSERT_TRUE(d.parsed) << m.files.Descriptor(level);
+    EXPECT_EQ("BA", d.owner);
+    EXPECT_TRUE(d.protectedDacl) << "nothing inherited from C:\\";
+    const struct {
+      Target target;
+      uint32_t granted;
+      uint32_t denied;
+    } user[] = {
+        {Target::Folder, kRead | kExecute | kAddFile | kAddFolder, kChanges | kDeleteChild},
+        {Target::SetupsFile, kRead | kExecute, kChanges | kAddFile | kAddFolder},
+        {Target::SetupsFolder, kRead | kExecute, kChanges | kDeleteChild | kAddFile | kAddFolder},
+        {Target::UsersOwnFile, kFullControl, 0},
+    };
+    for (const auto& row : user) {
+      const uint32_t rights = descriptor::UserRights(d, row.target);
+      EXPECT_EQ(row.granted, rights & row.granted) << static_cast<int>(row.target);
+      EXPECT_EQ(0u, rights & row.denied) << static_cast<int>(row.target);
+    }
+    for (const char* trustee : {"SY", "BA"}) {
+      for (Target target : {Target::Folder, Target::SetupsFile, Target::SetupsFolder}) {
+        EXPECT_EQ(kFullControl, descriptor::TrusteeRights(d, trustee, target)) << trustee << static_cast<int>(target);
+      }
+    }
+  }
+  EXPECT_TRUE(holds.empty()) << "nothing was there to secure again";
+}
+
+// What an earlier installation left is secured again and held; the chosen folder only when it
+// holds nothing but the install folder, and never a drive's root.
+TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHoldingNothingElse) {
+  const struct {
+    const char* chosen;
+    std::vector<const char*> existing;
+    const char* chosenLevel;
+    bool chosenSecured;
+    bool installSecured;
+  } cases[] = {
+      {"C:\\Quilox", {"C:\\Quilox\\Tessarune\\Quilox2010.arx"}, "C:\\Quilox", true, true},
+      {"C:\\Quilox", {"C:\\Quilox\\TESSARUNE\\a", "C:\\Quilox\\Tools\\b"}, "C:\\Quilox", false, true},
+      {"C:\\Quilox", {"C:\\Quilox\\notes.txt"}, "C:\\Quilox", false, false},
+      {"C:\\Quilox\\", {"C:\\Quilox\\x\\"}, "C:\\Quilox", false, false},
+      {"D:\\", {"D:\\Tessarune\\a"}, "D:\\", false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.chosen + std::string(" ") + c.existing[0]);
+    MemoryPlatform m;
+    m.files.AddDrive('D');
+    for (const char* item : c.existing) {
+      if (std::string(item).back() == '\\') m.files.AddFolder(item);
+      else m.files.AddFile(item, "old");
+    }
+    const std::string installFolder = (c.chosenLevel + std::string(c.chosenLevel[3] ? "\\" : "")) + "Tessarune";
+    const bool installExisted = m.files.Exists(installFolder);
+    std::string path = c.chosen;
+    {
+      FolderHolds holds;
+      ASSERT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
+      EXPECT_EQ(installFolder, path);
+      EXPECT_EQ((c.chosenSecured ? 1u : 0u) + (c.installSecured ? 1u : 0u), m.files.HeldFolders());
+    }
+    EXPECT_EQ(0u, m.files.HeldFolders());
+    // Secured or made: either way the install folder has the descriptor; the chosen one keeps
+    // what it had unless it was secured or made.
+    EXPECT_EQ(c.installSecured, installExisted);
+    EXPECT_NE("", m.files.Descriptor(installFolder));
+    EXPECT_EQ(c.chosenSecured, m.files.Descriptor(c.chosenLevel) != "");
+    if (c.chosenSecured) EXPECT_EQ(m.files.Descriptor(installFolder), m.files.Descriptor(c.chosenLevel));
+    EXPECT_TRUE(m.boxes.Shown().empty());
+  }
+}
+
 TEST(InstallFolder, EmptyPathTouchesNothing) {
   MemoryPlatform m;
   std::string path;
-  EXPECT_EQ(InstallFolderResult::EmptyPath, PrepareInstallFolder(m.platform(), kOwner, path));
+  FolderHolds holds;
+  EXPECT_EQ(InstallFolderResult::EmptyPath, PrepareInstallFolder(m.platform(), kOwner, path, holds));
   EXPECT_EQ(0u, m.files.Calls());
   EXPECT_TRUE(m.boxes.Shown().empty());
 }
@@ -130,13 +294,14 @@ TEST(InstallFolder, InstallFolderOfMoreThan241BytesIsRefusedBeforeAnythingIsCrea
     SCOPED_TRACE(c.chosen.size());
     MemoryPlatform m;
     std::string path = c.chosen;
+    FolderHolds holds;
     if (!c.refused) {
-      EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path));
+      EXPECT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
       EXPECT_EQ(241u, path.size());
       EXPECT_TRUE(m.boxes.Shown().empty());
       continue;
     }
-    EXPECT_EQ(InstallFolderResult::TooLong, PrepareInstallFolder(m.platform(), kOwner, path));
+    EXPECT_EQ(InstallFolderResult::TooLong, PrepareInstallFolder(m.platform(), kOwner, path, holds));
     EXPECT_EQ(c.chosen, path);
     EXPECT_EQ(0u, m.files.Calls());
     ASSERT_EQ(1u, m.boxes.Shown().size());

@@ -1,0 +1,14 @@
+// The security every folder the setup makes is given, and an existing install folder is given
+// again: the rule of a drive's root. Administrators own it; SYSTEM and Administrators have full
+// control; Users may read and run what is in it and add files and folders to it, and whatever a
+// user adds there is theirs (CREATOR OWNER). No user can rename, delete or change the folder or
+// what the setup put there. Protected: nothing is inherited from the folder above.
+#pragma once
+
+constexpr char kProtectedFolderSddl[] =
+    "O:BAD:PAI"
+    "(A;OICI;FA;;;SY)"         // SYSTEM: full control, here and below
+    "(A;OICI;FA;;;BA)"         // Administrators: the same
+    "(A;OICI;0x1200a9;;;BU)"   // Users: read and execute, here and below
+    "(A;;0x6;;;BU)"            // Users: add files and folders, this folder only
+    "(A;OICIIO;FA;;;CO)";      // what a user adds: full control for that user

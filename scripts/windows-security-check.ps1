@@ -1,0 +1,129 @@
+<#
+.SYNOPSIS
+  Checks on a real Windows (a VM) what Wine cannot show: the install folder's security, the refusal of
+  redirected and foreign-owned folders, and the process's redirection trust mitigation.
+
+.DESCRIPTION
+  Run each step in the session it names, in this order, on a machine with a standard user account:
+
+   1. As administrator:  .\windows-security-check.ps1 -Step Descriptors
+        after a default install (SetUp.exe, Install, path C:\Quilox).
+      Expected:
+        PASS C:\Quilox: owner BUILTIN\Administrators, protected, no rule inherited
+        PASS C:\Quilox: Users may read, execute and add, nothing more
+        PASS C:\Quilox\Tessarune: owner BUILTIN\Administrators, protected, no rule inherited
+        PASS C:\Quilox\Tessarune: Users may read, execute and add, nothing more
+   2. As the standard user:  .\windows-security-check.ps1 -Step UserAccess
+      Expected:
+        PASS replacing Quilox2010.ARX is denied
+        PASS renaming Quilox2010.ARX is denied
+        PASS deleting Quilox2010.ARX is denied
+        PASS renaming the folder C:\Quilox\Tessarune is denied
+        PASS deleting the folder C:\Quilox is denied
+        PASS creating a new file in C:\Quilox\Tessarune is allowed
+   3. As administrator:  .\windows-security-check.ps1 -Step MakeJunction
+      then run SetUp.exe and press Install with the path C:\Quilox.
+      Expected: the message "文件夹 C:\Quilox 是链接或不属于管理员，为安全起见不能安装到这里。" (caption
+      "Tessarune软件安装", exclamation icon); then  .\windows-security-check.ps1 -Step AfterRefusal
+        PASS C:\QuiloxTarget is still empty
+   4. As the standard user (C:\Quilox removed by step 3's AfterRefusal):
+        .\windows-security-check.ps1 -Step MakeUserFolder
+      then as administrator run SetUp.exe, Install with C:\Quilox: the same message; then
+        .\windows-security-check.ps1 -Step AfterRefusal
+        PASS C:\Quilox holds nothing the setup made
+   5. While SetUp.exe shows its dialog, as administrator:  .\windows-security-check.ps1 -Step Mitigation
+      Expected on Windows 10 2004 or later:
+        PASS SetUp.exe enforces redirection trust
+   6. With a distribution that carries a manifest: change one byte of Data\Quilox2010.arx, run SetUp.exe,
+      Install: the file is reported as not matching the signed distribution and is neither installed nor
+      registered (HKLM ...\Applications\Quilox2010 keeps its earlier LOADER or is absent).
+  Any FAIL line names what differs.
+#>
+param(
+  [Parameter(Mandatory = $true)]
+  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation')]
+  [string]$Step
+)
+
+$ErrorActionPreference = 'Stop'
+$chosen = 'C:\Quilox'
+$install = 'C:\Quilox\Tessarune'
+$target = 'C:\QuiloxTarget'
+
+function Report([bool]$ok, [string]$what) {
+  if ($ok) { Write-Output "PASS $what" } else { Write-Output "FAIL $what" }
+}
+
+function Test-Denied([string]$what, [scriptblock]$action) {
+  try { & $action; Report $false "$what is denied (it was allowed)" }
+  catch [System.UnauthorizedAccessException] { Report $true "$what is denied" }
+  catch { Report ($_.Exception.HResult -eq -2147024891) "$what is denied ($($_.Exception.Message))" }
+}
+
+switch ($Step) {
+  'Descriptors' {
+    $users = New-Object System.Security.Principal.SecurityIdentifier('S-1-5-32-545')
+    $readExecute = [System.Security.AccessControl.FileSystemRights]'ReadAndExecute, Synchronize'
+    $add = [System.Security.AccessControl.FileSystemRights]'CreateFiles, CreateDirectories'
+    foreach ($folder in $chosen, $install) {
+      $acl = Get-Acl -LiteralPath $folder
+      $rules = $acl.GetAccessRules($true, $true, [System.Security.Principal.SecurityIdentifier])
+      $inherited = @($rules | Where-Object { $_.IsInherited }).Count
+      $owner = (New-Object System.Security.Principal.NTAccount($acl.Owner)).Translate(
+        [System.Security.Principal.SecurityIdentifier]).Value
+      Report ($owner -eq 'S-1-5-32-544' -and $acl.AreAccessRulesProtected -and $inherited -eq 0) `
+        "${folder}: owner BUILTIN\Administrators, protected, no rule inherited"
+      $userRights = 0
+      foreach ($rule in $rules) {
+        if ($rule.IdentityReference -eq $users -and $rule.AccessControlType -eq 'Allow' -and
+            ($rule.PropagationFlags -band 2) -eq 0) { $userRights = $userRights -bor [int]$rule.FileSystemRights }
+      }
+      Report ($userRights -eq ([int]$readExecute -bor [int]$add)) "${folder}: Users may read, execute and add, nothing more"
+    }
+  }
+  'UserAccess' {
+    $module = Join-Path $install 'Quilox2010.ARX'
+    Test-Denied 'replacing Quilox2010.ARX' { [System.IO.File]::WriteAllText($module, 'x') }
+    Test-Denied 'renaming Quilox2010.ARX' { Rename-Item -LiteralPath $module -NewName 'moved.ARX' }
+    Test-Denied 'deleting Quilox2010.ARX' { [System.IO.File]::Delete($module) }
+    Test-Denied "renaming the folder $install" { [System.IO.Directory]::Move($install, "$install-moved") }
+    Test-Denied "deleting the folder $chosen" { [System.IO.Directory]::Delete($chosen, $true) }
+    $probe = Join-Path $install "user-probe-$PID.txt"
+    try {
+      [System.IO.File]::WriteAllText($probe, 'probe')
+      Report $true "creating a new file in $install is allowed"
+      Remove-Item -LiteralPath $probe
+    } catch { Report $false "creating a new file in $install is allowed ($($_.Exception.Message))" }
+  }
+  'MakeJunction' {
+    if (Test-Path -LiteralPath $chosen) { Remove-Item -LiteralPath $chosen -Recurse -Force }
+    New-Item -ItemType Directory -Path $target -Force | Out-Null
+    New-Item -ItemType Junction -Path $chosen -Target $target | Out-Null
+    Write-Output "made the junction $chosen -> $target: now run SetUp.exe"
+  }
+  'MakeUserFolder' {
+    New-Item -ItemType Directory -Path $chosen | Out-Null
+    Write-Output "made $chosen owned by $env:USERNAME: now run SetUp.exe as administrator"
+  }
+  'AfterRefusal' {
+    if (Test-Path -LiteralPath $target) {
+      Report (@(Get-ChildItem -LiteralPath $target -Force).Count -eq 0) "$target is still empty"
+      Remove-Item -LiteralPath $chosen -Force -Recurse
+      Remove-Item -LiteralPath $target -Force -Recurse
+    } else {
+      Report (-not (Test-Path -LiteralPath $install)) "$chosen holds nothing the setup made"
+      Remove-Item -LiteralPath $chosen -Force -Recurse
+    }
+  }
+  'Mitigation' {
+    Add-Type -Namespace Tessa -Name Native -MemberDefinition @'
+[DllImport("kernel32.dll", SetLastError = true)]
+public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy, out uint flags, UIntPtr size);
+'@
+    $process = Get-Process -Name SetUp | Select-Object -First 1
+    $flags = [uint32]0
+    # 16: ProcessRedirectionTrustPolicy; bit 0: EnforceRedirectionTrust
+    $ok = [Tessa.Native]::GetProcessMitigationPolicy($process.Handle, 16, [ref]$flags, [UIntPtr]4)
+    Report ($ok -and ($flags -band 1)) 'SetUp.exe enforces redirection trust'
+  }
+}
