@@ -17,5 +17,7 @@ class Win32FileSystem : public FileSystem {
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
+  long Replace(const std::string& from, const std::string& to) override;
+  std::string Sha256(const std::string& path) override;
   std::string ModulePath() override;
 };

@@ -241,6 +241,8 @@ class UnreadableForAWhile : public FileSystem {
     return files_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return files_.Remove(path); }
+  long Replace(const std::string& from, const std::string& to) override { return files_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return files_.Sha256(path); }
   std::string ModulePath() override { return files_.ModulePath(); }
 
  private:

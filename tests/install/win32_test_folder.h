@@ -121,6 +121,8 @@ class RelocatedFileSystem : public FileSystem {
     return real_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return real_.Remove(path); }
+  long Replace(const std::string& from, const std::string& to) override { return real_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return real_.Sha256(path); }
   std::string ModulePath() override { return modulePath_; }
 
  private:

@@ -29,6 +29,8 @@ class RecordingFileSystem : public FileSystem {
     return inner_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
+  long Replace(const std::string& from, const std::string& to) override { return inner_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return inner_.Sha256(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
 
   std::vector<std::string> created;  // every MakeDirectory, in call order
