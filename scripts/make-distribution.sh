@@ -98,7 +98,8 @@ if [ -z "$exe" ]; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   fi
   mkdir -p "$build"
-  cp "$manifest" "$build/payload.manifest"
+  # Copied only when it changed: an unchanged manifest rebuilds nothing.
+  cmp -s "$manifest" "$build/payload.manifest" || cp "$manifest" "$build/payload.manifest"
   if ! { cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
            -DTESSA_PAYLOAD_MANIFEST="$build/payload.manifest" "${launcher[@]}" &&
          cmake --build "$build" -j "$(nproc)" --target SetUp; } >"$build/build.log" 2>&1; then
