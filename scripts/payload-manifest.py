@@ -1,19 +1,22 @@
 #!/usr/bin/env python3
-"""Writes the manifest of a payload folder (the future Data folder): one line per file,
-"<sha256> <size> <name>", the name relative to the folder with backslashes and in code page 936,
-sorted by those bytes. SetUp.exe built with it (-DTESSA_PAYLOAD_MANIFEST=FILE) installs only
-these files, each only when its bytes match.
+"""usage: scripts/payload-manifest.py PAYLOAD OUT
 
-usage: scripts/payload-manifest.py PAYLOAD OUT"""
+Writes OUT, the manifest of the payload folder PAYLOAD (the future Data folder): one line per
+file, "<sha256> <size> <name>", the name relative to PAYLOAD with backslashes and in code page
+936, sorted by those bytes. A SetUp.exe built with it (-DTESSA_PAYLOAD_MANIFEST=OUT) installs
+only these files, each only when its bytes match."""
 import hashlib
 import os
 import sys
 
 
 def main():
-    if len(sys.argv) != 3 or sys.argv[1] in ("-h", "--help"):
+    if len(sys.argv) == 2 and sys.argv[1] in ("-h", "--help"):
         print(__doc__)
-        return 0 if len(sys.argv) == 2 else 2
+        return 0
+    if len(sys.argv) != 3:
+        print(__doc__.splitlines()[0], file=sys.stderr)
+        return 2
     payload, out = sys.argv[1], sys.argv[2]
     if not os.path.isdir(payload):
         print(f"payload-manifest: not a folder: {payload}", file=sys.stderr)
