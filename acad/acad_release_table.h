@@ -26,10 +26,12 @@ class AcadReleaseTable {
 
   // Demand-load registration for the ticked years (flags in year order), then the trusted paths.
   // installFolder has no trailing backslash.
+  // With `installedFiles`, an entry is written only when the file of its module is among them
+  // (names as in the install folder, any case): a module that was not installed is not loaded.
   void RegisterSelectedReleases(const Platform& p, const int selected[kYearCount], const std::string& installFolder,
-                                int bitness = targetBitness) const;
-  void RegisterRelease(const Platform& p, int year, const std::string& installFolder,
-                       int bitness = targetBitness) const;
+                                int bitness = targetBitness, const StringList* installedFiles = nullptr) const;
+  void RegisterRelease(const Platform& p, int year, const std::string& installFolder, int bitness = targetBitness,
+                       const StringList* installedFiles = nullptr) const;
 
   // Adds installFolder to TRUSTEDPATHS of every AutoCAD profile of the current user.
   static void AddTrustedPath(const Platform& p, const std::string& installFolder);

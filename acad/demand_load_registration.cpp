@@ -5,6 +5,7 @@
 #include "acad/acad_release_table.h"
 #include "acad/demand_load_modules.h"
 #include "acad/registry_reading.h"
+#include "platform/mb_string.h"
 
 namespace {
 
@@ -12,8 +13,17 @@ constexpr uint32_t kLoadAtStartup = 2;
 
 // Replaces one entry: deleting it first drops values that others left in it.
 // Text that would not fit AutoCAD's 260-byte buffers is not written cut short: the entry is skipped.
-void WriteDemandLoadEntry(Registry& registry, RegHandle productKey, const std::string& entryName,
-                          const std::string& installFolder, const std::string& moduleName) {
+void WriteDemandLoadEntry(const Platform& p, RegHandle productKey, const std::string& entryName,
+                          const std::string& installFolder, const std::string& moduleName,
+                          const StringList* installedFiles) {
+  if (installedFiles != nullptr) {
+    bool installed = false;
+    for (const std::string& file : *installedFiles) {
+      installed = installed || SameFileName(p.codePage, file, ModuleFileName(moduleName));
+    }
+    if (!installed) return;
+  }
+  Registry& registry = p.registry;
   std::string keyName = "Applications\\" + entryName;
   std::string loader = installFolder + "\\" + ModuleFileName(moduleName);
   if (keyName.size() > kMaxRegistryTextLength || loader.size() > kMaxRegistryTextLength) return;
@@ -28,26 +38,27 @@ void WriteDemandLoadEntry(Registry& registry, RegHandle productKey, const std::s
 }  // namespace
 
 void AcadReleaseTable::RegisterSelectedReleases(const Platform& p, const int selected[kYearCount],
-                                                const std::string& installFolder, int bitness) const {
+                                                const std::string& installFolder, int bitness,
+                                                const StringList* installedFiles) const {
   for (int year = kFirstYear; year <= kLastYear; ++year) {
-    if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, installFolder, bitness);
+    if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, installFolder, bitness, installedFiles);
   }
   AddTrustedPath(p, installFolder);
 }
 
 void AcadReleaseTable::RegisterRelease(const Platform& p, int year, const std::string& installFolder,
-                                       int bitness) const {
+                                       int bitness, const StringList* installedFiles) const {
   const ReleaseModule* module = FindReleaseModule(year);
   if (module == nullptr) return;
 
   for (const std::string& productKeyPath : productKeys[year - kFirstYear]) {
     RegKey productKey(p.registry);
     if (productKey.Open(kHkeyLocalMachine, productKeyPath, RegAccess::ReadWrite) != kOk) continue;
-    WriteDemandLoadEntry(p.registry, productKey.Handle(), ReleaseEntryName(year), installFolder,
-                         OwnModuleName(*module));
+    WriteDemandLoadEntry(p, productKey.Handle(), ReleaseEntryName(year), installFolder, OwnModuleName(*module),
+                         installedFiles);
     if (bitness == 64 && module->secondEntry != nullptr) {
-      WriteDemandLoadEntry(p.registry, productKey.Handle(), module->secondEntry, installFolder,
-                           module->secondEntry);
+      WriteDemandLoadEntry(p, productKey.Handle(), module->secondEntry, installFolder, module->secondEntry,
+                           installedFiles);
     }
   }
 }

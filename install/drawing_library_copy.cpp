@@ -9,7 +9,8 @@ constexpr char kDrawingLibraryName[] = "Quilox扩展绘图库";
 }  // namespace
 
 // Unlike the payload copy it never asks and never stops the installation: a file that cannot be
-// copied, or whose path is too long for its buffer, is left out.
+// copied, that does not match the signed distribution, or whose path is too long for its buffer,
+// is left out.
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job) {
   std::string source;
   if (!FindInstallSource(p, owner, &source)) return;
@@ -36,7 +37,10 @@ void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& jo
     if (!FitsPathBuffer(from) || !FitsPathBuffer(to)) continue;
     ClearReadOnly(p.files, from);
     ClearReadOnly(p.files, to);
-    p.files.Copy(from, to, false);
+    // A file outside the signed distribution, or one that does not match it, is left out too.
+    if (CopyFresh(p, job.manifest, JoinPath(kDrawingLibraryName, entry.name), from, to) == CopyOutcome::Installed) {
+      if (job.installed) job.installed->push_back(JoinPath(kDrawingLibraryName, entry.name));
+    }
     ClearReadOnly(p.files, to);
   }
 }

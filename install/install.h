@@ -2,8 +2,10 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "acad/acad_release_table.h"
+#include "install/payload_manifest.h"
 #include "platform/platform.h"
 
 // Receives one step per directory entry examined (the dialog's progress bar in the program).
@@ -16,6 +18,8 @@ class ProgressSink {
 struct InstallJob {
   std::string folder;      // the install folder, without trailing backslash
   ProgressSink* progress;  // borrowed
+  const PayloadManifest* manifest = nullptr;      // null: whatever the source holds is installed
+  std::vector<std::string>* installed = nullptr;  // when given, receives the names put in place
 };
 
 // True when a process whose file name contains "acad.exe" (any case) runs.
@@ -25,9 +29,16 @@ bool IsAcadRunning(const Platform& p);
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath);
 
 void ClearReadOnly(FileSystem& files, const std::string& path);
+
+enum class CopyOutcome { Installed, Failed, Unlisted, Mismatch };
+// Writes `to` as a fresh file, so that it takes its owner and permissions from its folder: copied
+// under a temporary name in that folder, checked against the manifest (`listedName` is the file's
+// name relative to the source folder), then renamed over `to`. Anything else leaves `to` as it was.
+CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const std::string& listedName,
+                      const std::string& from, const std::string& to);
 void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
 
 void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTable& table,
-                         const int selected[kYearCount]);
+                         const int selected[kYearCount], const PayloadManifest* manifest = nullptr);

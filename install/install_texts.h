@@ -9,3 +9,6 @@ constexpr char kSourceMissingText[] =
 // %s: the full path of the file that could not be copied.
 constexpr char kCopyFailedFormat[] =
     "拷贝文件 %s 失败，可能原因如下：\n\n1、AutoCAD未关闭\n\n2、系统权限未开放，请以管理者权限登陆系统";
+
+// %s: the full path of a source file that the signed distribution does not hold as it is (or at all).
+constexpr char kNotSignedFormat[] = "文件 %s 与签名的安装包不符。";

@@ -18,13 +18,17 @@ bool IsExcluded(const CodePage& cp, const std::string& name) {
 }
 
 // A box that cannot be shown answers 0: that stops the run rather than asking forever.
-Answer AskAfterFailedCopy(const Platform& p, WindowRef owner, const std::string& path) {
-  std::string text = kCopyFailedFormat;
+Answer Ask(const Platform& p, WindowRef owner, const char* format, const std::string& path) {
+  std::string text = format;
   text.replace(text.find("%s"), 2, path);
   const int id = p.boxes.Show(owner, text, kSetupCaption, kMbAbortRetryIgnore);
   if (id == kIdRetry) return Answer::Retry;
   if (id == kIdIgnore) return Answer::Ignore;
   return Answer::Abort;
+}
+
+Answer AskAfterFailedCopy(const Platform& p, WindowRef owner, const std::string& path) {
+  return Ask(p, owner, kCopyFailedFormat, path);
 }
 
 // The source folder's listing; null also when its search pattern does not fit the buffer.
@@ -35,7 +39,10 @@ std::unique_ptr<DirListing> ListSource(FileSystem& files, const std::string& sou
 }
 
 // Copies one file, asking the user while it fails. False when the user chose Abort.
-bool CopyPayloadFile(const Platform& p, WindowRef owner, const std::string& from, const std::string& to) {
+bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
+                     const std::string& name) {
+  const std::string from = JoinPath(source, name);
+  const std::string to = JoinPath(job.folder, name);
   // A path too long for its buffer is never cut short: its copy fails, and the user decides.
   const bool fits = FitsPathBuffer(from) && FitsPathBuffer(to);
   if (fits) {
@@ -44,13 +51,46 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const std::string& from
     // An earlier installation may have left a read-only copy.
     ClearReadOnly(p.files, to);
   }
-  while (!fits || p.files.Copy(from, to, false) != kOk) {
-    const Answer answer = AskAfterFailedCopy(p, owner, to);
+  for (;;) {
+    const CopyOutcome outcome = fits ? CopyFresh(p, job.manifest, name, from, to) : CopyOutcome::Failed;
+    if (outcome == CopyOutcome::Installed) {
+      if (job.installed) job.installed->push_back(name);
+      break;
+    }
+    // Not part of the signed distribution: left out without a word.
+    if (outcome == CopyOutcome::Unlisted) break;
+    const Answer answer = outcome == CopyOutcome::Mismatch ? Ask(p, owner, kNotSignedFormat, from)
+                                                           : AskAfterFailedCopy(p, owner, to);
     if (answer == Answer::Abort) return false;
     if (answer == Answer::Ignore) break;
   }
   // Also after Ignore: an older copy may be there.
   if (fits) ClearReadOnly(p.files, to);
+  return true;
+}
+
+// Files of the signed distribution that the source folder lacks: each is asked about like a
+// file that does not match. False when the user chose Abort.
+bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
+                         const std::vector<std::string>& seen) {
+  if (job.manifest == nullptr) return true;
+  for (const ManifestEntry& entry : job.manifest->Entries()) {
+    // Sub-folders belong to the drawing library, the excluded names to the support files.
+    if (FindLastBackslash(p.codePage, entry.name) != std::string::npos || IsExcluded(p.codePage, entry.name)) continue;
+    bool found = false;
+    for (const std::string& name : seen) found = found || SameFileName(p.codePage, name, entry.name);
+    if (found) continue;
+    const std::string from = JoinPath(source, entry.name);
+    for (;;) {
+      if (p.files.Exists(from)) {
+        if (!CopyPayloadFile(p, owner, job, source, entry.name)) return false;
+        break;
+      }
+      const Answer answer = Ask(p, owner, kNotSignedFormat, from);
+      if (answer == Answer::Abort) return false;
+      if (answer == Answer::Ignore) break;
+    }
+  }
   return true;
 }
 
@@ -60,16 +100,15 @@ enum class Pass { Finished, Aborted, BrokenOff };
 // One pass per entry, and one more that finds the end of the listing. Every entry is examined,
 // however many there are.
 Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
-                     DirListing& listing, FindEntry entry) {
+                     DirListing& listing, FindEntry entry, std::vector<std::string>* seen) {
   for (bool firstPass = true;; firstPass = false) {
     if (job.progress) job.progress->Step();
     if (!firstPass && !listing.Next(&entry)) {
       return listing.Error() == kErrNoMoreFiles ? Pass::Finished : Pass::BrokenOff;
     }
     if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
-    if (!CopyPayloadFile(p, owner, JoinPath(source, entry.name), JoinPath(job.folder, entry.name))) {
-      return Pass::Aborted;
-    }
+    seen->push_back(entry.name);
+    if (!CopyPayloadFile(p, owner, job, source, entry.name)) return Pass::Aborted;
   }
 }
 
@@ -112,8 +151,9 @@ bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
       listing = ListSource(p.files, source, &entry);
     }
 
-    const Pass pass = CopyListedFiles(p, owner, job, source, *listing, entry);
-    if (pass == Pass::Finished) return true;
+    std::vector<std::string> seen;
+    const Pass pass = CopyListedFiles(p, owner, job, source, *listing, entry, &seen);
+    if (pass == Pass::Finished) return CheckNothingMissing(p, owner, job, source, seen);
     if (pass == Pass::Aborted) return false;
 
     // A listing that broke off (a network share gone, say) leaves the rest of the payload unread:

@@ -77,6 +77,11 @@ class FileSystem {
   virtual bool IsRedirection(const std::string& path) = 0;
   // The owner of the path itself; Other when it cannot be read.
   virtual Ownership Owner(const std::string& path) = 0;
+  // MoveFileExA with MOVEFILE_REPLACE_EXISTING: renames a file over an existing one in the same
+  // folder. The file keeps its own security; the one replaced is gone.
+  virtual long Replace(const std::string& from, const std::string& to) = 0;
+  // SHA-256 of a file's bytes as 64 lower-case hex digits; empty when it cannot be read.
+  virtual std::string Sha256(const std::string& path) = 0;
   // GetModuleFileNameA for the process's own module, whole whatever its length.
   virtual std::string ModulePath() = 0;
 

@@ -10,6 +10,7 @@ enum : long {
   kErrPathNotFound = 3,
   kErrAccessDenied = 5,
   kErrInvalidHandle = 6,
+  kErrNotSameDevice = 17,
   kErrNoMoreFiles = 18,
   kErrSharingViolation = 32,
   kErrNetNameDeleted = 64,

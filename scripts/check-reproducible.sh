@@ -4,17 +4,25 @@
 # SHA-256 hashes and the time taken; exits 1 when the two executables differ, keeping them for
 # a look. TESSA_JOBS sets the build's parallel jobs (default: all processors).
 # With --against FILE, FILE (a SetUp.exe built from this same tree elsewhere and earlier) stands
-# for the first build, so only one more build is needed.
+# for the first build, so only one more build is needed. With --payload DIR, both builds carry
+# that payload's manifest, as a release's SetUp.exe does.
 set -euo pipefail
 . "$(dirname "$0")/lib.sh"
-tessa_usage "usage: scripts/check-reproducible.sh [--against FILE]
+tessa_usage "usage: scripts/check-reproducible.sh [--against FILE] [--payload DIR]
 
 Builds SetUp.exe twice from a snapshot of the tree, in different folders, time zones, locales
 and umasks, and compares them: exit 0 when identical, 1 when not (both kept for a look).
   --against FILE   a SetUp.exe built from this same tree stands for the first build
+  --payload DIR    build both with the manifest of this payload (scripts/payload-manifest.py)
 Environment: TESSA_JOBS, the build's parallel jobs (default: all processors)." "$@"
-against=
-if [ "${1:-}" = "--against" ]; then against=$(realpath "$2"); fi
+against='' payload=''
+while [ $# -gt 0 ]; do
+  case $1 in
+    --against) [ $# -ge 2 ] || tessa_fail "--against needs a file"; against=$(realpath "$2"); shift 2 ;;
+    --payload) [ $# -ge 2 ] || tessa_fail "--payload needs a folder"; payload=$(realpath "$2"); shift 2 ;;
+    *) tessa_fail "unknown argument: $1 (--help for more)" ;;
+  esac
+done
 top=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${TESSA_JOBS:-$(nproc)}
 # A build must not borrow a date from the environment: a clock in the build would show.
@@ -39,10 +47,16 @@ else
 fi
 cp -a "$first/." "$second/"
 
+manifest_option=()
+if [ -n "$payload" ]; then
+  python3 "$top/scripts/payload-manifest.py" "$payload" "$work/payload.manifest" || exit 1
+  manifest_option=(-DTESSA_PAYLOAD_MANIFEST="$work/payload.manifest")
+fi
+
 build() {  # sources, build folder, time zone, locale
   local log=$2.log
   if ! TZ=$3 LC_ALL=$4 cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release \
-         -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-w64-x86_64.cmake" >"$log" 2>&1 ||
+         -DCMAKE_TOOLCHAIN_FILE="$1/cmake/mingw-w64-x86_64.cmake" "${manifest_option[@]}" >"$log" 2>&1 ||
      ! TZ=$3 LC_ALL=$4 cmake --build "$2" -j "$jobs" --target SetUp >>"$log" 2>&1; then
     tail -30 "$log"
     echo "check-reproducible: the build in $2 failed"

@@ -97,8 +97,11 @@ if command -v ccache >/dev/null; then
 fi
 log=$build/release-build.log
 mkdir -p "$build"
+# A release's SetUp.exe carries the manifest of its payload; the packer refuses to sign one without.
+python3 "$top/scripts/payload-manifest.py" "$payload" "$build/payload.manifest" || fail "the payload's manifest cannot be written"
 if ! { cmake -S "$top" -B "$build/win64" -DCMAKE_BUILD_TYPE=Release \
-         -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" "${launcher[@]}" &&
+         -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" "${launcher[@]}" \
+         -DTESSA_PAYLOAD_MANIFEST="$build/payload.manifest" &&
        cmake --build "$build/win64" -j "$(nproc)" --target SetUp; } >"$log" 2>&1; then
   tail -30 "$log" >&2
   fail "building SetUp.exe failed (the whole log: $log)"
@@ -106,7 +109,7 @@ fi
 
 if [ -z "$skip_tests" ]; then
   echo "[release] scripts/check-reproducible.sh"
-  bash "$top/scripts/check-reproducible.sh" --against "$exe" ||
+  bash "$top/scripts/check-reproducible.sh" --against "$exe" --payload "$payload" ||
     fail "SetUp.exe is not reproducible from this commit: find what differs (see above) before releasing"
 fi
 

@@ -119,15 +119,18 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
 
 bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable& table, const int selected[kYearCount],
                      const std::string& installPath, ProgressSink& progress) {
-  const InstallJob job{WithoutTrailingBackslash(p.codePage, installPath), &progress};
+  // With a manifest, only what was verified and put in place is registered.
+  StringList installed;
+  const PayloadManifest* manifest = BuiltInManifest();
+  const InstallJob job{WithoutTrailingBackslash(p.codePage, installPath), &progress, manifest, &installed};
   if (!CopyPayload(p, owner, job)) return false;
   CopyDrawingLibrary(p, owner, job);
   progress.Step();
 
-  table.RegisterSelectedReleases(p, selected, job.folder);
+  table.RegisterSelectedReleases(p, selected, job.folder, targetBitness, manifest ? &installed : nullptr);
   progress.Step();
 
-  InstallSupportFiles(p, owner, table, selected);
+  InstallSupportFiles(p, owner, table, selected, manifest);
   progress.Step();
   return true;
 }

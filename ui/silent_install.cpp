@@ -112,22 +112,29 @@ class ReportingFileSystem : public FileSystem {
   std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override {
     return inner_.FindFirst(pattern, first);
   }
+  // Files are copied under a temporary name of their own length and then renamed into place: a
+  // copy is reported under the name it is to have, which is the source's, in the target folder.
   long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
     const long rc = inner_.Copy(from, to, failIfExists);
-    if (rc == kOk) {
-      report_.Done("file written: " + to);
-      return rc;
-    }
+    if (rc == kOk) return rc;
+    const std::string folder = FolderOf(to);
+    const std::string target = folder + "\\" + from.substr(FindLastBackslash(codePage_, from) + 1);
     // AutoCAD's own folders are never created: one that is not there is skipped. A folder of
     // ours that could not be made is a failure like the copy.
-    const std::string folder = FolderOf(to);
     if (!inner_.Exists(folder) && !failedFolders_.count(codePage_.Upper(folder))) {
-      report_.Warning("folder not found, file left out: " + to);
+      report_.Warning("folder not found, file left out: " + target);
     } else {
-      report_.Failure("file not written: " + to + " from " + from + ErrorText(rc));
+      report_.Failure("file not written: " + target + " from " + from + ErrorText(rc));
     }
     return rc;
   }
+  long Replace(const std::string& from, const std::string& to) override {
+    const long rc = inner_.Replace(from, to);
+    if (rc == kOk) report_.Done("file written: " + to);
+    else report_.Failure("file not written: " + to + ErrorText(rc));
+    return rc;
+  }
+  std::string Sha256(const std::string& path) override { return inner_.Sha256(path); }
   long MakeDirectory(const std::string& path) override { return Made(path, inner_.MakeDirectory(path)); }
   long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
     return Made(path, inner_.MakeSecuredDirectory(path, sddl));

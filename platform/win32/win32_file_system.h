@@ -21,5 +21,7 @@ class Win32FileSystem : public FileSystem {
   long Remove(const std::string& path) override;
   bool IsRedirection(const std::string& path) override;
   Ownership Owner(const std::string& path) override;
+  long Replace(const std::string& from, const std::string& to) override;
+  std::string Sha256(const std::string& path) override;
   std::string ModulePath() override;
 };

@@ -97,6 +97,21 @@ TEST_F(DemandLoadRegistrationTest, ThirtyTwoBitBuildWritesNoSecondEntries) {
   EXPECT_EQ(Entries(k64BitRoot + "R18.0\\ACAD"), "Quilox2010=" + kFolder + "\\Quilox2010.ARX");
 }
 
+TEST_F(DemandLoadRegistrationTest, OnlyModulesThatWereInstalledAreRegistered) {
+  AddInstallation(k64BitRoot + "R17.2\\ACAD", "C:\\Acad2009", "AutoCAD 2009");
+  AddInstallation(k64BitRoot + "R18.0\\ACAD", "C:\\Acad2010", "AutoCAD 2010");
+  AddInstallation(k64BitRoot + "R19.0\\ACAD", "C:\\Acad2013", "AutoCAD 2013");
+  Select(2009);
+  Select(2010);
+  Select(2013);
+  table.DiscoverReleases(platform());
+  const StringList installed = {"quilox2008.arx", "Quilox2010_32.ARX", "readme.txt", "Quilox2013.ARX.bak"};
+  table.RegisterSelectedReleases(platform(), selected, kFolder, 64, &installed);
+  EXPECT_EQ(Entries(k64BitRoot + "R17.2\\ACAD"), "Quilox2008=" + kFolder + "\\Quilox2008.ARX");
+  EXPECT_EQ(Entries(k64BitRoot + "R18.0\\ACAD"), "Quilox2010_32=" + kFolder + "\\Quilox2010_32.ARX");
+  EXPECT_EQ(Entries(k64BitRoot + "R19.0\\ACAD"), "");
+}
+
 TEST_F(DemandLoadRegistrationTest, WritesBelowEveryProductKeyOfTheYearInBothViewsAndOnlySelectedYears) {
   const std::string keys[] = {k32BitRoot + "R18.0\\ACAD-8001:804", k64BitRoot + "R18.0\\ACAD-8001:804",
                               k64BitRoot + "R18.0\\ACAD-8002:804"};

@@ -249,6 +249,8 @@ class UnreadableForAWhile : public FileSystem {
   }
   bool IsRedirection(const std::string& path) override { return files_.IsRedirection(path); }
   Ownership Owner(const std::string& path) override { return files_.Owner(path); }
+  long Replace(const std::string& from, const std::string& to) override { return files_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return files_.Sha256(path); }
   std::string ModulePath() override { return files_.ModulePath(); }
 
  private:

@@ -129,6 +129,8 @@ class RelocatedFileSystem : public FileSystem {
   }
   bool IsRedirection(const std::string& path) override { return real_.IsRedirection(path); }
   Ownership Owner(const std::string& path) override { return real_.Owner(path); }
+  long Replace(const std::string& from, const std::string& to) override { return real_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return real_.Sha256(path); }
   std::string ModulePath() override { return modulePath_; }
 
  private:

@@ -7,6 +7,7 @@
 
 #include "platform/cp936_code_page.h"
 #include "tests/memory/memory_path.h"
+#include "tests/memory/sha256_bytes.h"
 
 namespace {
 
@@ -398,6 +399,45 @@ Ownership MemoryFileSystem::Owner(const std::string& path) {
   if (impl_->counter->Count("Owner ", path)) return Ownership::Other;
   Node* node = impl_->Find(path);
   return node != nullptr ? node->owner : Ownership::Other;
+}
+
+long MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
+  if (impl_->counter->Count("Replace ", from, to)) return kErrAccessDenied;
+  MemoryPath source = impl_->Parse(from);
+  MemoryPath target = impl_->Parse(to);
+  if (source.error != kOk) return source.error;
+  if (target.error != kOk) return target.error;
+  if (source.hasStream || target.hasStream || source.trailingBackslash || target.trailingBackslash) {
+    return kErrInvalidName;
+  }
+  Impl::Place src = impl_->Locate(source);
+  if (src.error != kOk) return src.error;
+  if (src.node == nullptr) return kErrFileNotFound;
+  if (src.parent == nullptr || src.node->IsFolder()) return kErrAccessDenied;
+  if (source.drive != target.drive) return kErrNotSameDevice;
+  if (impl_->locked.count(impl_->Key(source))) return kErrSharingViolation;
+  Impl::Place dst = impl_->Locate(target);
+  if (dst.error != kOk) return dst.error;
+  if (dst.parent == nullptr) return kErrAccessDenied;
+  if (dst.node == src.node) return kOk;
+  if (dst.node != nullptr && (dst.node->IsFolder() || dst.node->IsReadOnly())) return kErrAccessDenied;
+  if (impl_->locked.count(impl_->Key(target))) return kErrSharingViolation;
+
+  std::unique_ptr<Node> moved = std::move(src.parent->children[src.key]);
+  src.parent->children.erase(src.key);
+  moved->name = target.names.back();
+  dst.parent->children[dst.key] = std::move(moved);
+  return kOk;
+}
+
+std::string MemoryFileSystem::Sha256(const std::string& path) {
+  if (impl_->counter->Count("Sha256 ", path)) return "";
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk || parsed.hasStream || parsed.trailingBackslash) return "";
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk || place.node == nullptr || place.node->IsFolder()) return "";
+  if (impl_->locked.count(impl_->Key(parsed))) return "";
+  return Sha256OfBytes(place.node->content);
 }
 
 std::string MemoryFileSystem::ModulePath() {

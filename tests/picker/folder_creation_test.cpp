@@ -40,6 +40,8 @@ class RecordingFileSystem : public FileSystem {
   }
   bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
   Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
+  long Replace(const std::string& from, const std::string& to) override { return inner_.Replace(from, to); }
+  std::string Sha256(const std::string& path) override { return inner_.Sha256(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
 
   std::vector<std::string> created;  // every MakeDirectory and MakeSecuredDirectory, in call order

@@ -335,6 +335,38 @@ TEST_P(FileSystemContract, CopyIntoExistingFileKeepsItsSpelling) {
   EXPECT_EQ("new", Read("Target.TXT"));
 }
 
+TEST_P(FileSystemContract, ReplaceRenamesOverAnExistingFile) {
+  Write("fresh.tmp", "new");
+  Write("Target.TXT", "old");
+  ASSERT_EQ(kOk, fs().Replace(At("fresh.tmp"), At("target.txt")));
+  EXPECT_FALSE(fs().Exists(At("fresh.tmp")));
+  EXPECT_EQ("new", Read("target.txt"));
+  EXPECT_EQ(kErrFileNotFound, fs().Replace(At("fresh.tmp"), At("target.txt")));
+  EXPECT_EQ("new", Read("target.txt"));
+  Write("other.tmp", "other");
+  ASSERT_EQ(kOk, fs().Replace(At("other.tmp"), At("absent.txt")));
+  EXPECT_EQ("other", Read("absent.txt"));
+}
+
+TEST_P(FileSystemContract, Sha256OfKnownContents) {
+  struct Case {
+    const char* content;
+    const char* digest;
+  } cases[] = {
+      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.content);
+    Write("hashed.bin", c.content);
+    EXPECT_EQ(c.digest, fs().Sha256(At("hashed.bin")));
+  }
+  // Longer than one read of the file.
+  Write("large.bin", std::string(100000, 'a'));
+  EXPECT_EQ("6d1cf22d7cc09b085dfc25ee1a1f3ae0265804c607bc2074ad253bcc82fd81ee", fs().Sha256(At("large.bin")));
+  EXPECT_EQ("", fs().Sha256(At("missing.bin")));
+}
+
 TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {
   EXPECT_EQ(kOk, fs().MakeDirectory(At("New")));
   EXPECT_TRUE(fs().Attributes(At("new")) & kAttrDirectory);

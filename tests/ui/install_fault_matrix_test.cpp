@@ -287,11 +287,19 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
       EXPECT_EQ(0u, questions) << where;
       EXPECT_TRUE(completed) << where;
     }
-    // A payload file that cannot be copied into the install folder is never passed over silently.
+    // A payload file that cannot be copied into the install folder, or whose copy cannot take its
+    // place there, is never passed over silently: the question names the file.
     const size_t arrow = failed.find(" -> ");
-    const std::string target = arrow == std::string::npos ? "" : failed.substr(arrow + 4);
+    const std::string from = arrow == std::string::npos ? "" : failed.substr(0, arrow);
+    const std::string to = arrow == std::string::npos ? "" : failed.substr(arrow + 4);
+    std::string target;
     if (StartsWith(failed, std::string("Copy ") + kSource + "\\") &&
-        Upper(target.substr(0, target.rfind('\\'))) == Upper(kInstallFolder)) {
+        Upper(to.substr(0, to.rfind('\\'))) == Upper(kInstallFolder)) {
+      target = std::string(kInstallFolder) + from.substr(from.rfind('\\'));
+    } else if (StartsWith(failed, "Replace ") && Upper(to.substr(0, to.rfind('\\'))) == Upper(kInstallFolder)) {
+      target = to;
+    }
+    if (!target.empty()) {
       EXPECT_GE(questions, 1u) << where;
       EXPECT_NE(std::string::npos, questions == 0 ? std::string::npos : m.boxes.Shown()[0].text.find(target)) << where;
       EXPECT_EQ(reply != Reply::Abort, completed) << where;

@@ -1,0 +1,45 @@
+#include "install/install.h"
+#include "install/path_buffer.h"
+#include "platform/mb_string.h"
+
+namespace {
+
+// As long as the name it stands for, so that every path that fits its buffer still does.
+std::string TemporaryName(const CodePage& cp, const std::string& name) {
+  std::string temporary(name.size(), '~');
+  if (SameFileName(cp, temporary, name)) temporary.assign(name.size(), '_');
+  return temporary;
+}
+
+}  // namespace
+
+CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const std::string& listedName,
+                      const std::string& from, const std::string& to) {
+  // Not even copied: nothing outside the signed distribution lands in the folder.
+  if (manifest != nullptr && manifest->Find(p.codePage, listedName) == nullptr) return CopyOutcome::Unlisted;
+
+  const size_t slash = FindLastBackslash(p.codePage, to);
+  if (slash == std::string::npos) return CopyOutcome::Failed;
+  const std::string fresh = to.substr(0, slash + 1) + TemporaryName(p.codePage, to.substr(slash + 1));
+
+  // A file left under that name (by an earlier run, or by anyone) would keep its owner when
+  // copied over: it goes first, and the copy must create the file.
+  if (p.files.Remove(fresh) == kErrAccessDenied) {
+    ClearReadOnly(p.files, fresh);
+    p.files.Remove(fresh);
+  }
+  if (p.files.Copy(from, fresh, true) != kOk) return CopyOutcome::Failed;
+
+  // Checked where it will stay: a source that changes after the check changes nothing.
+  if (VerifyCopy(p, manifest, listedName, fresh) == Verdict::Mismatch) {
+    p.files.Remove(fresh);
+    return CopyOutcome::Mismatch;
+  }
+  // A read-only `to` is not replaced: the callers that mean to replace it clear it first. The
+  // attributes are the source's, as with a plain copy.
+  if (p.files.Replace(fresh, to) != kOk) {
+    p.files.Remove(fresh);
+    return CopyOutcome::Failed;
+  }
+  return CopyOutcome::Installed;
+}
