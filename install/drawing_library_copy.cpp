@@ -21,6 +21,9 @@ void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& jo
 
   // Created even when the source has no drawing library, so that every installation has it.
   if (FitsPathBuffer(libraryTarget)) p.files.MakeDirectory(libraryTarget);
+  // Users may add folders to the install folder: one they made a junction or symbolic link, here
+  // or in the source, is never followed.
+  if (p.files.IsRedirection(librarySource) || p.files.IsRedirection(libraryTarget)) return;
 
   FindEntry entry;
   std::unique_ptr<DirListing> listing;

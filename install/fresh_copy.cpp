@@ -17,6 +17,8 @@ CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const 
                       const std::string& from, const std::string& to) {
   // Not even copied: nothing outside the signed distribution lands in the folder.
   if (manifest != nullptr && manifest->Find(p.codePage, listedName) == nullptr) return CopyOutcome::Unlisted;
+  // A junction or symbolic link that a user put in the source is never followed.
+  if (p.files.IsRedirection(from)) return CopyOutcome::Failed;
 
   const size_t slash = FindLastBackslash(p.codePage, to);
   if (slash == std::string::npos) return CopyOutcome::Failed;

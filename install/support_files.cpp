@@ -22,11 +22,15 @@ void CopySupportFiles(const Platform& p, WindowRef owner, const PayloadManifest*
   if (!FindInstallSource(p, owner, &source)) return;
 
   // A folder too long for its buffer makes every path in it too long as well.
+  // A Fonts or Drv folder that is a junction or symbolic link is never followed: whoever made it
+  // would choose where this elevated process writes.
   const std::string fontFolder = JoinPath(acadFolder, "Fonts");
-  CopyIfPathsFit(p, manifest, source, "Quilox_EN.shx", JoinPath(fontFolder, "Quilox_EN.shx"));
-  CopyIfPathsFit(p, manifest, source, "Quilox_HZ.shx", JoinPath(fontFolder, "Quilox_HZ.shx"));
-  if (withPlotDriver) {
-    const std::string driverFolder = JoinPath(acadFolder, "Drv");
+  if (!p.files.IsRedirection(fontFolder)) {
+    CopyIfPathsFit(p, manifest, source, "Quilox_EN.shx", JoinPath(fontFolder, "Quilox_EN.shx"));
+    CopyIfPathsFit(p, manifest, source, "Quilox_HZ.shx", JoinPath(fontFolder, "Quilox_HZ.shx"));
+  }
+  const std::string driverFolder = JoinPath(acadFolder, "Drv");
+  if (withPlotDriver && !p.files.IsRedirection(driverFolder)) {
     CopyIfPathsFit(p, manifest, source, "Quilox.prt5", JoinPath(driverFolder, "pdfplot9.hdi"));
   }
 }

@@ -43,6 +43,21 @@ TEST_F(DrawingLibraryCopyTest, CopiesTheFilesButNotTheSubFolders) {
   EXPECT_EQ(0u, m.files.OpenListings());
 }
 
+TEST_F(DrawingLibraryCopyTest, ALibraryFolderThatIsALinkIsNotFollowed) {
+  m.files.AddFile(Source("门窗.dwg"), "doors");
+  // Users may make folders in the install folder: one made a junction before the setup ran.
+  m.files.AddReparsePoint(Target(), 0xA0000003);
+  Copy();
+  EXPECT_TRUE(m.files.Names(Target()).empty());
+
+  m.files.AddReparsePoint(Library(), 0xA000000C);
+  m.files.AddFolder("C:\\Other");
+  job.folder = "C:\\Other";
+  Copy();
+  EXPECT_TRUE(m.files.Names(Target()).empty());
+  EXPECT_TRUE(m.boxes.Shown().empty());
+}
+
 TEST_F(DrawingLibraryCopyTest, WithoutALibraryTheEmptyFolderIsStillMade) {
   Copy();
   EXPECT_TRUE(m.files.IsFolder(Target()));

@@ -90,6 +90,31 @@ TEST_F(SupportFilesTest, EveryInstallationOfAYearIsServed) {
   }
 }
 
+TEST_F(SupportFilesTest, FontsAndDrvFoldersThatAreLinksAreNotFollowed) {
+  struct Case {
+    const char* acad;
+    uint32_t tag;
+    bool followed;
+  } cases[] = {
+      {"C:\\Junction 2008", 0xA0000003, false},
+      {"C:\\Symlink 2008", 0xA000000C, false},
+      {"C:\\Cloud 2008", 0x9000601A, true},  // a placeholder stands for the folder itself
+  };
+  for (const Case& c : cases) {
+    m.files.AddReparsePoint(std::string(c.acad) + "\\Fonts", c.tag);
+    m.files.AddReparsePoint(std::string(c.acad) + "\\Drv", c.tag);
+    table.acadFolders[Index(2008)].push_back(c.acad);
+  }
+  selected[Index(2008)] = 1;
+
+  Install();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.acad);
+    EXPECT_EQ(c.followed, HasFonts(c.acad));
+    EXPECT_EQ(c.followed, m.files.IsFile(std::string(c.acad) + "\\Drv\\pdfplot9.hdi"));
+  }
+}
+
 TEST_F(SupportFilesTest, MissingFoldersAndReadOnlyFilesAreLeftAsTheyWere) {
   m.files.AddFolder("C:\\Bare 2008");
   table.acadFolders[Index(2008)].push_back("C:\\Bare 2008");
