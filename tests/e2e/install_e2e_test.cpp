@@ -562,7 +562,8 @@ TEST_F(InstallCommand, TypedPathOffADriveOrWithASemicolonIsInvalidAndNothingIsMa
   Seed({StandardAcad(2010)});
   const MachineSnapshot before = Snapshot();
   StartSetup();
-  for (const std::string& path : {std::string("C:abc"), std::string("C:\\Quilox;C:\\Users")}) {
+  for (const std::string& path :
+       {std::string("C:abc"), std::string("C:\\Quilox;C:\\Users"), std::string("C:\\T\\a|b")}) {
     SCOPED_TRACE(path);
     TypePath(path);
     PressInstall();
@@ -579,6 +580,13 @@ TEST_F(InstallCommand, TypedPathOffADriveOrWithASemicolonIsInvalidAndNothingIsMa
   const MachineSnapshot after = Snapshot();
   EXPECT_EQ(before.registry, after.registry);
   EXPECT_EQ(before.files, after.files);
+
+  // What passes is handled as before: one trailing backslash goes.
+  SeedFiles({FileSeed::File("C:\\T\\readme.txt", "a folder that exists")});
+  TypePath("C:\\T\\Tools\\");
+  PressInstall();
+  ExpectCompletionAndEnd();
+  EXPECT_TRUE(PathExists("C:\\T\\Tools\\Tessarune\\Quilox2010.ARX"));
 }
 
 TEST_F(InstallCommand, SymbolicLinkOrFolderOfAnotherUserIsRefusedAndNothingIsMade) {
