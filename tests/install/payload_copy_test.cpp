@@ -5,6 +5,7 @@
 #include "install/install.h"
 #include "install_test_support.h"
 #include "tests/memory/memory_platform.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace {
 
@@ -222,39 +223,18 @@ TEST_F(PayloadCopyTest, EmptyDataFolderCopiesNothing) {
 
 // The in-memory file system, except that its first `failures` wildcard searches find nothing,
 // as for a folder that cannot be read.
-class UnreadableForAWhile : public FileSystem {
+class UnreadableForAWhile : public ForwardingFileSystem {
  public:
-  UnreadableForAWhile(MemoryFileSystem& files, int failures) : files_(files), failures_(failures) {}
+  UnreadableForAWhile(MemoryFileSystem& files, int failures) : ForwardingFileSystem(files), failures_(failures) {}
   std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override {
     if (pattern.find('*') != std::string::npos && failures_ > 0) {
       --failures_;
       return nullptr;
     }
-    return files_.FindFirst(pattern, first);
+    return ForwardingFileSystem::FindFirst(pattern, first);
   }
-  long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
-    return files_.Copy(from, to, failIfExists);
-  }
-  long MakeDirectory(const std::string& path) override { return files_.MakeDirectory(path); }
-  uint32_t Attributes(const std::string& path) override { return files_.Attributes(path); }
-  long SetAttributes(const std::string& path, uint32_t attributes) override {
-    return files_.SetAttributes(path, attributes);
-  }
-  long Remove(const std::string& path) override { return files_.Remove(path); }
-  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
-    return files_.MakeSecuredDirectory(path, sddl);
-  }
-  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
-    return files_.Secure(path, sddl, error);
-  }
-  bool IsRedirection(const std::string& path) override { return files_.IsRedirection(path); }
-  Ownership Owner(const std::string& path) override { return files_.Owner(path); }
-  long Replace(const std::string& from, const std::string& to) override { return files_.Replace(from, to); }
-  std::string Sha256(const std::string& path) override { return files_.Sha256(path); }
-  std::string ModulePath() override { return files_.ModulePath(); }
 
  private:
-  MemoryFileSystem& files_;
   int failures_;
 };
 

@@ -3,6 +3,8 @@
 // logic's are).
 #pragma once
 
+#include "tests/support/forwarding_file_system.h"
+
 #include <windows.h>
 
 #include <string>
@@ -105,35 +107,12 @@ inline std::vector<std::string> ListNames(const std::string& folder) {
 }
 
 // The real file system, except that the running program seems to be `modulePath`.
-class RelocatedFileSystem : public FileSystem {
+class RelocatedFileSystem : public ForwardingFileSystem {
  public:
-  RelocatedFileSystem(FileSystem& real, std::string modulePath) : real_(real), modulePath_(std::move(modulePath)) {}
-
-  std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override {
-    return real_.FindFirst(pattern, first);
-  }
-  long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
-    return real_.Copy(from, to, failIfExists);
-  }
-  long MakeDirectory(const std::string& path) override { return real_.MakeDirectory(path); }
-  uint32_t Attributes(const std::string& path) override { return real_.Attributes(path); }
-  long SetAttributes(const std::string& path, uint32_t attributes) override {
-    return real_.SetAttributes(path, attributes);
-  }
-  long Remove(const std::string& path) override { return real_.Remove(path); }
-  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
-    return real_.MakeSecuredDirectory(path, sddl);
-  }
-  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
-    return real_.Secure(path, sddl, error);
-  }
-  bool IsRedirection(const std::string& path) override { return real_.IsRedirection(path); }
-  Ownership Owner(const std::string& path) override { return real_.Owner(path); }
-  long Replace(const std::string& from, const std::string& to) override { return real_.Replace(from, to); }
-  std::string Sha256(const std::string& path) override { return real_.Sha256(path); }
+  RelocatedFileSystem(FileSystem& real, std::string modulePath)
+      : ForwardingFileSystem(real), modulePath_(std::move(modulePath)) {}
   std::string ModulePath() override { return modulePath_; }
 
  private:
-  FileSystem& real_;
   std::string modulePath_;
 };

@@ -7,48 +7,27 @@
 #include "picker/folder_validation.h"
 #include "tests/memory/memory_platform.h"
 #include "tests/support/descriptor_rights.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace {
 
 // Passes everything on to the in-memory file system and keeps the folders asked for, in order.
-class RecordingFileSystem : public FileSystem {
+class RecordingFileSystem : public ForwardingFileSystem {
  public:
-  explicit RecordingFileSystem(FileSystem& inner) : inner_(inner) {}
+  explicit RecordingFileSystem(FileSystem& inner) : ForwardingFileSystem(inner) {}
 
-  std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override {
-    return inner_.FindFirst(pattern, first);
-  }
-  long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
-    return inner_.Copy(from, to, failIfExists);
-  }
   long MakeDirectory(const std::string& path) override {
     created.push_back(path);
-    return inner_.MakeDirectory(path);
+    return ForwardingFileSystem::MakeDirectory(path);
   }
-  uint32_t Attributes(const std::string& path) override { return inner_.Attributes(path); }
-  long SetAttributes(const std::string& path, uint32_t attributes) override {
-    return inner_.SetAttributes(path, attributes);
-  }
-  long Remove(const std::string& path) override { return inner_.Remove(path); }
   long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
     created.push_back(path);
     descriptors.push_back(sddl);
-    return inner_.MakeSecuredDirectory(path, sddl);
+    return ForwardingFileSystem::MakeSecuredDirectory(path, sddl);
   }
-  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override {
-    return inner_.Secure(path, sddl, error);
-  }
-  bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
-  Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
-  long Replace(const std::string& from, const std::string& to) override { return inner_.Replace(from, to); }
-  std::string Sha256(const std::string& path) override { return inner_.Sha256(path); }
-  std::string ModulePath() override { return inner_.ModulePath(); }
 
   std::vector<std::string> created;  // every MakeDirectory and MakeSecuredDirectory, in call order
   std::vector<std::string> descriptors;  // of every MakeSecuredDirectory
-
- private:
-  FileSystem& inner_;
 };
 
 const WindowRef kBrowseWindow = 0x5A17;
