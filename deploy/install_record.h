@@ -1,0 +1,68 @@
+// What the setup wrote on this machine, kept so that an uninstall removes exactly that. Written as
+// UTF-8 text into the record folder, which only administrators can change; a later install merges
+// into it. Strings here are in the system code page like everywhere else.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/code_page.h"
+
+// A file the setup put in place. Only files inside the install folder are removed by an uninstall,
+// and only while their hash still matches; fonts stay, a replaced driver comes back from its backup.
+struct RecordedFile {
+  std::string path;
+  uint64_t size = 0;
+  std::string sha256;  // 64 lower-case hex digits
+};
+
+// A registry value the setup wrote. Keys are full paths: "HKEY_LOCAL_MACHINE\SOFTWARE\...".
+struct RecordedValue {
+  std::string key;
+  std::string name;
+  bool existed = false;      // whether the value was there before
+  uint32_t oldType = 0;      // with `existed`
+  std::string oldData;       // with `existed`: the bytes it replaced
+  uint32_t type = 0;
+  std::string data;          // the bytes written
+};
+
+// One profile's TRUSTEDPATHS change. The uninstall takes out `appended` again; a setting that was
+// replaced whole or upper-cased stays as it is now.
+struct RecordedTrustedPath {
+  std::string sid;           // the user's SID, "S-1-5-21-..."
+  std::string variablesKey;  // below the user's root: "SOFTWARE\Autodesk\AutoCAD\...\Variables"
+  bool valueCreated = false; // the setting was not there before
+  std::string before;        // the setting before (empty when created)
+  std::string after;         // the setting written
+  std::string appended;      // the entry added to it (the install folder as written); empty if none
+};
+
+// A file that the install replaced and kept a copy of, to be put back by the uninstall.
+struct RecordedBackup {
+  std::string original;  // e.g. AutoCAD 2008's Drv\pdfplot9.hdi
+  std::string backup;    // the copy beside the record
+};
+
+struct InstallRecord {
+  std::string version;        // the product version, "2026.03.31"
+  std::string time;           // of the latest install, "2026-12-08 10:00:00" local time
+  std::string account;        // who ran the latest install, "DOMAIN\user"
+  std::string installFolder;  // "C:\Quilox\Tessarune"
+  std::vector<std::string> createdFolders;  // folders the setup made, outermost first
+  std::vector<RecordedFile> files;
+  std::vector<std::string> createdKeys;     // registry keys the setup made (full paths), outermost first
+  std::vector<RecordedValue> values;        // values written into keys the setup did not make
+  std::vector<RecordedTrustedPath> trustedPaths;
+  std::vector<RecordedBackup> backups;
+  std::vector<std::string> failures;        // writes that were attempted and failed, latest install
+};
+
+// The record as UTF-8 text, and back. False when the text is not a record of this setup.
+std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord& record);
+bool ParseInstallRecord(const CodePage& codePage, const std::string& utf8, InstallRecord* record);
+
+// An install over an earlier one: `later` is added to `earlier`. What was there before the first
+// install is kept (the first old value, the first backup); what was written is the latest.
+void MergeInstallRecord(InstallRecord& earlier, const InstallRecord& later);
