@@ -1,0 +1,19 @@
+// Where this machine keeps things and who runs the setup.
+#pragma once
+
+#include <string>
+
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  // The 64-bit Program Files folder ("C:\Program Files"), without a trailing backslash.
+  virtual std::string ProgramFilesFolder() const = 0;
+  // GetTempPathA, without a trailing backslash.
+  virtual std::string TempFolder() const = 0;
+  // The SID of the account the process runs as, "S-1-5-21-...", or "S-1-5-18" for SYSTEM.
+  virtual std::string UserSid() const = 0;
+  // "DOMAIN\user".
+  virtual std::string UserName() const = 0;
+  // Local time, "2026-12-08 10:00:00".
+  virtual std::string LocalTime() const = 0;
+};
