@@ -72,6 +72,12 @@ class FileSystem {
   virtual long SetAttributes(const std::string& path, uint32_t attributes) = 0;
   // DeleteFileA, also for an alternate data stream ("name:stream").
   virtual long Remove(const std::string& path) = 0;
+  // RemoveDirectoryA: an empty folder only (kErrDirNotEmpty otherwise); a junction or symbolic
+  // link to a folder goes itself, never what it leads to.
+  virtual long RemoveDirectory(const std::string& path) = 0;
+  // MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT and no new name: the file, or empty folder, is
+  // deleted at the next restart. A file that runs cannot be deleted any sooner.
+  virtual long RemoveAtRestart(const std::string& path) = 0;
   // Whether the path itself, not what it leads to, is a junction or a symbolic link (see
   // IsRedirection above). False when it names nothing.
   virtual bool IsRedirection(const std::string& path) = 0;

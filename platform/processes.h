@@ -18,4 +18,7 @@ class ProcessList {
   virtual ~ProcessList() = default;
   // Null when no snapshot can be taken (INVALID_HANDLE_VALUE).
   virtual std::unique_ptr<ProcessSnapshot> Take() = 0;
+  // CreateProcessA with this command line (the program's quoted path first), then waits for it
+  // to end: its exit code goes into *exitCode. The code of CreateProcessA when it cannot start.
+  virtual long Run(const std::string& commandLine, int* exitCode) = 0;
 };

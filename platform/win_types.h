@@ -17,6 +17,8 @@ enum : long {
   kErrFileExists = 80,
   kErrInvalidParameter = 87,
   kErrInvalidName = 123,
+  kErrDirNotEmpty = 145,
+  kErrDirectory = 267,
   kErrBadPathname = 161,
   kErrAlreadyExists = 183,
   kErrMoreData = 234,

@@ -10,7 +10,8 @@ const char kUsageText[] =
     "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本\n"
     "/RELEASES=\t只安装到列出的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
     "/LOG=\t把安装日志写入该文件（与 /S 一起使用）\n"
-    "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n\n"
+    "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n"
+    "/UNINSTALL\t卸载本软件，可与 /S、/LOG= 一起使用\n\n"
     "静默安装的退出码：0 完成，87 参数错误，1603 安装失败，1618 AutoCAD正在运行";
 
 namespace {
@@ -91,11 +92,18 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
       if (!ParseYears(value, &options->releases)) ok = false;
     } else if (name == "/log" && equals != std::string::npos && !value.empty()) {
       options->logPath = value;
+    } else if (name == "/uninstall" && equals == std::string::npos) {
+      options->uninstall = true;
+    } else if (name == AsciiLower(kTemporaryCopySwitch) && equals == std::string::npos) {
+      options->temporaryCopy = true;
     } else {
       ok = false;
     }
   }
   // The release list and the log belong to a silent run.
   if (!options->silent && (releasesGiven || !options->logPath.empty())) ok = false;
+  // An uninstall takes what the record says: no path, no releases.
+  if (options->uninstall && (releasesGiven || options->hasInstallPath)) ok = false;
+  if (options->temporaryCopy && !options->uninstall) ok = false;
   return ok;
 }

@@ -3,6 +3,7 @@
 //   /D=<path>           the path the path box would hold; takes the rest of the line, so it comes last
 //   /RELEASES=2010,2021 only these releases (with /S)
 //   /LOG=<file>         a UTF-8 log of the run (with /S)
+//   /UNINSTALL          removes what the install record names (with or without /S)
 // Switches are case-insensitive; a value with spaces may be quoted.
 #pragma once
 
@@ -17,11 +18,19 @@ struct SetupOptions {
   std::string installPath;  // with hasInstallPath; as given, quotes removed
   std::vector<int> releases;  // empty: every release found
   std::string logPath;        // empty: no log
+  bool uninstall = false;
+  // The kept uninstaller's temporary copy, started with kTemporaryCopySwitch (with /UNINSTALL).
+  bool temporaryCopy = false;
 };
+
+// Not in the usage text: the kept uninstaller starts its temporary copy with it. The copy checks
+// its own place all the same.
+constexpr char kTemporaryCopySwitch[] = "/TEMPCOPY";
 
 // Exit codes of a silent run, as Windows Installer's.
 constexpr int kExitDone = 0;
 constexpr int kExitBadArguments = 87;
+constexpr int kExitUserDeclined = 1602;
 constexpr int kExitFailed = 1603;
 constexpr int kExitAcadRunning = 1618;
 

@@ -151,6 +151,8 @@ class ReportingFileSystem : public FileSystem {
     return inner_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
+  long RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
+  long RemoveAtRestart(const std::string& path) override { return inner_.RemoveAtRestart(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
 
  private:

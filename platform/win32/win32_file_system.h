@@ -19,6 +19,9 @@ class Win32FileSystem : public FileSystem {
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
+  // In win32_file_removal.cpp.
+  long RemoveDirectory(const std::string& path) override;
+  long RemoveAtRestart(const std::string& path) override;
   bool IsRedirection(const std::string& path) override;
   Ownership Owner(const std::string& path) override;
   long Replace(const std::string& from, const std::string& to) override;

@@ -6,4 +6,5 @@
 class Win32ProcessList : public ProcessList {
  public:
   std::unique_ptr<ProcessSnapshot> Take() override;
+  long Run(const std::string& commandLine, int* exitCode) override;
 };

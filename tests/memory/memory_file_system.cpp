@@ -100,6 +100,7 @@ struct MemoryFileSystem::Impl {
   std::set<std::string> locked;
   std::set<std::string> denyCreate;
   std::set<std::string> failSetAttributes;
+  std::vector<std::string> pendingAtRestart;
   std::map<std::string, size_t> brokenListings;
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
   std::shared_ptr<size_t> heldFolders = std::make_shared<size_t>(0);
@@ -388,6 +389,29 @@ long MemoryFileSystem::Remove(const std::string& path) {
   return kOk;
 }
 
+long MemoryFileSystem::RemoveDirectory(const std::string& path) {
+  if (impl_->counter->Count("RemoveDirectory ", path)) return kErrAccessDenied;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  if (parsed.hasStream) return kErrInvalidName;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.node == nullptr) return kErrFileNotFound;
+  if (place.parent == nullptr) return kErrAccessDenied;  // a drive root
+  if (!place.node->IsFolder()) return kErrDirectory;
+  if (!place.node->children.empty()) return kErrDirNotEmpty;
+  if (place.node->IsReadOnly()) return kErrAccessDenied;
+  place.parent->children.erase(place.key);
+  return kOk;
+}
+
+long MemoryFileSystem::RemoveAtRestart(const std::string& path) {
+  if (impl_->counter->Count("RemoveAtRestart ", path)) return kErrAccessDenied;
+  if (!impl_->Find(path)) return kErrFileNotFound;
+  impl_->pendingAtRestart.push_back(path);
+  return kOk;
+}
+
 bool MemoryFileSystem::IsRedirection(const std::string& path) {
   // A folder that cannot be looked at might lead anywhere.
   if (impl_->counter->Count("IsRedirection ", path)) return true;
@@ -553,6 +577,8 @@ void MemoryFileSystem::FailSetAttributes(const std::string& path) {
 size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
 
 size_t MemoryFileSystem::HeldFolders() const { return *impl_->heldFolders; }
+
+std::vector<std::string> MemoryFileSystem::PendingAtRestart() const { return impl_->pendingAtRestart; }
 
 std::string MemoryFileSystem::Descriptor(const std::string& path) const {
   Node* node = impl_->Find(path);

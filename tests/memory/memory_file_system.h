@@ -24,6 +24,8 @@ class MemoryFileSystem : public FileSystem {
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
+  long RemoveDirectory(const std::string& path) override;
+  long RemoveAtRestart(const std::string& path) override;
   bool IsRedirection(const std::string& path) override;
   Ownership Owner(const std::string& path) override;
   long Replace(const std::string& from, const std::string& to) override;
@@ -49,13 +51,15 @@ class MemoryFileSystem : public FileSystem {
   // The SDDL a folder was made or last secured with; empty when it inherits its security.
   std::string Descriptor(const std::string& path) const;
   size_t HeldFolders() const;  // holds of Secure not yet destroyed
+  std::vector<std::string> PendingAtRestart() const;  // by RemoveAtRestart, in order
   bool HasStream(const std::string& file, const std::string& stream) const;
   std::vector<std::string> Names(const std::string& folder) const;  // listing order, no "." or ".."
   // Every folder, file (with attributes and size) and stream below a folder, one per line.
   std::string Dump(const std::string& folder) const;
 
   // Faults.
-  void Lock(const std::string& path);    // copies from or onto it fail (kErrSharingViolation)
+  // Copies from or onto it and its removal fail (kErrSharingViolation), as for a running program.
+  void Lock(const std::string& path);
   void Unlock(const std::string& path);
   void DenyCreate(const std::string& path);  // MakeDirectory of exactly this path: kErrAccessDenied
   // FindNext fails after n entries, as when a network share goes (kErrNetNameDeleted).

@@ -1,5 +1,7 @@
 #include "tests/memory/memory_processes.h"
 
+#include "platform/win_types.h"
+
 // A snapshot keeps the names as they were when it was taken, as Tool Help does.
 class MemoryProcessList::Snapshot : public ProcessSnapshot {
  public:
@@ -29,4 +31,11 @@ std::unique_ptr<ProcessSnapshot> MemoryProcessList::Take() {
   if (failSnapshot_) return nullptr;
   ++taken_;
   return std::make_unique<Snapshot>(*this);
+}
+
+long MemoryProcessList::Run(const std::string& commandLine, int* exitCode) {
+  if (!program_) return kErrFileNotFound;
+  run_.push_back(commandLine);
+  *exitCode = program_(commandLine);
+  return kOk;
 }

@@ -470,6 +470,25 @@ TEST_P(FileSystemContract, RemoveOfReadOnlyFileIsDenied) {
   EXPECT_TRUE(fs().Exists(At("a.txt")));
 }
 
+TEST_P(FileSystemContract, RemoveDirectoryTakesOnlyAnEmptyFolder) {
+  Folder("Empty");
+  Folder("Full");
+  Write("Full\\a.txt");
+  EXPECT_EQ(kOk, fs().RemoveDirectory(At("empty")));
+  EXPECT_FALSE(fs().Exists(At("Empty")));
+  EXPECT_EQ(kErrDirNotEmpty, fs().RemoveDirectory(At("Full")));
+  EXPECT_EQ(kErrDirectory, fs().RemoveDirectory(At("Full\\a.txt")));
+  EXPECT_EQ(kErrFileNotFound, fs().RemoveDirectory(At("Empty")));
+  EXPECT_TRUE(fs().Exists(At("Full\\a.txt")));
+}
+
+// The file stays until the restart.
+TEST_P(FileSystemContract, RemoveAtRestartLeavesTheFileForNow) {
+  Write("running.exe");
+  EXPECT_EQ(kOk, fs().RemoveAtRestart(At("running.exe")));
+  EXPECT_TRUE(fs().Exists(At("running.exe")));
+}
+
 TEST_P(FileSystemContract, StreamsAreCopiedAndRemovedOneByOne) {
   // Wine has no alternate data streams.
   if (place_->OnWine()) GTEST_SKIP() << "Wine has no alternate data streams";

@@ -61,4 +61,12 @@ TEST(Win32ProcessList, SnapshotHandleIsClosedWithTheSnapshot) {
   EXPECT_TRUE(Added(before, OpenHandles()).empty()) << "destroying the snapshot closes it";
 }
 
+TEST(Win32ProcessList, RunWaitsForTheProgramAndGivesItsExitCode) {
+  Win32ProcessList list;
+  int exitCode = -1;
+  EXPECT_EQ(0, list.Run("cmd.exe /c exit 1618", &exitCode));
+  EXPECT_EQ(1618, exitCode);
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, list.Run("\"C:\\Windows\\no such program.exe\" /S", &exitCode));
+}
+
 }  // namespace

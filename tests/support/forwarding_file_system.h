@@ -29,6 +29,8 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.SetAttributes(path, attributes);
   }
   long Remove(const std::string& path) override { return inner_.Remove(path); }
+  long RemoveDirectory(const std::string& path) override { return inner_.RemoveDirectory(path); }
+  long RemoveAtRestart(const std::string& path) override { return inner_.RemoveAtRestart(path); }
   bool IsRedirection(const std::string& path) override { return inner_.IsRedirection(path); }
   Ownership Owner(const std::string& path) override { return inner_.Owner(path); }
   long Replace(const std::string& from, const std::string& to) override { return inner_.Replace(from, to); }

@@ -14,6 +14,8 @@ TEST(CommandLine, ReadsTheSwitches) {
     const char* installPath;  // null: no /D
     std::vector<int> releases;
     const char* logPath;
+    bool uninstall = false;
+    bool temporaryCopy = false;
   } cases[] = {
       {"", false, nullptr, {}, ""},
       {"  /S ", true, nullptr, {}, ""},
@@ -26,6 +28,9 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/S /D=C:\\\xB1\x7C\\\xD5\x5C", true, "C:\\\xB1\x7C\\\xD5\x5C", {}, ""},
       // Without /S the path box is preset.
       {"/D=D:\\Q", false, "D:\\Q", {}, ""},
+      {"/UnInstall", false, nullptr, {}, "", true},
+      {"/uninstall /S /LOG=C:\\T\\u.log", true, nullptr, {}, "C:\\T\\u.log", true},
+      {"/TEMPCOPY /UNINSTALL", false, nullptr, {}, "", true, true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -39,6 +44,8 @@ TEST(CommandLine, ReadsTheSwitches) {
     }
     EXPECT_EQ(c.releases, options.releases);
     EXPECT_EQ(c.logPath, options.logPath);
+    EXPECT_EQ(c.uninstall, options.uninstall);
+    EXPECT_EQ(c.temporaryCopy, options.temporaryCopy);
   }
 }
 
@@ -67,6 +74,11 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       // The path box's rule: on a drive, no share, no ';'.
       {"/S /D=\\\\server\\share\\cad", true},
       {"/S /D=C:\\Quilox;D:\\Lisp", true},
+      // An uninstall takes neither a path nor releases; the copy's switch means nothing alone.
+      {"/UNINSTALL /D=C:\\Quilox", false},
+      {"/S /UNINSTALL /RELEASES=2021", true},
+      {"/UNINSTALL=1", false},
+      {"/S /TEMPCOPY", true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
