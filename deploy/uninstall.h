@@ -1,0 +1,53 @@
+// /UNINSTALL: removes what the install record says the setup wrote, and nothing else.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "deploy/install_record.h"
+#include "platform/environment.h"
+#include "platform/platform.h"
+#include "ui/silent_install.h"
+
+// The whole uninstall after the command line: the record, AutoCAD not running, the question
+// (interactive), the removal, the result box (interactive). Returns the exit code: 0 done or
+// nothing recorded, 1602 declined, 1603 a removal failed, 1618 AutoCAD runs.
+int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report);
+
+// Removes what `record` names, in this order: the files inside the install folder that are as
+// the setup wrote them, the backups put back, the keys the setup made, the values it added,
+// its trusted-path entries, the folders it made (when empty), then the record folder and the
+// Add/Remove Programs entry. What stays is in the report: a warning when it was kept on
+// purpose, a failure when its removal failed.
+void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
+                           InstallReport& report);
+
+// The record in the record folder; false when there is none or it is not one.
+bool LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record);
+
+// RegDeleteValueA through the registry seam.
+long DeleteRegistryValue(Registry& registry, RegHandle key, const std::string& name);
+
+// A user's registry root for the call, by SID; false when the user has no profile any more.
+bool WithProfileRoot(const Platform& p, const Environment& env, const std::string& sid,
+                     const std::function<void(RegHandle root)>& visit);
+
+// ---- The uninstaller never runs from the record folder: Windows cannot delete a running program.
+
+// Whether this process is the kept copy in the record folder.
+bool RunsFromRecordFolder(const Platform& p, const Environment& env);
+
+// The kept copy: copies itself into a new folder under the temporary folder that only
+// administrators can change, runs that copy with `arguments` and the internal switch, waits,
+// and returns its exit code (1603 when it cannot be made or started).
+int RunTemporaryCopy(const Platform& p, const Environment& env, const std::string& arguments,
+                     InstallReport& report);
+
+// Whether this process is a copy that RunTemporaryCopy made (asked when the internal switch is
+// given): its module lies in a folder of the temporary folder named as RunTemporaryCopy names
+// them, neither a link nor anyone else's, now held for administrators only in *hold.
+bool IsTemporaryCopy(const Platform& p, const Environment& env, std::unique_ptr<FolderHold>* hold);
+
+// The temporary copy, when done: itself and its folder go at the next restart.
+void RemoveTemporaryCopyAtRestart(const Platform& p, InstallReport& report);

@@ -1,0 +1,329 @@
+// The removal of what an install record names.
+#include <algorithm>
+#include <vector>
+
+#include "deploy/record_folder.h"
+#include "deploy/uninstall.h"
+#include "platform/mb_string.h"
+
+namespace {
+
+constexpr char kTrustedPathsValue[] = "TRUSTEDPATHS";
+
+bool IsGone(long rc) { return rc == kErrFileNotFound || rc == kErrPathNotFound; }
+
+std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
+
+std::string ParentOf(const CodePage& cp, const std::string& path) {
+  const size_t slash = FindLastBackslash(cp, path);
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Whether `path` lies below `folder`, without regard to case.
+bool IsBelow(const CodePage& cp, const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() <= folder.size() + 1) return false;
+  return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
+}
+
+bool SameText(const CodePage& cp, const std::string& a, const std::string& b) { return cp.Upper(a) == cp.Upper(b); }
+
+size_t Depth(const CodePage& cp, const std::string& path) {
+  size_t depth = 0;
+  for (std::string rest = path; !rest.empty(); rest = ParentOf(cp, rest)) ++depth;
+  return depth;
+}
+
+// Innermost first: deeper paths before the ones that hold them, otherwise last recorded first.
+std::vector<std::string> InnermostFirst(const CodePage& cp, std::vector<std::string> paths) {
+  std::reverse(paths.begin(), paths.end());
+  std::stable_sort(paths.begin(), paths.end(),
+                   [&](const std::string& a, const std::string& b) { return Depth(cp, a) > Depth(cp, b); });
+  return paths;
+}
+
+// A recorded key path as a root and the path below it: HKEY_LOCAL_MACHINE\..., HKEY_CURRENT_USER\...,
+// or HKEY_USERS\<SID>\... (that user's hive, loaded for the call when it is not).
+bool WithKeyRoot(const Platform& p, const Environment& env, const std::string& path,
+                 const std::function<void(RegHandle root, const std::string& subkey)>& visit) {
+  const size_t slash = path.find('\\');
+  if (slash == std::string::npos) return false;
+  const std::string root = path.substr(0, slash);
+  const std::string rest = path.substr(slash + 1);
+  if (root == "HKEY_LOCAL_MACHINE") {
+    visit(kHkeyLocalMachine, rest);
+    return true;
+  }
+  if (root == "HKEY_CURRENT_USER") {
+    visit(kHkeyCurrentUser, rest);
+    return true;
+  }
+  if (root != "HKEY_USERS") return false;
+  const size_t end = rest.find('\\');
+  if (end == std::string::npos) return false;
+  const std::string below = rest.substr(end + 1);
+  return WithProfileRoot(p, env, rest.substr(0, end), [&](RegHandle user) { visit(user, below); });
+}
+
+// The value as it is stored; false when it cannot be read (gone included).
+bool ReadValue(Registry& registry, RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  uint32_t size = 0;
+  if (registry.QueryValue(key, name, type, nullptr, &size) != kOk) return false;
+  std::string bytes(size, '\0');
+  if (size > 0 && registry.QueryValue(key, name, type, reinterpret_cast<unsigned char*>(&bytes[0]), &size) != kOk) {
+    return false;
+  }
+  bytes.resize(size);
+  *data = bytes;
+  return true;
+}
+
+// The setting's text without its terminating NUL.
+std::string TextOf(const std::string& data) { return data.substr(0, data.find('\0')); }
+
+// The setting without the entry the install added: the last entry that is the same without
+// regard to case. False when no entry is.
+bool WithoutEntry(const CodePage& cp, const std::string& setting, const std::string& entry, std::string* rest) {
+  // ';' is never the trail byte of a double-byte character.
+  std::vector<std::string> entries;
+  for (size_t start = 0;;) {
+    const size_t semicolon = setting.find(';', start);
+    entries.push_back(setting.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start));
+    if (semicolon == std::string::npos) break;
+    start = semicolon + 1;
+  }
+  for (size_t i = entries.size(); i-- > 0;) {
+    if (!SameText(cp, entries[i], entry)) continue;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+    rest->clear();
+    for (size_t j = 0; j < entries.size(); ++j) *rest += (j ? ";" : "") + entries[j];
+    return true;
+  }
+  return false;
+}
+
+class Removal {
+ public:
+  Removal(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
+      : p_(p), env_(env), record_(record), report_(report), recordFolder_(RecordFolder(env)) {}
+
+  void Run() {
+    RemoveFiles();
+    PutBackBackups();
+    RemoveCreatedKeys();
+    RemoveAddedValues();
+    for (const RecordedTrustedPath& change : record_.trustedPaths) TakeOutTrustedPath(change);
+    RemoveCreatedFolders(false);
+    RemoveRecordFolder();
+    RemoveCreatedFolders(true);
+    RemoveKey(kHkeyLocalMachine, kUninstallKey, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
+  }
+
+ private:
+  const CodePage& cp() const { return p_.codePage; }
+
+  // Files outside the install folder (fonts, the plotter driver) stay.
+  void RemoveFiles() {
+    for (const RecordedFile& file : record_.files) {
+      if (!IsBelow(cp(), file.path, record_.installFolder)) continue;
+      if (!p_.files.Exists(file.path)) continue;
+      const std::string sha256 = p_.files.Sha256(file.path);
+      if (sha256.empty()) {
+        report_.Failure("file cannot be read, kept: " + file.path);
+        continue;
+      }
+      if (sha256 != file.sha256) {
+        report_.Warning("file changed since the install, kept: " + file.path);
+        continue;
+      }
+      RemoveFile(file.path);
+    }
+  }
+
+  void RemoveFile(const std::string& path) {
+    const long rc = p_.files.Remove(path);
+    if (rc == kOk) report_.Done("file removed: " + path);
+    else if (!IsGone(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
+  }
+
+  void PutBackBackups() {
+    for (const RecordedBackup& backup : record_.backups) {
+      const long rc = p_.files.Copy(backup.backup, backup.original, false);
+      if (rc != kOk) {
+        // Kept where it is, so that it can still be put back by hand.
+        report_.Failure("file not put back: " + backup.original + " from " + backup.backup + ErrorText(rc));
+        continue;
+      }
+      report_.Done("file put back: " + backup.original);
+      RemoveFile(backup.backup);
+    }
+  }
+
+  bool IsUninstallKey(const std::string& path) const {
+    return SameText(cp(), path, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
+  }
+
+  // Add/Remove Programs goes last: until then the uninstall can be started again.
+  void RemoveCreatedKeys() {
+    for (const std::string& path : InnermostFirst(cp(), record_.createdKeys)) {
+      if (IsUninstallKey(path)) continue;
+      const bool reached = WithKeyRoot(p_, env_, path, [&](RegHandle root, const std::string& subkey) {
+        RemoveKey(root, subkey, path);
+      });
+      if (!reached) report_.Warning("registry key of a user without a profile, left: " + path);
+    }
+  }
+
+  // A key that others have added keys to stays.
+  void RemoveKey(RegHandle root, const std::string& subkey, const std::string& path) {
+    const long rc = p_.registry.Delete(root, subkey);
+    if (rc == kOk) {
+      report_.Done("registry key removed: " + path);
+      return;
+    }
+    if (IsGone(rc)) return;
+    RegKey key(p_.registry);
+    uint32_t subkeys = 0;
+    if (key.Open(root, subkey, RegAccess::Read) == kOk && key.Handle() != 0 &&
+        p_.registry.SubkeyCount(key.Handle(), &subkeys) == kOk && subkeys > 0) {
+      report_.Warning("registry key holds keys of others, kept: " + path);
+    } else {
+      report_.Failure("registry key not removed: " + path + ErrorText(rc));
+    }
+  }
+
+  // Values the install added to keys it did not make go when they still hold what it wrote.
+  // A value it replaced stays as it is now.
+  void RemoveAddedValues() {
+    for (const RecordedValue& value : record_.values) {
+      if (value.existed) continue;
+      const std::string where = value.key + " : " + value.name;
+      const bool reached = WithKeyRoot(p_, env_, value.key, [&](RegHandle root, const std::string& subkey) {
+        RegKey key(p_.registry);
+        if (!OpenForChange(key, root, subkey, where)) return;
+        uint32_t type = 0;
+        std::string data;
+        if (!ReadValue(p_.registry, key.Handle(), value.name, &type, &data)) return;
+        if (type != value.type || data != value.data) {
+          report_.Warning("registry value changed since the install, kept: " + where);
+          return;
+        }
+        DeleteValue(key.Handle(), value.name, where);
+      });
+      if (!reached) report_.Warning("registry value of a user without a profile, left: " + where);
+    }
+  }
+
+  // A key removed since (AutoCAD or the profile gone) leaves nothing to change.
+  bool OpenForChange(RegKey& key, RegHandle root, const std::string& subkey, const std::string& where) {
+    const long rc = key.Open(root, subkey, RegAccess::ReadWrite);
+    if (rc != kOk && !IsGone(rc)) report_.Failure("registry key cannot be opened, kept: " + where + ErrorText(rc));
+    return rc == kOk;
+  }
+
+  void DeleteValue(RegHandle key, const std::string& name, const std::string& where) {
+    const long rc = DeleteRegistryValue(p_.registry, key, name);
+    if (rc == kOk) report_.Done("registry value removed: " + where);
+    else if (!IsGone(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
+  }
+
+  // The entry comes out of the setting as it is now; a setting that the install made and that
+  // holds nothing else goes. One it replaced whole or only upper-cased stays as it is.
+  void TakeOutTrustedPath(const RecordedTrustedPath& change) {
+    if (change.appended.empty()) return;
+    const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
+    const bool reached = WithProfileRoot(p_, env_, change.sid, [&](RegHandle root) {
+      RegKey key(p_.registry);
+      if (!OpenForChange(key, root, change.variablesKey, where)) return;
+      uint32_t type = 0;
+      std::string data;
+      if (!ReadValue(p_.registry, key.Handle(), kTrustedPathsValue, &type, &data)) return;
+      std::string rest;
+      if (!WithoutEntry(cp(), TextOf(data), change.appended, &rest)) return;
+      if (rest.empty() && change.valueCreated) {
+        DeleteValue(key.Handle(), kTrustedPathsValue, where);
+        return;
+      }
+      const long rc = p_.registry.SetString(key.Handle(), kTrustedPathsValue, rest);
+      if (rc == kOk) report_.Done("trusted path taken out: " + where + " = " + rest);
+      else report_.Failure("trusted path not taken out: " + where + ErrorText(rc));
+    });
+    if (!reached) report_.Warning("trusted path of a user without a profile, left: " + where);
+  }
+
+  bool HoldsRecordFolder(const std::string& folder) const {
+    return SameText(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
+  }
+
+  // The folders that hold the record folder go after it.
+  void RemoveCreatedFolders(bool holdingRecordFolder) {
+    for (const std::string& folder : InnermostFirst(cp(), record_.createdFolders)) {
+      if (HoldsRecordFolder(folder) != holdingRecordFolder) continue;
+      if (holdingRecordFolder && SameText(cp(), folder, recordFolder_)) continue;
+      const long rc = p_.files.RemoveDirectory(folder);
+      if (rc == kOk) report_.Done("folder removed: " + folder);
+      else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
+      else if (rc == kErrDirNotEmpty) report_.Warning("folder not empty, kept: " + folder);
+      else if (!IsGone(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+    }
+  }
+
+  // The kept uninstaller cannot go while it runs (it started this copy and waits for it): it
+  // goes at the next restart, and the folder with it.
+  void RemoveRecordFolder() {
+    RemoveFile(recordFolder_ + "\\" + kRecordFileName);
+    RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
+    const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
+    const long rc = p_.files.Remove(uninstaller);
+    bool later = false;
+    if (rc == kOk) {
+      report_.Done("file removed: " + uninstaller);
+    } else if (!IsGone(rc)) {
+      later = RemoveLater(uninstaller, rc);
+    }
+    const long folderRc = p_.files.RemoveDirectory(recordFolder_);
+    if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
+    else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
+    else if (!IsGone(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
+  }
+
+  void RemoveEmptyFolder(const std::string& folder) {
+    const long rc = p_.files.RemoveDirectory(folder);
+    if (rc == kOk) report_.Done("folder removed: " + folder);
+    else if (!IsGone(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+  }
+
+  bool RemoveLater(const std::string& path, long nowRc) {
+    const long rc = p_.files.RemoveAtRestart(path);
+    if (rc == kOk) {
+      report_.Done("removed at the next restart: " + path);
+      return true;
+    }
+    report_.Failure("not removed: " + path + ErrorText(nowRc));
+    return false;
+  }
+
+  const Platform& p_;
+  const Environment& env_;
+  const InstallRecord& record_;
+  InstallReport& report_;
+  const std::string recordFolder_;
+  bool recordFolderLater_ = false;
+};
+
+}  // namespace
+
+// Until the registry seam has RegDeleteValueA (Registry::DeleteValue) nothing is deleted and
+// the removal counts as failed.
+long DeleteRegistryValue(Registry&, RegHandle, const std::string&) { return 1; /* ERROR_INVALID_FUNCTION */ }
+
+bool WithProfileRoot(const Platform&, const Environment& env, const std::string& sid,
+                     const std::function<void(RegHandle root)>& visit) {
+  if (sid != env.UserSid()) return false;
+  visit(kHkeyCurrentUser);
+  return true;
+}
+
+void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
+                           InstallReport& report) {
+  Removal(p, env, record, report).Run();
+}

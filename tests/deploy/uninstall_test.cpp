@@ -1,0 +1,258 @@
+// The uninstall on the in-memory machine: a record and what the machine holds now, and what is
+// left afterwards.
+#include "deploy/uninstall.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/memory/memory_environment.h"
+#include "tests/memory/memory_platform.h"
+#include "tests/memory/sha256_bytes.h"
+
+namespace {
+
+const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
+const char kRecordFolder[] = "C:\\Program Files\\Quilox\\Tessarune Setup";
+const char kUserSid[] = "S-1-5-21-1000-2000-3000-1001";
+const char kVariables[] = "Software\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Profiles\\P\\Variables";
+const char kMissing[] = "<missing>";
+
+struct Uninstall {
+  MemoryPlatform m;
+  MemoryEnvironment env;
+  InstallRecord record;
+  InstallReport report;
+
+  Uninstall() {
+    env.sid = kUserSid;
+    record.installFolder = kInstallFolder;
+  }
+  void Run() { RemoveRecordedInstall(m.platform(), env, record, report); }
+  // Whether a warning or failure line of the report names `what`.
+  bool Names(const std::string& prefix, const std::string& what) const {
+    for (const std::string& line : report.Lines()) {
+      if (line.compare(0, prefix.size(), prefix) == 0 && line.find(what) != std::string::npos) return true;
+    }
+    return false;
+  }
+  std::string FileNow(const std::string& path) const { return m.files.IsFile(path) ? m.files.Content(path) : kMissing; }
+  std::string TextNow(RegHandle root, const std::string& key, const std::string& name) const {
+    uint32_t type = 0;
+    std::string bytes;
+    return m.registry.GetRaw(root, key, name, &type, &bytes) ? m.registry.GetText(root, key, name) : kMissing;
+  }
+};
+
+TEST(Uninstall, RemovesOnlyTheInstalledFilesThatAreAsTheInstallWroteThem) {
+  struct Case {
+    const char* path;
+    const char* written;
+    const char* now;  // null: gone since
+    bool removed;
+    bool namedInTheLog;
+  } cases[] = {
+      {"C:\\Quilox\\Tessarune\\Quilox2010.arx", "module", "module", true, false},
+      {"C:\\QUILOX\\tessarune\\Quilox扩展绘图库\\门窗.dwg", "drawing", "drawing", true, false},
+      {"C:\\Quilox\\Tessarune\\Readme.txt", "read-me", "read-me, with the user's notes", false, true},
+      {"C:\\Quilox\\Tessarune\\Quilox2013.arx", "module", nullptr, false, false},
+      // Fonts stay: drawings use them.
+      {"C:\\Program Files\\AutoCAD 2010\\Fonts\\Quilox_EN.shx", "font", "font", false, false},
+      // Only below the install folder, not beside it.
+      {"C:\\Quilox\\Tessarune2\\Quilox2010.arx", "module", "module", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    Uninstall u;
+    u.record.files.push_back({c.path, std::string(c.written).size(), Sha256OfBytes(c.written)});
+    if (c.now) u.m.files.AddFile(c.path, c.now);
+    u.Run();
+    EXPECT_EQ(c.removed || !c.now, !u.m.files.IsFile(c.path));
+    EXPECT_EQ(c.namedInTheLog, u.Names("warning: ", c.path));
+    EXPECT_EQ(0, u.report.Failures());
+  }
+}
+
+TEST(Uninstall, TakesOutTheTrustedPathEntryAndLeavesSettingsItReplaced) {
+  struct Case {
+    const char* name;
+    bool created;
+    const char* appended;  // as recorded; "" when nothing was appended
+    const char* now;       // null: the Variables key is gone
+    const char* left;      // kMissing: the value is gone
+  } cases[] = {
+      {"appended", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE", "C:\\TOOLS"},
+      {"added to since", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE;D:\\Lisp", "C:\\TOOLS;D:\\Lisp"},
+      {"another case", false, "C:\\QUILOX\\TESSARUNE", "c:\\tools;c:\\quilox\\tessarune", "c:\\tools"},
+      {"a longer entry", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2"},
+      {"created", true, "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune", kMissing},
+      {"created, added to", true, "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune;D:\\Lisp", "D:\\Lisp"},
+      {"replaced whole", false, "", "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune"},
+      {"upper-cased", false, "", "C:\\TOOLS\\QUILOX\\TESSARUNE", "C:\\TOOLS\\QUILOX\\TESSARUNE"},
+      {"profile gone", false, "C:\\QUILOX\\TESSARUNE", nullptr, kMissing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    RecordedTrustedPath change;
+    change.sid = kUserSid;
+    change.variablesKey = kVariables;
+    change.valueCreated = c.created;
+    change.appended = c.appended;
+    u.record.trustedPaths.push_back(change);
+    if (c.now) u.m.registry.SetText(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS", c.now);
+    u.Run();
+    EXPECT_EQ(c.left, u.TextNow(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS"));
+    EXPECT_EQ(0, u.report.Failures());
+  }
+}
+
+TEST(Uninstall, RemovesValuesItAddedWhileTheyHoldWhatItWrote) {
+  const std::string key = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+  struct Case {
+    const char* name;
+    bool existed;
+    const char* now;  // null: gone
+    const char* left;
+  } cases[] = {
+      {"added", false, "C:\\Quilox", kMissing},
+      {"added, changed since", false, "D:\\Other", "D:\\Other"},
+      {"replaced", true, "C:\\Quilox", "C:\\Quilox"},
+      {"added, gone", false, nullptr, kMissing},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    RecordedValue value;
+    value.key = "HKEY_LOCAL_MACHINE\\" + key;
+    value.name = "QuiloxPath";
+    value.existed = c.existed;
+    value.type = kRegSz;
+    value.data = std::string("C:\\Quilox") + '\0';
+    u.record.values.push_back(value);
+    u.m.registry.AddKey(kHkeyLocalMachine, key);
+    if (c.now) u.m.registry.SetText(kHkeyLocalMachine, key, "QuiloxPath", c.now);
+    u.Run();
+    EXPECT_EQ(c.left, u.TextNow(kHkeyLocalMachine, key, "QuiloxPath"));
+    EXPECT_EQ(0, u.report.Failures());
+  }
+}
+
+// A whole install's record on a machine where a few things changed since.
+TEST(Uninstall, LeavesTheMachineAsBeforeApartFromWhatOthersAdded) {
+  Uninstall u;
+  const std::string acad = "C:\\Program Files\\AutoCAD 2008";
+  const std::string product = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804";
+  const std::string product32 = "SOFTWARE\\Wow6432Node\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804";
+  const std::string arp = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarune";
+  const std::string backup = std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi";
+  // As before the install.
+  u.m.files.AddFile(acad + "\\Fonts\\txt.shx", "AutoCAD's font");
+  u.m.files.AddFile(acad + "\\Drv\\pdfplot9.hdi", "AutoCAD's driver");
+  u.m.registry.AddKey(kHkeyLocalMachine, arp.substr(0, arp.rfind('\\')));
+  u.m.files.AddFolder("C:\\Program Files\\Quilox\\Other product");
+  u.m.registry.SetText(kHkeyLocalMachine, product, "AcadLocation", acad);
+  u.m.registry.AddKey(kHkeyLocalMachine, product32);
+  const std::string before = u.m.files.Dump("C:\\") + u.m.registry.Dump(kHkeyLocalMachine);
+
+  // What the install left, and its record.
+  u.m.files.AddFile(std::string(kInstallFolder) + "\\Quilox2008.arx", "module");
+  u.m.files.AddFile(acad + "\\Drv\\pdfplot9.hdi", "the product's driver");
+  u.m.files.AddFile(backup, "AutoCAD's driver");
+  u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt", "record");
+  u.m.files.AddFile(std::string(kRecordFolder) + "\\SetUp.exe", "uninstaller");
+  u.m.registry.SetText(kHkeyLocalMachine, product + "\\Applications\\Quilox2008", "LOADER", "C:\\Quilox\\Tessarune\\Quilox2008.arx");
+  u.m.registry.SetText(kHkeyLocalMachine, product32 + "\\Applications\\Quilox2010_32", "LOADER", "x");
+  u.m.registry.SetText(kHkeyLocalMachine, arp, "DisplayVersion", "2026.03.31");
+  u.record.files = {{std::string(kInstallFolder) + "\\Quilox2008.arx", 6, Sha256OfBytes("module")},
+                    {acad + "\\Drv\\pdfplot9.hdi", 20, Sha256OfBytes("the product's driver")}};
+  u.record.backups = {{acad + "\\Drv\\pdfplot9.hdi", backup}};
+  u.record.createdFolders = {"C:\\Quilox", kInstallFolder, "C:\\Program Files\\Quilox", kRecordFolder,
+                             std::string(kRecordFolder) + "\\Backup"};
+  // Every level the install made.
+  u.record.createdKeys = {"HKEY_LOCAL_MACHINE\\" + product + "\\Applications",
+                          "HKEY_LOCAL_MACHINE\\" + product + "\\Applications\\Quilox2008",
+                          "HKEY_LOCAL_MACHINE\\" + product32 + "\\Applications",
+                          "HKEY_LOCAL_MACHINE\\" + product32 + "\\Applications\\Quilox2010_32",
+                          "HKEY_LOCAL_MACHINE\\" + arp,
+                          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\Gone since"};
+  // Since the install: another add-in's entry in a key the install made, and a file of a user.
+  u.m.registry.SetText(kHkeyLocalMachine, product32 + "\\Applications\\Other", "LOADER", "y");
+  u.m.files.AddFile(std::string(kInstallFolder) + "\\notes.txt", "the user's");
+
+  u.Run();
+  EXPECT_EQ(0, u.report.Failures());
+  EXPECT_EQ("AutoCAD's driver", u.FileNow(acad + "\\Drv\\pdfplot9.hdi"));
+  EXPECT_EQ("the user's", u.FileNow(std::string(kInstallFolder) + "\\notes.txt"));
+  EXPECT_TRUE(u.Names("warning: ", kInstallFolder));
+  EXPECT_EQ((std::vector<std::string>{"Other"}), u.m.registry.SubkeyNames(kHkeyLocalMachine, product32 + "\\Applications"));
+  EXPECT_TRUE(u.Names("warning: ", product32 + "\\Applications"));
+  // The rest is as before: the record folder, the Add/Remove Programs entry and the keys are gone.
+  u.m.files.Remove(std::string(kInstallFolder) + "\\notes.txt");
+  u.m.files.RemoveDirectory(kInstallFolder);
+  u.m.files.RemoveDirectory("C:\\Quilox");
+  u.m.registry.RemoveTree(kHkeyLocalMachine, product32 + "\\Applications");
+  EXPECT_EQ(before, u.m.files.Dump("C:\\") + u.m.registry.Dump(kHkeyLocalMachine));
+}
+
+// The kept uninstaller runs while its copy removes the record folder: they go at the next restart.
+TEST(Uninstall, RunningUninstallerAndItsFolderGoAtTheNextRestart) {
+  Uninstall u;
+  const std::string uninstaller = std::string(kRecordFolder) + "\\SetUp.exe";
+  u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt", "record");
+  u.m.files.AddFile(uninstaller, "uninstaller");
+  u.m.files.Lock(uninstaller);
+  u.record.createdFolders = {"C:\\Program Files\\Quilox", kRecordFolder};
+  u.Run();
+  EXPECT_EQ(0, u.report.Failures());
+  EXPECT_FALSE(u.m.files.IsFile(std::string(kRecordFolder) + "\\InstallRecord.txt"));
+  EXPECT_EQ((std::vector<std::string>{uninstaller, kRecordFolder, "C:\\Program Files\\Quilox"}),
+            u.m.files.PendingAtRestart());
+}
+
+// A removal that fails is named in the log; the others are still done.
+TEST(Uninstall, AFailedRemovalIsAFailureAndTheRestIsStillDone) {
+  const std::string key = "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Quilox2010";
+  const std::string file = std::string(kInstallFolder) + "\\Quilox2010.arx";
+  const std::string other = std::string(kInstallFolder) + "\\Readme.txt";
+  struct Case {
+    const char* name;
+    std::string failing;  // named in the failure
+    void (*fault)(Uninstall&);
+  } cases[] = {
+      {"a file that may not be deleted", file,
+       [](Uninstall& u) { u.m.files.SetAttributes(std::string(kInstallFolder) + "\\Quilox2010.arx", kAttrReadOnly); }},
+      {"a key that may not be deleted", key,
+       [](Uninstall& u) {
+         u.m.registry.DenyWrite(kHkeyLocalMachine,
+                                "SOFTWARE\\Autodesk\\AutoCAD\\R18.0\\ACAD-8001:804\\Applications\\Quilox2010");
+       }},
+      {"a trusted path that cannot be written", "TRUSTEDPATHS",
+       [](Uninstall& u) { u.m.registry.DenyWrite(kHkeyCurrentUser, kVariables); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    u.m.files.AddFile(file, "module");
+    u.m.files.AddFile(other, "read-me");
+    u.m.registry.SetText(kHkeyLocalMachine, key, "LOADER", file);
+    u.m.registry.SetText(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE");
+    u.record.files = {{file, 6, Sha256OfBytes("module")}, {other, 7, Sha256OfBytes("read-me")}};
+    u.record.createdKeys = {"HKEY_LOCAL_MACHINE\\" + key};
+    RecordedTrustedPath change;
+    change.sid = kUserSid;
+    change.variablesKey = kVariables;
+    change.appended = "C:\\QUILOX\\TESSARUNE";
+    u.record.trustedPaths = {change};
+    c.fault(u);
+    u.Run();
+    EXPECT_EQ(1, u.report.Failures());
+    EXPECT_TRUE(u.Names("FAILED: ", c.failing));
+    // Everything else went.
+    EXPECT_FALSE(u.m.files.IsFile(other));
+    EXPECT_EQ(c.failing == file, u.m.files.IsFile(file));
+    EXPECT_EQ(c.failing == key, u.m.registry.HasKey(kHkeyLocalMachine, key));
+    EXPECT_EQ(c.failing == "TRUSTEDPATHS" ? "C:\\TOOLS;C:\\QUILOX\\TESSARUNE" : "C:\\TOOLS",
+              u.TextNow(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS"));
+  }
+}
+
+}  // namespace
