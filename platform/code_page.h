@@ -11,4 +11,8 @@ class CodePage {
   // Case mapping that maps a double-byte character as a whole and never splits one.
   virtual std::string Upper(const std::string& text) const = 0;
   virtual std::string Lower(const std::string& text) const = 0;
+  // The text as UTF-8 and back, through the system's own tables. A byte or character that has no
+  // counterpart becomes '?'.
+  virtual std::string ToUtf8(const std::string& text) const = 0;
+  virtual std::string FromUtf8(const std::string& utf8) const = 0;
 };

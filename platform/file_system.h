@@ -90,6 +90,13 @@ class FileSystem {
   virtual std::string Sha256(const std::string& path) = 0;
   // GetModuleFileNameA for the process's own module, whole whatever its length.
   virtual std::string ModulePath() = 0;
+  // The whole content of a file.
+  virtual long ReadFile(const std::string& path, std::string* bytes) = 0;
+  // Creates the file with these bytes. Fails (kErrFileExists) when anything, a link included, is
+  // there already: what the setup writes this way is never written through someone else's link.
+  virtual long WriteNewFile(const std::string& path, const std::string& bytes) = 0;
+  // A file's size in bytes.
+  virtual long FileSize(const std::string& path, uint64_t* size) = 0;
 
   bool Exists(const std::string& path) { return Attributes(path) != kInvalidAttributes; }
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/utf8_win32.h"
+
 namespace {
 
 // Maps one character (one or two bytes) through the system's Unicode case tables. The ANSI
@@ -51,3 +53,7 @@ bool Win32CodePage::IsLeadByte(unsigned char byte) const { return IsDBCSLeadByte
 std::string Win32CodePage::Upper(const std::string& text) const { return Map(*this, text, true); }
 
 std::string Win32CodePage::Lower(const std::string& text) const { return Map(*this, text, false); }
+
+std::string Win32CodePage::ToUtf8(const std::string& text) const { return ConvertCodePage(CP_ACP, CP_UTF8, text); }
+
+std::string Win32CodePage::FromUtf8(const std::string& utf8) const { return ConvertCodePage(CP_UTF8, CP_ACP, utf8); }

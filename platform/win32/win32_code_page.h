@@ -8,4 +8,6 @@ class Win32CodePage : public CodePage {
   bool IsLeadByte(unsigned char byte) const override;
   std::string Upper(const std::string& text) const override;
   std::string Lower(const std::string& text) const override;
+  std::string ToUtf8(const std::string& text) const override;
+  std::string FromUtf8(const std::string& utf8) const override;
 };

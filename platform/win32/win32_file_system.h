@@ -27,4 +27,8 @@ class Win32FileSystem : public FileSystem {
   long Replace(const std::string& from, const std::string& to) override;
   std::string Sha256(const std::string& path) override;
   std::string ModulePath() override;
+  // win32_file_content.cpp
+  long ReadFile(const std::string& path, std::string* bytes) override;
+  long WriteNewFile(const std::string& path, const std::string& bytes) override;
+  long FileSize(const std::string& path, uint64_t* size) override;
 };

@@ -469,6 +469,53 @@ std::string MemoryFileSystem::ModulePath() {
   return impl_->modulePath;
 }
 
+// The file a path names for reading its content: the error Windows gives otherwise.
+long MemoryFileSystem::Readable(const std::string& path, const char* operation, const Node** file) {
+  if (impl_->counter->Count(operation, path)) return kErrAccessDenied;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  if (parsed.hasStream || parsed.trailingBackslash) return kErrInvalidName;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.node == nullptr) return kErrFileNotFound;
+  if (place.node->IsFolder()) return kErrAccessDenied;
+  if (impl_->locked.count(impl_->Key(parsed))) return kErrSharingViolation;
+  *file = place.node;
+  return kOk;
+}
+
+long MemoryFileSystem::ReadFile(const std::string& path, std::string* bytes) {
+  bytes->clear();
+  const Node* file = nullptr;
+  const long rc = Readable(path, "ReadFile ", &file);
+  if (rc == kOk) *bytes = file->content;
+  return rc;
+}
+
+long MemoryFileSystem::FileSize(const std::string& path, uint64_t* size) {
+  const Node* file = nullptr;
+  const long rc = Readable(path, "FileSize ", &file);
+  if (rc == kOk) *size = file->content.size();
+  return rc;
+}
+
+long MemoryFileSystem::WriteNewFile(const std::string& path, const std::string& bytes) {
+  if (impl_->counter->Count("WriteNewFile ", path)) return kErrAccessDenied;
+  MemoryPath parsed = impl_->Parse(path);
+  if (parsed.error != kOk) return parsed.error;
+  if (parsed.hasStream || parsed.trailingBackslash) return kErrInvalidName;
+  Impl::Place place = impl_->Locate(parsed);
+  if (place.error != kOk) return place.error;
+  if (place.parent == nullptr) return kErrAccessDenied;  // a drive root
+  if (place.node != nullptr) return kErrFileExists;     // a file, a folder or a link
+  auto file = std::make_unique<Node>();
+  file->name = parsed.names.back();
+  file->content = bytes;
+  file->attributes = kAttrArchive;
+  place.parent->children[place.key] = std::move(file);
+  return kOk;
+}
+
 void MemoryFileSystem::AddDrive(char letter) {
   MemoryPath root = ParseMemoryPath(impl_->cp, std::string(1, letter) + ":\\", "", false);
   if (root.error != kOk) throw std::invalid_argument("not a drive letter");

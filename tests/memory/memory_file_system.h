@@ -31,6 +31,9 @@ class MemoryFileSystem : public FileSystem {
   long Replace(const std::string& from, const std::string& to) override;
   std::string Sha256(const std::string& path) override;
   std::string ModulePath() override;
+  long ReadFile(const std::string& path, std::string* bytes) override;
+  long WriteNewFile(const std::string& path, const std::string& bytes) override;
+  long FileSize(const std::string& path, uint64_t* size) override;
 
   // Set-up.
   void AddDrive(char letter);
@@ -76,8 +79,9 @@ class MemoryFileSystem : public FileSystem {
 
  private:
   long MakeOneLevel(const std::string& path);
-
   struct Node;
+  long Readable(const std::string& path, const char* operation, const Node** file);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -59,6 +59,10 @@ class CodePageContract : public testing::Test {
       diffs->Add("Lower(" + Hex(text) + "): portable " + Hex(portable.Lower(text)) + ", system " +
                  Hex(system.Lower(text)));
     }
+    if (portable.ToUtf8(text) != system.ToUtf8(text)) {
+      diffs->Add("ToUtf8(" + Hex(text) + "): portable " + Hex(portable.ToUtf8(text)) + ", system " +
+                 Hex(system.ToUtf8(text)));
+    }
   }
 
   Cp936CodePage portable;

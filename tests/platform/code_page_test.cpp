@@ -52,6 +52,27 @@ TEST(Cp936Characters, CaseMapsWholeCharactersOnly) {
   EXPECT_EQ(std::string("A\0B", 3), cp.Upper(std::string("a\0b", 3)));
 }
 
+TEST(Cp936Characters, ConvertToUtf8AndBack) {
+  struct Case {
+    const char* text;  // code page 936
+    const char* utf8;
+  } cases[] = {
+      {"C:\\Quilox", "C:\\Quilox"},
+      {"運\\誠", "\xE9\x81\x8B\\\xE8\xAA\xA0"},   // trail bytes 0x5C stay in their characters
+      {"安装", "\xE5\xAE\x89\xE8\xA3\x85"},
+      {"\x80", "\xE2\x82\xAC"},                  // the euro sign, one byte in code page 936
+      {"ＡΩ", "\xEF\xBC\xA1\xCE\xA9"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    EXPECT_EQ(c.utf8, cp.ToUtf8(c.text));
+    EXPECT_EQ(c.text, cp.FromUtf8(c.utf8));
+  }
+  // What code page 936 lacks comes out as '?', never as nothing.
+  EXPECT_EQ("a?b", cp.FromUtf8("a\xE0\xB8\x81" "b"));  // Thai
+}
+
 TEST(MbFindLastBackslash, SkipsTrailBytes) {
   EXPECT_EQ(2u, FindLastBackslash(cp, "C:\\運"));
   EXPECT_EQ(npos, FindLastBackslash(cp, "運"));

@@ -367,6 +367,32 @@ TEST_P(FileSystemContract, Sha256OfKnownContents) {
   EXPECT_EQ("", fs().Sha256(At("missing.bin")));
 }
 
+TEST_P(FileSystemContract, WholeFilesAreWrittenOnlyWhereNothingIsAndReadBack) {
+  const std::string bytes = std::string("line\r\n\0\xFF", 8) + std::string(70000, 'z');
+  ASSERT_EQ(kOk, fs().WriteNewFile(At("new.bin"), bytes));
+  std::string read;
+  EXPECT_EQ(kOk, fs().ReadFile(At("NEW.BIN"), &read));
+  EXPECT_EQ(bytes, read);
+  uint64_t size = 0;
+  EXPECT_EQ(kOk, fs().FileSize(At("new.bin"), &size));
+  EXPECT_EQ(70008u, size);
+
+  EXPECT_EQ(kErrFileExists, fs().WriteNewFile(At("new.bin"), "other")) << "an existing file";
+  EXPECT_EQ(bytes, Read("new.bin"));
+  Folder("Sub");
+  EXPECT_NE(kOk, fs().WriteNewFile(At("Sub"), "other")) << "a folder";
+  EXPECT_EQ(kErrPathNotFound, fs().WriteNewFile(At("Missing\\a.txt"), "x"));
+  EXPECT_EQ(kOk, fs().WriteNewFile(At("empty.txt"), ""));
+  EXPECT_EQ(kOk, fs().FileSize(At("empty.txt"), &size));
+  EXPECT_EQ(0u, size);
+
+  EXPECT_EQ(kErrFileNotFound, fs().ReadFile(At("missing.txt"), &read));
+  EXPECT_EQ("", read);
+  EXPECT_EQ(kErrFileNotFound, fs().FileSize(At("missing.txt"), &size));
+  EXPECT_NE(kOk, fs().ReadFile(At("Sub"), &read)) << "a folder";
+  EXPECT_NE(kOk, fs().FileSize(At("Sub"), &size)) << "a folder";
+}
+
 TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {
   EXPECT_EQ(kOk, fs().MakeDirectory(At("New")));
   EXPECT_TRUE(fs().Attributes(At("new")) & kAttrDirectory);

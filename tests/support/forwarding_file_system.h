@@ -36,6 +36,11 @@ class ForwardingFileSystem : public FileSystem {
   long Replace(const std::string& from, const std::string& to) override { return inner_.Replace(from, to); }
   std::string Sha256(const std::string& path) override { return inner_.Sha256(path); }
   std::string ModulePath() override { return inner_.ModulePath(); }
+  long ReadFile(const std::string& path, std::string* bytes) override { return inner_.ReadFile(path, bytes); }
+  long WriteNewFile(const std::string& path, const std::string& bytes) override {
+    return inner_.WriteNewFile(path, bytes);
+  }
+  long FileSize(const std::string& path, uint64_t* size) override { return inner_.FileSize(path, size); }
 
  private:
   FileSystem& inner_;

@@ -1,0 +1,13 @@
+// Where this machine keeps things and who runs the setup, as Windows says.
+#pragma once
+
+#include "platform/environment.h"
+
+class Win32Environment : public Environment {
+ public:
+  std::string ProgramFilesFolder() const override;
+  std::string TempFolder() const override;
+  std::string UserSid() const override;
+  std::string UserName() const override;
+  std::string LocalTime() const override;
+};
