@@ -5,6 +5,8 @@
 #include <ctime>
 
 #include "app/install_log_file.h"
+#include "deploy/uninstall.h"
+#include "deploy/uninstall_texts.h"
 #include "install/install_texts.h"
 #include "tessa_version.h"
 #include "ui/dlg_setup.h"
@@ -18,6 +20,11 @@ void CWizardApp::InitInstance() {
     // A deployment tool reads the exit code; nobody would press OK.
     if (!options.silent) boxes.Show(0, kUsageText, kSetupCaption, kMbOk | MB_ICONINFORMATION);
     exitCode = kExitBadArguments;
+    return;
+  }
+
+  if (options.uninstall) {
+    exitCode = Uninstall(options);
     return;
   }
 
@@ -44,6 +51,31 @@ int CWizardApp::RunSilent(const SetupOptions& options) {
   report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", silent install, " + started);
   report.Done("command line: " + commandLine);
   const int code = RunSilentInstall(platform, releaseTable, options, report);
+  report.Done("exit code: " + std::to_string(code));
+  logFile.Write(report.Lines());
+  return code;
+}
+
+int CWizardApp::Uninstall(const SetupOptions& options) {
+  InstallReport report;
+  std::unique_ptr<FolderHold> copyFolder;
+  const bool temporaryCopy = options.temporaryCopy && IsTemporaryCopy(platform, environment, &copyFolder);
+  if (!temporaryCopy && RunsFromRecordFolder(platform, environment)) {
+    // The copy writes the log and shows the boxes; this one only waits for it.
+    const int code = RunTemporaryCopy(platform, environment, commandLine, report);
+    if (report.Failures() == 0) return code;
+    if (!options.silent) boxes.Show(0, kUninstallerNotStartedText, kSetupCaption, kMbOk);
+    InstallLogFile logFile;
+    if (!options.logPath.empty() && logFile.Open(options.logPath)) logFile.Write(report.Lines());
+    return code;
+  }
+
+  InstallLogFile logFile;
+  if (!options.logPath.empty() && !logFile.Open(options.logPath)) return kExitBadArguments;
+  report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", uninstall, " + environment.LocalTime());
+  report.Done("command line: " + commandLine);
+  const int code = RunUninstall(platform, environment, options.silent, report);
+  if (temporaryCopy) RemoveTemporaryCopyAtRestart(platform, report);
   report.Done("exit code: " + std::to_string(code));
   logFile.Write(report.Lines());
   return code;

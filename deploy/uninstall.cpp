@@ -5,6 +5,7 @@
 #include "deploy/uninstall_texts.h"
 #include "install/install.h"
 #include "install/install_texts.h"
+#include "ui/command_line.h"
 #include "ui/install_command_texts.h"
 
 namespace {
@@ -31,9 +32,23 @@ std::string StayedText(const InstallReport& report, size_t fromLine) {
 
 }  // namespace
 
+RecordFound LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record) {
+  std::string bytes;
+  const long rc = p.files.ReadFile(RecordFolder(env) + "\\" + kRecordFileName, &bytes);
+  if (rc == kErrFileNotFound || rc == kErrPathNotFound) return RecordFound::None;
+  if (rc != kOk || !ParseInstallRecord(p.codePage, bytes, record)) return RecordFound::Unreadable;
+  return RecordFound::Read;
+}
+
 int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report) {
   InstallRecord record;
-  if (!LoadInstallRecord(p, env, &record)) {
+  const RecordFound found = LoadInstallRecord(p, env, &record);
+  if (found == RecordFound::Unreadable) {
+    report.Failure("the install record cannot be read: " + RecordFolder(env) + "\\" + kRecordFileName);
+    if (!silent) p.boxes.Show(kNoWindow, kRecordUnreadableText, kSetupCaption, kMbOk);
+    return kExitFailed;
+  }
+  if (found == RecordFound::None) {
     // Deployment tools count "not there" as removed.
     report.Done("nothing to uninstall: no install record in " + RecordFolder(env));
     if (!silent) p.boxes.Show(kNoWindow, kNothingToUninstallText, kSetupCaption, kMbOk);

@@ -23,8 +23,9 @@ int RunUninstall(const Platform& p, const Environment& env, bool silent, Install
 void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
                            InstallReport& report);
 
-// The record in the record folder; false when there is none or it is not one.
-bool LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record);
+enum class RecordFound { None, Read, Unreadable };
+// The record in the record folder.
+RecordFound LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record);
 
 // RegDeleteValueA through the registry seam.
 long DeleteRegistryValue(Registry& registry, RegHandle key, const std::string& name);

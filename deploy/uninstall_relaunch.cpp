@@ -3,6 +3,7 @@
 #include "deploy/record_folder.h"
 #include "deploy/uninstall.h"
 #include "platform/mb_string.h"
+#include "ui/command_line.h"
 
 namespace {
 

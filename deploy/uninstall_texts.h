@@ -7,4 +7,5 @@ constexpr char kUninstalledText[] = "Tessarune已卸载。";
 // Followed by the names of what stayed, one a line.
 constexpr char kUninstalledExceptText[] = "Tessarune已卸载，以下项目保留或未能删除：\n\n";
 constexpr char kNothingToUninstallText[] = "本机没有Tessarune的安装记录，无需卸载。";
+constexpr char kRecordUnreadableText[] = "无法读取Tessarune的安装记录，未做任何更改。";
 constexpr char kUninstallerNotStartedText[] = "无法启动卸载程序，未做任何更改。";

@@ -255,4 +255,50 @@ TEST(Uninstall, AFailedRemovalIsAFailureAndTheRestIsStillDone) {
   }
 }
 
+// The exit codes, as Windows Installer's, and the boxes of an interactive run.
+TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
+  const std::string file = std::string(kInstallFolder) + "\\Quilox2010.arx";
+  enum class Record { None, Kept, Unreadable };
+  struct Case {
+    const char* name;
+    bool silent;
+    Record record;
+    bool acadRunning;
+    int answer;  // to the question; 0: none asked
+    bool readOnly;  // the installed file cannot be deleted
+    int exitCode;
+    size_t boxes;
+    bool removed;
+  } cases[] = {
+      {"nothing recorded, silent", true, Record::None, false, 0, false, 0, 0, false},
+      {"nothing recorded", false, Record::None, false, 0, false, 0, 1, false},
+      {"a record that is not one", true, Record::Unreadable, false, 0, false, 1603, 0, false},
+      {"AutoCAD runs, silent", true, Record::Kept, true, 0, false, 1618, 0, false},
+      {"AutoCAD runs", false, Record::Kept, true, 0, false, 1618, 1, false},
+      {"declined", false, Record::Kept, false, kIdNo, false, 1602, 1, false},
+      {"accepted", false, Record::Kept, false, kIdYes, false, 0, 2, true},
+      {"silent", true, Record::Kept, false, 0, false, 0, 0, true},
+      {"a removal fails, silent", true, Record::Kept, false, 0, true, 1603, 0, false},
+      {"a removal fails", false, Record::Kept, false, kIdYes, true, 1603, 2, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    u.m.files.AddFile(file, "module", c.readOnly ? kAttrReadOnly : kAttrArchive);
+    u.record.version = "2026.03.31";
+    u.record.files = {{file, 6, Sha256OfBytes("module")}};
+    const std::string recordFile = std::string(kRecordFolder) + "\\InstallRecord.txt";
+    if (c.record == Record::Kept) u.m.files.AddFile(recordFile, SerializeInstallRecord(u.m.codePage, u.record));
+    if (c.record == Record::Unreadable) u.m.files.AddFile(recordFile, "not a record");
+    if (c.acadRunning) u.m.processes.SetProcesses({"explorer.exe", "acad.exe"});
+    if (c.answer) u.m.boxes.Answer(c.answer);
+    EXPECT_EQ(c.exitCode, RunUninstall(u.m.platform(), u.env, c.silent, u.report));
+    EXPECT_EQ(c.boxes, u.m.boxes.Shown().size());
+    if (c.answer) EXPECT_EQ(kMbYesNo, u.m.boxes.Shown()[0].style & 0xF);
+    // The result names what stayed.
+    if (c.boxes == 2) EXPECT_EQ(c.readOnly, u.m.boxes.Shown()[1].text.find(file) != std::string::npos);
+    EXPECT_EQ(!c.removed, u.m.files.IsFile(file));
+  }
+}
+
 }  // namespace

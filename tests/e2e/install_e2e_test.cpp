@@ -20,6 +20,7 @@
 #include "automation/text.h"
 #include "automation/windows.h"
 #include "automation/wine_paths.h"
+#include "distribution.h"
 #include "machine_snapshot.h"
 #include "setup_session.h"
 #include "simulated_machine.h"
@@ -32,14 +33,7 @@ using harness::StandardAcad;
 namespace e2e {
 namespace {
 
-// The distribution: SetUp.exe of this build with a Data folder beside it.
-const char kDistFolder[] = "C:\\tessa_dist";
-const char kDistSetup[] = "C:\\tessa_dist\\SetUp.exe";
-const char kDataFolder[] = "C:\\tessa_dist\\Data";
-const char kLibrary[] = "Quilox扩展绘图库";
 const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
-// A stand-in for AutoCAD: any process whose file name is acad.exe.
-const char kAcadStandIn[] = "C:\\tessa_acad\\acad.exe";
 // Folders other cases install into, removed after every case.
 const char* const kOtherInstallRoots[] = {"C:\\Long", "C:\\T"};
 
@@ -48,27 +42,6 @@ const char kCompletionCaption[] = "Tessarune工具箱安装";
 const char kInstalledText[] = "安装完成，重启CAD即可使用 !";
 const char kImportText[] =
     "若要导入早期版本（2024年版本及更早版本）的设置，可点击:\n\n [软件设置] -> [设置导出导入] -> [早期版本设置导入]";
-
-std::string PayloadContent(const std::string& name) { return "Tessarune sample payload: " + name + "\r\n"; }
-
-// The payload files of the Data folder; SetUp.exe and the fonts are there too but not installed.
-const char* const kPayloadFiles[] = {"Quilox2008.arx", "Quilox2009.arx", "Quilox2010.arx", "Quilox2010_32.arx",
-                                     "Quilox2013.arx", "Quilox2018.arx", "Quilox2021.arx", "Quilox.prt5",
-                                     "Readme.txt",     "Tessarune使用说明.txt"};
-const char* const kLibraryFiles[] = {"门窗.dwg", "Title block A3.dwg"};
-
-void SeedDistribution() {
-  std::vector<FileSeed> seeds;
-  // Each file says which it is: its name without the folder.
-  auto add = [&](const std::string& rel) {
-    const std::string name = rel.substr(rel.rfind('\\') + 1);  // npos + 1 is 0
-    seeds.push_back(FileSeed::File(std::string(kDataFolder) + "\\" + rel, PayloadContent(name)));
-  };
-  for (const char* name : kPayloadFiles) add(name);
-  for (const char* name : {"Quilox_EN.shx", "Quilox_HZ.shx", "SetUp.exe"}) add(name);
-  for (const char* name : kLibraryFiles) add(std::string(kLibrary) + "\\" + name);
-  SeedFiles(seeds);
-}
 
 // The relative paths below root: files as they are, folders with a trailing backslash.
 std::set<std::string> TreeNames(const std::string& root) {
@@ -161,11 +134,7 @@ std::string UnixPathOnC(const std::string& relative) {
 
 class InstallCommand : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    CreateFolders(kDistFolder);
-    ASSERT_TRUE(CopyFileW(WideFromUtf8(SetupExePath()).c_str(), WideFromUtf8(kDistSetup).c_str(), FALSE))
-        << "cannot copy SetUp.exe into the distribution folder";
-  }
+  static void SetUpTestSuite() { ASSERT_TRUE(CopySetupIntoDistribution()) << "cannot copy SetUp.exe into " << kDistFolder; }
 
   void SetUp() override {
     harness::ClearAcadRegistry();
@@ -265,22 +234,10 @@ class InstallCommand : public ::testing::Test {
     ExpectCompletionAndEnd();
   }
 
-  void StartAcadStandIn() {
-    CreateFolders("C:\\tessa_acad");
-    ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix(TESSA_SLEEPER_EXE)).c_str(),
-                          WideFromUtf8(kAcadStandIn).c_str(), FALSE));
-    acad_ = Program::Start(kAcadStandIn);
-  }
+  void StartAcadStandIn() { acad_ = StartAcad(TESSA_SLEEPER_EXE); }
 
   // SetUp.exe with a command line: it must end by itself, showing nothing.
-  DWORD RunSilent(const std::vector<std::string>& args) {
-    program_ = Program::Start(kDistSetup, args, WorkFolder());
-    if (!program_.WaitForExit(120000)) {
-      ADD_FAILURE() << "the silent run did not end";
-      return STILL_ACTIVE;
-    }
-    return program_.ExitCode();
-  }
+  DWORD RunSilent(const std::vector<std::string>& args) { return RunToEnd(program_, kDistSetup, args); }
 
   // The whole registry and file state of the simulated AutoCAD machine and the install path.
   MachineSnapshot Snapshot() const { return TakeSnapshot(machine_); }

@@ -1,0 +1,174 @@
+// /UNINSTALL of the real SetUp.exe after a silent install on the simulated machine: through the
+// Add/Remove Programs entry's QuietUninstallString (the kept uninstaller, run from a temporary
+// copy), with AutoCAD running, and declined.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "automation/actions.h"
+#include "automation/file_tree.h"
+#include "automation/message_boxes.h"
+#include "automation/registry_seed.h"
+#include "automation/text.h"
+#include "distribution.h"
+#include "machine_snapshot.h"
+#include "setup_session.h"
+#include "simulated_machine.h"
+
+using namespace automation;
+using harness::SimulatedAcad;
+using harness::SimulatedMachine;
+using harness::StandardAcad;
+
+namespace e2e {
+namespace {
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarune";
+const char kRecordRoot[] = "C:\\Program Files\\Quilox";
+const char kKeptUninstaller[] = "C:\\Program Files\\Quilox\\Tessarune Setup\\SetUp.exe";
+
+std::string TempFolder() {
+  wchar_t temp[MAX_PATH];
+  GetTempPathW(MAX_PATH, temp);
+  return Utf8FromWide(temp);
+}
+
+std::string Upper(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
+  return text;
+}
+
+// The letter case of the other TRUSTEDPATHS entries stays as the install left it.
+std::vector<std::string> WithoutTrustedPathsCase(std::vector<std::string> lines) {
+  for (std::string& line : lines) {
+    if (line.find("\tTRUSTEDPATHS\t") != std::string::npos) line = Upper(line);
+  }
+  return lines;
+}
+
+// Fonts stay: drawings use them.
+std::vector<std::string> WithoutFonts(std::vector<std::string> lines) {
+  lines.erase(std::remove_if(lines.begin(), lines.end(),
+                             [](const std::string& line) {
+                               return line.find("Fonts\\Quilox_EN.shx\t") != std::string::npos ||
+                                      line.find("Fonts\\Quilox_HZ.shx\t") != std::string::npos;
+                             }),
+              lines.end());
+  return lines;
+}
+
+// A command line as Add/Remove Programs holds it: the program's quoted path, then its arguments.
+void SplitCommand(const std::string& command, std::string* program, std::vector<std::string>* args) {
+  ASSERT_EQ('"', command[0]) << command;
+  const size_t end = command.find('"', 1);
+  ASSERT_NE(std::string::npos, end) << command;
+  *program = command.substr(1, end - 1);
+  args->clear();
+  for (size_t start = end + 1; start < command.size();) {
+    const size_t space = command.find(' ', start);
+    const std::string word = command.substr(start, space == std::string::npos ? std::string::npos : space - start);
+    if (!word.empty()) args->push_back(word);
+    start = space == std::string::npos ? command.size() : space + 1;
+  }
+}
+
+class UninstallCommand : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(CopySetupIntoDistribution()) << "cannot copy SetUp.exe into " << kDistFolder; }
+
+  void SetUp() override {
+    harness::ClearAcadRegistry();
+    RemoveWhatTheSetupKeeps();
+    ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+    ASSERT_TRUE(DeleteFileTree(kDataFolder));
+    ASSERT_TRUE(DeleteFileTree(WorkFolder()));
+    SeedDistribution();
+    // 2008's driver is put back from its backup; 2010 gets two entries in a key the install makes;
+    // a profile's own trusted path comes back in upper case.
+    SimulatedAcad acad2018 = StandardAcad(2018);
+    acad2018.profiles.push_back({"Tessa", std::string("c:\\tools"), true});
+    for (const SimulatedAcad& acad : {StandardAcad(2008), StandardAcad(2010), acad2018}) machine_.Add(acad);
+    machine_.Seed();
+  }
+
+  void TearDown() override {
+    program_.TerminateIfRunning();
+    acad_.TerminateIfRunning();
+    machine_.Clear();
+    DeleteFileTree(kDefaultInstallPath);
+    RemoveWhatTheSetupKeeps();
+  }
+
+  void RemoveWhatTheSetupKeeps() {
+    DeleteFileTree(kRecordRoot);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    for (int i = 1; i <= 20; ++i) DeleteFileTree(TempFolder() + "Tessarune-Uninstall-" + std::to_string(i));
+  }
+
+  std::string UninstallValue(const std::string& name) {
+    std::string text;
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, name, &text) ? text : "<missing>";
+  }
+
+  SimulatedMachine machine_;
+  Program program_;
+  Program acad_;
+};
+
+TEST_F(UninstallCommand, QuietUninstallStringLeavesTheMachineAsBeforeApartFromTheFonts) {
+  const MachineSnapshot before = TakeSnapshot(machine_);
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  EXPECT_EQ("2026.03.31", UninstallValue("DisplayVersion"));
+
+  std::string uninstaller;
+  std::vector<std::string> args;
+  SplitCommand(UninstallValue("QuietUninstallString"), &uninstaller, &args);
+  EXPECT_EQ(0u, RunToEnd(program_, uninstaller, args));
+
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  EXPECT_EQ(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
+  EXPECT_EQ(before.files, WithoutFonts(after.files));
+  EXPECT_NE(before.files, after.files) << "the fonts stay";
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+  EXPECT_FALSE(PathExists(std::string(kRecordRoot) + "\\Tessarune Setup\\InstallRecord.txt"));
+}
+
+TEST_F(UninstallCommand, RunningAutoCadStopsTheUninstallWithNothingRemoved) {
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  const MachineSnapshot installed = TakeSnapshot(machine_);
+  acad_ = StartAcad(TESSA_SLEEPER_EXE);
+
+  EXPECT_EQ(1618u, RunToEnd(program_, kKeptUninstaller, {"/UNINSTALL", "/S"}));
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  EXPECT_EQ(installed.registry, after.registry);
+  EXPECT_EQ(installed.files, after.files);
+  EXPECT_EQ("2026.03.31", UninstallValue("DisplayVersion"));
+}
+
+TEST_F(UninstallCommand, DeclinedUninstallRemovesNothing) {
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  const MachineSnapshot installed = TakeSnapshot(machine_);
+
+  program_ = Program::Start(kDistSetup, {"/uninstall"}, WorkFolder());
+  HWND question = WaitForMessageBox(program_.Pid(), 60000);
+  ASSERT_NE(nullptr, question) << "no question";
+  const MessageBoxInfo box = ReadMessageBox(question);
+  EXPECT_EQ("Tessarune软件安装", box.caption);
+  ASSERT_EQ(2u, box.buttons.size());
+  EXPECT_EQ(IDYES, box.buttons[0].id);
+  EXPECT_EQ(IDNO, box.buttons[1].id);
+  ASSERT_EQ(ActionResult::WindowClosed, AnswerMessageBox(question, IDNO, 60000).result);
+  ASSERT_TRUE(program_.WaitForExit(60000));
+  EXPECT_EQ(1602u, program_.ExitCode());
+
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  EXPECT_EQ(installed.registry, after.registry);
+  EXPECT_EQ(installed.files, after.files);
+}
+
+}  // namespace
+}  // namespace e2e
