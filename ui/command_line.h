@@ -3,6 +3,7 @@
 //   /D=<path>           the path the path box would hold; takes the rest of the line, so it comes last
 //   /RELEASES=2010,2021 only these releases (with /S)
 //   /LOG=<file>         a UTF-8 log of the run (with /S)
+//   /ALLUSERS           the trusted path in every user's AutoCAD profiles, not only the current user's
 // Switches are case-insensitive; a value with spaces may be quoted.
 #pragma once
 
@@ -17,6 +18,7 @@ struct SetupOptions {
   std::string installPath;  // with hasInstallPath; as given, quotes removed
   std::vector<int> releases;  // empty: every release found
   std::string logPath;        // empty: no log
+  bool allUsers = false;      // with or without /S
 };
 
 // Exit codes of a silent run, as Windows Installer's.
