@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "acad/build_constants.h"
+#include "acad/user_hives.h"
 #include "platform/platform.h"
 
 constexpr int kFirstYear = 2007;
@@ -13,6 +14,15 @@ constexpr int kLastYear = 2027;
 constexpr int kYearCount = kLastYear - kFirstYear + 1;  // index = year - kFirstYear
 
 using StringList = std::vector<std::string>;
+
+// Whose AutoCAD profiles are given the trusted path: the current user's, or with allUsers every
+// user's on the machine, each once, through ForEachUserHive. HKEY_CURRENT_USER is not visited
+// apart then: a person's is one of the hives below HKEY_USERS, and a service account's (SYSTEM
+// under a deployment engine) is left out like every other.
+struct TrustedPathUsers {
+  bool allUsers = false;
+  HiveSkipped skipped;  // with allUsers: the hives left out
+};
 
 class AcadReleaseTable {
  public:
@@ -24,15 +34,17 @@ class AcadReleaseTable {
   // Discovery (below HKEY_LOCAL_MACHINE).
   void DiscoverReleases(const Platform& p);
 
-  // Demand-load registration for the ticked years (flags in year order), then the trusted paths.
+  // Demand-load registration for the ticked years (flags in year order), then the trusted paths of `users`.
   // installFolder has no trailing backslash.
   // With `installedFiles`, an entry is written only when the file of its module is among them
   // (names as in the install folder, any case): a module that was not installed is not loaded.
   void RegisterSelectedReleases(const Platform& p, const int selected[kYearCount], const std::string& installFolder,
-                                int bitness = targetBitness, const StringList* installedFiles = nullptr) const;
+                                int bitness = targetBitness, const StringList* installedFiles = nullptr,
+                                const TrustedPathUsers& users = TrustedPathUsers()) const;
   void RegisterRelease(const Platform& p, int year, const std::string& installFolder, int bitness = targetBitness,
                        const StringList* installedFiles = nullptr) const;
 
-  // Adds installFolder to TRUSTEDPATHS of every AutoCAD profile of the current user.
-  static void AddTrustedPath(const Platform& p, const std::string& installFolder);
+  // Adds installFolder to TRUSTEDPATHS of every AutoCAD profile of the user whose hive userRoot is.
+  static void AddTrustedPath(const Platform& p, const std::string& installFolder,
+                             RegHandle userRoot = kHkeyCurrentUser);
 };

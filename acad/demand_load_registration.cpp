@@ -39,11 +39,17 @@ void WriteDemandLoadEntry(const Platform& p, RegHandle productKey, const std::st
 
 void AcadReleaseTable::RegisterSelectedReleases(const Platform& p, const int selected[kYearCount],
                                                 const std::string& installFolder, int bitness,
-                                                const StringList* installedFiles) const {
+                                                const StringList* installedFiles,
+                                                const TrustedPathUsers& users) const {
   for (int year = kFirstYear; year <= kLastYear; ++year) {
     if (selected[year - kFirstYear] != 0) RegisterRelease(p, year, installFolder, bitness, installedFiles);
   }
-  AddTrustedPath(p, installFolder);
+  if (!users.allUsers) {
+    AddTrustedPath(p, installFolder);
+    return;
+  }
+  ForEachUserHive(
+      p, [&](const std::string&, RegHandle userRoot) { AddTrustedPath(p, installFolder, userRoot); }, users.skipped);
 }
 
 void AcadReleaseTable::RegisterRelease(const Platform& p, int year, const std::string& installFolder,

@@ -1,5 +1,5 @@
-// Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of the current user, so
-// AutoCAD loads the add-in's modules without asking.
+// Adds the install folder to TRUSTEDPATHS of every AutoCAD profile of a user (the current one, or
+// one whose hive is loaded below HKEY_USERS), so AutoCAD loads the add-in's modules without asking.
 #include <string>
 
 #include "acad/acad_release_table.h"
@@ -33,11 +33,11 @@ void ListOpenableSubkeys(Registry& registry, RegHandle key, StringList* names) {
 }
 
 // "SOFTWARE\Autodesk\AutoCAD\<release>\<product>\Profiles" for every product of every release.
-StringList CollectProfileRoots(const Platform& p) {
+StringList CollectProfileRoots(const Platform& p, RegHandle userRoot) {
   Registry& registry = p.registry;
   StringList roots;
   RegKey acad(registry);
-  if (acad.Open(kHkeyCurrentUser, kUserAcadRoot, RegAccess::Read) != kOk) return roots;
+  if (acad.Open(userRoot, kUserAcadRoot, RegAccess::Read) != kOk) return roots;
   uint32_t releaseCount = 0;
   if (registry.SubkeyCount(acad.Handle(), &releaseCount) != kOk) return roots;
 
@@ -57,12 +57,12 @@ StringList CollectProfileRoots(const Platform& p) {
 }
 
 // "<profile root>\<profile>\Variables" for every profile below the roots.
-StringList CollectVariablesKeys(const Platform& p, const StringList& profileRoots) {
+StringList CollectVariablesKeys(const Platform& p, RegHandle userRoot, const StringList& profileRoots) {
   Registry& registry = p.registry;
   StringList keys;
   for (const std::string& rootPath : profileRoots) {
     RegKey root(registry);
-    if (root.Open(kHkeyCurrentUser, rootPath, RegAccess::Read) != kOk) continue;
+    if (root.Open(userRoot, rootPath, RegAccess::Read) != kOk) continue;
     StringList profileNames;
     ListOpenableSubkeys(registry, root.Handle(), &profileNames);
     for (const std::string& profileName : profileNames) {
@@ -88,9 +88,10 @@ std::string TrustedPathsWith(const CodePage& codePage, const std::string& existi
 
 // The profile's setting as text; empty when the key or the value is missing. False when the
 // setting is there but cannot be read: writing the folder alone would drop the paths it holds.
-bool ReadExistingTrustedPaths(Registry& registry, const std::string& variablesPath, std::string* existing) {
+bool ReadExistingTrustedPaths(Registry& registry, RegHandle userRoot, const std::string& variablesPath,
+                              std::string* existing) {
   RegKey variables(registry);
-  long rc = variables.Open(kHkeyCurrentUser, variablesPath, RegAccess::Read);
+  long rc = variables.Open(userRoot, variablesPath, RegAccess::Read);
   if (rc == kOk) {
     rc =
         ReadWholeValueText(registry, variables.Handle(), kTrustedPathsValue, kTrustedPathsReadSize, existing);
@@ -100,20 +101,21 @@ bool ReadExistingTrustedPaths(Registry& registry, const std::string& variablesPa
   return IsMissing(rc);
 }
 
-void UpdateTrustedPaths(const Platform& p, const std::string& variablesPath, const std::string& folder) {
+void UpdateTrustedPaths(const Platform& p, RegHandle userRoot, const std::string& variablesPath,
+                        const std::string& folder) {
   std::string existing;
-  if (!ReadExistingTrustedPaths(p.registry, variablesPath, &existing)) return;
+  if (!ReadExistingTrustedPaths(p.registry, userRoot, variablesPath, &existing)) return;
   RegKey variables(p.registry);
-  if (variables.Create(kHkeyCurrentUser, variablesPath) != kOk) return;
+  if (variables.Create(userRoot, variablesPath) != kOk) return;
   p.registry.SetString(variables.Handle(), kTrustedPathsValue,
                        TrustedPathsWith(p.codePage, existing, folder));
 }
 
 }  // namespace
 
-void AcadReleaseTable::AddTrustedPath(const Platform& p, const std::string& installFolder) {
+void AcadReleaseTable::AddTrustedPath(const Platform& p, const std::string& installFolder, RegHandle userRoot) {
   // Both lists are complete before anything is written, so new keys never join the walk.
-  StringList profileRoots = CollectProfileRoots(p);
-  StringList variablesKeys = CollectVariablesKeys(p, profileRoots);
-  for (const std::string& variablesPath : variablesKeys) UpdateTrustedPaths(p, variablesPath, installFolder);
+  StringList profileRoots = CollectProfileRoots(p, userRoot);
+  StringList variablesKeys = CollectVariablesKeys(p, userRoot, profileRoots);
+  for (const std::string& variablesPath : variablesKeys) UpdateTrustedPaths(p, userRoot, variablesPath, installFolder);
 }

@@ -37,6 +37,7 @@ void CWizardApp::InitInstance() {
 
   Dlg_Setup dialog(platform, releaseTable);
   if (options.hasInstallPath) dialog.installPath = options.installPath;
+  dialog.allUsers = options.allUsers;
   dialog.DoModal();
 }
 

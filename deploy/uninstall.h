@@ -27,13 +27,6 @@ enum class RecordFound { None, Read, Unreadable };
 // The record in the record folder.
 RecordFound LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record);
 
-// RegDeleteValueA through the registry seam.
-long DeleteRegistryValue(Registry& registry, RegHandle key, const std::string& name);
-
-// A user's registry root for the call, by SID; false when the user has no profile any more.
-bool WithProfileRoot(const Platform& p, const Environment& env, const std::string& sid,
-                     const std::function<void(RegHandle root)>& visit);
-
 // ---- The uninstaller never runs from the record folder: Windows cannot delete a running program.
 
 // Whether this process is the kept copy in the record folder.

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "acad/user_hives.h"
 #include "deploy/record_folder.h"
 #include "deploy/uninstall.h"
 #include "platform/mb_string.h"
@@ -61,7 +62,7 @@ bool WithKeyRoot(const Platform& p, const Environment& env, const std::string& p
   const size_t end = rest.find('\\');
   if (end == std::string::npos) return false;
   const std::string below = rest.substr(end + 1);
-  return WithProfileRoot(p, env, rest.substr(0, end), [&](RegHandle user) { visit(user, below); });
+  return WithUserHive(p, env, rest.substr(0, end), [&](RegHandle user) { visit(user, below); });
 }
 
 // The value as it is stored; false when it cannot be read (gone included).
@@ -221,7 +222,7 @@ class Removal {
   }
 
   void DeleteValue(RegHandle key, const std::string& name, const std::string& where) {
-    const long rc = DeleteRegistryValue(p_.registry, key, name);
+    const long rc = p_.registry.DeleteValue(key, name);
     if (rc == kOk) report_.Done("registry value removed: " + where);
     else if (!IsGone(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
   }
@@ -231,7 +232,7 @@ class Removal {
   void TakeOutTrustedPath(const RecordedTrustedPath& change) {
     if (change.appended.empty()) return;
     const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
-    const bool reached = WithProfileRoot(p_, env_, change.sid, [&](RegHandle root) {
+    const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) {
       RegKey key(p_.registry);
       if (!OpenForChange(key, root, change.variablesKey, where)) return;
       uint32_t type = 0;
@@ -311,17 +312,6 @@ class Removal {
 };
 
 }  // namespace
-
-// Until the registry seam has RegDeleteValueA (Registry::DeleteValue) nothing is deleted and
-// the removal counts as failed.
-long DeleteRegistryValue(Registry&, RegHandle, const std::string&) { return 1; /* ERROR_INVALID_FUNCTION */ }
-
-bool WithProfileRoot(const Platform&, const Environment& env, const std::string& sid,
-                     const std::function<void(RegHandle root)>& visit) {
-  if (sid != env.UserSid()) return false;
-  visit(kHkeyCurrentUser);
-  return true;
-}
 
 void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
                            InstallReport& report) {

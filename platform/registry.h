@@ -8,9 +8,10 @@
 
 using RegHandle = std::uintptr_t;
 
-// The predefined roots, with the values of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+// The predefined roots, with the values of HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE and HKEY_USERS.
 constexpr RegHandle kHkeyCurrentUser = 0x80000001u;
 constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
+constexpr RegHandle kHkeyUsers = 0x80000003u;
 
 enum class RegAccess { Read, ReadWrite };
 
@@ -37,6 +38,14 @@ class Registry {
                         uint32_t size) = 0;
   // RegCloseKey. Closing a predefined root does nothing.
   virtual void Close(RegHandle key) = 0;
+  // RegDeleteValueA.
+  virtual long DeleteValue(RegHandle key, const std::string& name) = 0;
+  // RegLoadKeyA below HKEY_USERS: the hive file `file` mounted as HKEY_USERS\<mountName>, with the
+  // backup and restore privileges enabled first. A file that is not there may be created by
+  // Windows: check that it exists before.
+  virtual long LoadHive(const std::string& mountName, const std::string& file) = 0;
+  // RegUnLoadKeyA below HKEY_USERS: refused while a key of the hive is open.
+  virtual long UnloadHive(const std::string& mountName) = 0;
 
   // REG_SZ with the terminating NUL counted in its size.
   long SetString(RegHandle key, const std::string& name, const std::string& value);

@@ -6,8 +6,9 @@
 #include "picker/folder_validation.h"
 
 const char kUsageText[] =
-    "用法：SetUp.exe [/S] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
+    "用法：SetUp.exe [/S] [/ALLUSERS] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
     "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本\n"
+    "/ALLUSERS\t把安装路径加入本机所有用户的AutoCAD配置（以后新建的用户除外）\n"
     "/RELEASES=\t只安装到列出的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
     "/LOG=\t把安装日志写入该文件（与 /S 一起使用）\n"
     "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n"
@@ -87,6 +88,8 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
     }
     if (name == "/s" && equals == std::string::npos) {
       options->silent = true;
+    } else if (name == "/allusers" && equals == std::string::npos) {
+      options->allUsers = true;
     } else if (name == "/releases" && equals != std::string::npos) {
       releasesGiven = true;
       if (!ParseYears(value, &options->releases)) ok = false;

@@ -3,6 +3,7 @@
 //   /D=<path>           the path the path box would hold; takes the rest of the line, so it comes last
 //   /RELEASES=2010,2021 only these releases (with /S)
 //   /LOG=<file>         a UTF-8 log of the run (with /S)
+//   /ALLUSERS           the trusted path in every user's AutoCAD profiles, not only the current user's
 //   /UNINSTALL          removes what the install record names (with or without /S)
 // Switches are case-insensitive; a value with spaces may be quoted.
 #pragma once
@@ -18,6 +19,7 @@ struct SetupOptions {
   std::string installPath;  // with hasInstallPath; as given, quotes removed
   std::vector<int> releases;  // empty: every release found
   std::string logPath;        // empty: no log
+  bool allUsers = false;      // with or without /S
   bool uninstall = false;
   // The kept uninstaller's temporary copy, started with kTemporaryCopySwitch (with /UNINSTALL).
   bool temporaryCopy = false;

@@ -26,6 +26,8 @@ class Dlg_Setup : public CDialog {
   // While set, Install first checks for a running AutoCAD; cleared the first time it finds one.
   // One dialog per process: the warning is shown at most once.
   bool warnIfHostRunning = true;
+  // /ALLUSERS: the trusted path goes into every user's AutoCAD profiles.
+  bool allUsers = false;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();

@@ -43,8 +43,10 @@ bool Dlg_Setup::RunInstallSequence() {
   progressBar.SetPos(0);
 
   ProgressBarSink progress(progressBar);
+  TrustedPathUsers users;
+  users.allUsers = allUsers;
   if (!RunInstallSteps(platform, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath,
-                       progress)) {
+                       progress, users)) {
     OnCancel();
     return false;
   }

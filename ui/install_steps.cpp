@@ -118,7 +118,7 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
 }
 
 bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable& table, const int selected[kYearCount],
-                     const std::string& installPath, ProgressSink& progress) {
+                     const std::string& installPath, ProgressSink& progress, const TrustedPathUsers& users) {
   // With a manifest, only what was verified and put in place is registered.
   StringList installed;
   const PayloadManifest* manifest = BuiltInManifest();
@@ -127,7 +127,7 @@ bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable&
   CopyDrawingLibrary(p, owner, job);
   progress.Step();
 
-  table.RegisterSelectedReleases(p, selected, job.folder, targetBitness, manifest ? &installed : nullptr);
+  table.RegisterSelectedReleases(p, selected, job.folder, targetBitness, manifest ? &installed : nullptr, users);
   progress.Step();
 
   InstallSupportFiles(p, owner, table, selected, manifest);

@@ -39,9 +39,11 @@ InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std
                                          FolderHolds& holds);
 
 // The copies, the registration and the support files, in that order, stepping `progress` between
-// them. False when the payload copy stopped (it has told the user why); nothing after it ran.
+// them; the trusted path goes to the profiles of `users`. False when the payload copy stopped (it
+// has told the user why); nothing after it ran.
 bool RunInstallSteps(const Platform& p, WindowRef owner, const AcadReleaseTable& table, const int selected[kYearCount],
-                     const std::string& installPath, ProgressSink& progress);
+                     const std::string& installPath, ProgressSink& progress,
+                     const TrustedPathUsers& users = TrustedPathUsers());
 
 // The two completion messages, in order.
 void ShowCompletionMessages(const Platform& p, WindowRef owner);

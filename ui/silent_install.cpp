@@ -80,12 +80,32 @@ class ReportingRegistry : public Registry {
     names_.erase(key);
     inner_.Close(key);
   }
+  long DeleteValue(RegHandle key, const std::string& name) override {
+    const long rc = inner_.DeleteValue(key, name);
+    const std::string where = PathOf(key, "") + " : " + name;
+    if (rc == kOk) report_.Done("registry value removed: " + where);
+    else if (!IsMissing(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
+    return rc;
+  }
+  // A hive that does not load is left out (user_hives.cpp reports it); one that stays loaded is a failure.
+  long LoadHive(const std::string& mountName, const std::string& file) override {
+    const long rc = inner_.LoadHive(mountName, file);
+    if (rc == kOk) report_.Done("user hive loaded: HKEY_USERS\\" + mountName + " from " + file);
+    return rc;
+  }
+  long UnloadHive(const std::string& mountName) override {
+    const long rc = inner_.UnloadHive(mountName);
+    if (rc == kOk) report_.Done("user hive unloaded: HKEY_USERS\\" + mountName);
+    else report_.Failure("user hive not unloaded: HKEY_USERS\\" + mountName + ErrorText(rc));
+    return rc;
+  }
 
  private:
   std::string PathOf(RegHandle parent, const std::string& subkey) const {
     std::string path;
     if (parent == kHkeyLocalMachine) path = "HKEY_LOCAL_MACHINE";
     else if (parent == kHkeyCurrentUser) path = "HKEY_CURRENT_USER";
+    else if (parent == kHkeyUsers) path = "HKEY_USERS";
     else if (names_.count(parent)) path = names_.at(parent);
     else path = "?";
     return subkey.empty() ? path : path + "\\" + subkey;
@@ -247,7 +267,12 @@ int RunSilentInstall(const Platform& p, const AcadReleaseTable& table, const Set
   report.Done("install folder: " + installPath);
 
   NoProgress progress;
-  if (!RunInstallSteps(reporting, kNoWindow, table, selected, installPath, progress)) {
+  TrustedPathUsers users;
+  users.allUsers = options.allUsers;
+  users.skipped = [&report](const std::string& sid, const std::string& why) {
+    report.Warning("user hive left out: " + sid + ": " + why);
+  };
+  if (!RunInstallSteps(reporting, kNoWindow, table, selected, installPath, progress, users)) {
     report.Failure("the copy of the program files stopped");
     return kExitFailed;
   }

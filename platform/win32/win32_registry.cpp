@@ -8,11 +8,33 @@ namespace {
 HKEY ToHkey(RegHandle h) {
   if (h == kHkeyCurrentUser) return HKEY_CURRENT_USER;
   if (h == kHkeyLocalMachine) return HKEY_LOCAL_MACHINE;
+  if (h == kHkeyUsers) return HKEY_USERS;
   return reinterpret_cast<HKEY>(h);
 }
 RegHandle FromHkey(HKEY h) { return reinterpret_cast<RegHandle>(h); }
 
-bool IsPredefined(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine; }
+bool IsPredefined(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine || h == kHkeyUsers; }
+
+// RegLoadKey and RegUnLoadKey need both privileges enabled on the process token; an administrator's
+// token holds them disabled. Once per process: nothing here ever disables them again.
+bool EnableHivePrivileges() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
+  bool enabled = true;
+  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    // AdjustTokenPrivileges succeeds without enabling a privilege the token does not hold.
+    enabled = enabled && LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid) &&
+              AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
+              GetLastError() == ERROR_SUCCESS;
+  }
+  CloseHandle(token);
+  return enabled;
+}
+
+void EnableHivePrivilegesOnce() { static const bool enabled = EnableHivePrivileges(); (void)enabled; }
 
 }  // namespace
 
@@ -71,4 +93,18 @@ long Win32Registry::SetValue(RegHandle key, const std::string& name, uint32_t ty
 void Win32Registry::Close(RegHandle key) {
   if (key == 0 || IsPredefined(key)) return;
   RegCloseKey(ToHkey(key));
+}
+
+long Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
+  return RegDeleteValueA(ToHkey(key), name.c_str());
+}
+
+long Win32Registry::LoadHive(const std::string& mountName, const std::string& file) {
+  EnableHivePrivilegesOnce();
+  return RegLoadKeyA(HKEY_USERS, mountName.c_str(), file.c_str());
+}
+
+long Win32Registry::UnloadHive(const std::string& mountName) {
+  EnableHivePrivilegesOnce();
+  return RegUnLoadKeyA(HKEY_USERS, mountName.c_str());
 }

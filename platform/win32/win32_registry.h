@@ -15,4 +15,7 @@ class Win32Registry : public Registry {
   long SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
                 uint32_t size) override;
   void Close(RegHandle key) override;
+  long DeleteValue(RegHandle key, const std::string& name) override;
+  long LoadHive(const std::string& mountName, const std::string& file) override;
+  long UnloadHive(const std::string& mountName) override;
 };

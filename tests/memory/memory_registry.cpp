@@ -31,7 +31,7 @@ struct MemoryRegistry::Node {
 
 namespace {
 
-bool IsRoot(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine; }
+bool IsRoot(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine || h == kHkeyUsers; }
 
 // Splits a relative key path at backslashes. A leading backslash is refused as Windows does
 // (ERROR_BAD_PATHNAME); trailing backslashes are ignored. An empty component in the middle is
@@ -92,6 +92,14 @@ struct MemoryRegistry::Impl {
   Cp936CodePage cp;
   NodePtr currentUser = std::make_shared<MemoryRegistry::Node>();
   NodePtr localMachine = std::make_shared<MemoryRegistry::Node>();
+  NodePtr users = std::make_shared<MemoryRegistry::Node>();
+  // Hive files by folded name: the tree, and the folded mount name while it is loaded.
+  struct HiveFile {
+    NodePtr tree;
+    std::string mountedAs;
+  };
+  std::map<std::string, HiveFile> hiveFiles;
+  std::map<std::string, std::string> mounts;  // folded mount name -> folded file name
   std::map<RegHandle, OpenKey> handles;
   RegHandle nextHandle = 0x1000;
   size_t calls = 0;
@@ -114,6 +122,7 @@ struct MemoryRegistry::Impl {
   Impl() {
     currentUser->root = kHkeyCurrentUser;
     localMachine->root = kHkeyLocalMachine;
+    users->root = kHkeyUsers;
   }
 
   // Case-insensitive key for names: ASCII and the double-byte letters that have case.
@@ -122,10 +131,11 @@ struct MemoryRegistry::Impl {
   NodePtr RootNode(RegHandle root) const {
     if (root == kHkeyCurrentUser) return currentUser;
     if (root == kHkeyLocalMachine) return localMachine;
+    if (root == kHkeyUsers) return users;
     return nullptr;
   }
 
-  bool IsRootNode(const NodePtr& n) const { return n == currentUser || n == localMachine; }
+  bool IsRootNode(const NodePtr& n) const { return n == currentUser || n == localMachine || n == users; }
 
   // The folded path of a live key below its root, for the fault lists.
   // Joined once at the end: prepending name by name costs the square of the depth on every call.
@@ -229,6 +239,33 @@ struct MemoryRegistry::Impl {
       parent->enumValid = false;
     }
     MarkDeleted(node);
+  }
+
+  static void SetRoot(const NodePtr& node, RegHandle root) {
+    node->root = root;
+    for (auto& child : node->children) SetRoot(child.second, root);
+  }
+
+  static NodePtr Copy(const NodePtr& from) {
+    auto copy = std::make_shared<MemoryRegistry::Node>();
+    copy->name = from->name;
+    copy->values = from->values;
+    for (const auto& child : from->children) {
+      NodePtr c = Copy(child.second);
+      c->parent = copy;
+      copy->children[child.first] = c;
+    }
+    return copy;
+  }
+
+  // Whether a handle is open on the key or on one below it.
+  bool OpenBelow(const NodePtr& top) const {
+    for (const auto& h : handles) {
+      for (NodePtr n = h.second.node; n; n = n->parent.lock()) {
+        if (n == top) return true;
+      }
+    }
+    return false;
   }
 
   // One value for Dump: strings and DWORDs readable, anything else as hex.
@@ -424,6 +461,64 @@ void MemoryRegistry::Close(RegHandle key) {
   ++impl_->calls;  // RegCloseKey of an open key does not fail
   if (IsRoot(key)) return;
   impl_->handles.erase(key);
+}
+
+long MemoryRegistry::DeleteValue(RegHandle key, const std::string& name) {
+  if (impl_->CountCall("DeleteValue", name)) return kErrAccessDenied;
+  std::shared_ptr<Node> n;
+  RegAccess access;
+  long rc = impl_->Resolve(key, &n, &access);
+  if (rc != kOk) return rc;
+  if (access != RegAccess::ReadWrite || impl_->WriteDenied(n)) return kErrAccessDenied;
+  return n->values.erase(impl_->Fold(name)) != 0 ? kOk : kErrFileNotFound;
+}
+
+long MemoryRegistry::LoadHive(const std::string& mountName, const std::string& file) {
+  if (impl_->CountCall("LoadHive", mountName)) return kErrAccessDenied;
+  std::vector<std::string> parts;
+  if (SplitPath(mountName, &parts) != kOk || parts.size() != 1) return kErrInvalidParameter;
+  auto hive = impl_->hiveFiles.find(impl_->Fold(file));
+  if (hive == impl_->hiveFiles.end()) return kErrFileNotFound;
+  if (!hive->second.mountedAs.empty()) return kErrSharingViolation;
+  const std::string folded = impl_->Fold(mountName);
+  if (impl_->users->children.count(folded) != 0) return kErrAlreadyExists;
+  std::shared_ptr<Node> tree = hive->second.tree;
+  tree->name = mountName;
+  tree->parent = impl_->users;
+  Impl::SetRoot(tree, kHkeyUsers);
+  impl_->users->children[folded] = tree;
+  impl_->users->enumValid = false;
+  hive->second.mountedAs = folded;
+  impl_->mounts[folded] = hive->first;
+  return kOk;
+}
+
+long MemoryRegistry::UnloadHive(const std::string& mountName) {
+  if (impl_->CountCall("UnloadHive", mountName)) return kErrAccessDenied;
+  const std::string folded = impl_->Fold(mountName);
+  auto mount = impl_->mounts.find(folded);
+  if (mount == impl_->mounts.end()) {
+    return impl_->users->children.count(folded) != 0 ? kErrAccessDenied : kErrFileNotFound;
+  }
+  Impl::HiveFile& hive = impl_->hiveFiles[mount->second];
+  if (impl_->OpenBelow(hive.tree)) return kErrAccessDenied;
+  impl_->users->children.erase(folded);
+  impl_->users->enumValid = false;
+  hive.tree->parent.reset();
+  Impl::SetRoot(hive.tree, 0);
+  hive.mountedAs.clear();
+  impl_->mounts.erase(mount);
+  return kOk;
+}
+
+void MemoryRegistry::SaveHive(RegHandle root, const std::string& path, const std::string& file) {
+  std::shared_ptr<Node> n = impl_->FindSeeded(root, path);
+  if (!n) throw std::invalid_argument("no such key to save: " + path);
+  Impl::HiveFile& hive = impl_->hiveFiles[impl_->Fold(file)];
+  if (!hive.mountedAs.empty()) throw std::invalid_argument("the hive file is loaded: " + file);
+  hive.tree = Impl::Copy(n);
+  hive.tree->parent.reset();
+  Impl::SetRoot(hive.tree, 0);
 }
 
 void MemoryRegistry::AddKey(RegHandle root, const std::string& path) { impl_->MakeSeeded(root, path); }

@@ -1,6 +1,7 @@
 // The registry in memory, with Windows semantics: case-insensitive, case-preserving names,
 // subkeys enumerated in sorted (case-insensitive) order, RegDeleteKey refusing a key with
-// subkeys, and injectable faults. Paths are below a root, without a leading backslash.
+// subkeys, hive files that mount below HKEY_USERS, and injectable faults. Paths are below a root,
+// without a leading backslash.
 #pragma once
 
 #include <map>
@@ -26,6 +27,16 @@ class MemoryRegistry : public Registry {
   long SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
                 uint32_t size) override;
   void Close(RegHandle key) override;
+  long DeleteValue(RegHandle key, const std::string& name) override;
+  // As Windows: an unknown file is kErrFileNotFound, a mount name in use kErrAlreadyExists, a file
+  // mounted already kErrSharingViolation; unloading writes the hive back into its file, and is
+  // refused (kErrAccessDenied) while a key of the hive is open or for a hive this registry did not load.
+  long LoadHive(const std::string& mountName, const std::string& file) override;
+  long UnloadHive(const std::string& mountName) override;
+
+  // A hive file (named case-insensitively) holding a copy of root\path and everything below it, as
+  // RegSaveKey would write it; an earlier one of that name is replaced.
+  void SaveHive(RegHandle root, const std::string& path, const std::string& file);
 
   // Seeding (creates every missing key on the way).
   void AddKey(RegHandle root, const std::string& path);
