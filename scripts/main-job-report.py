@@ -205,6 +205,65 @@ class Run:
         return rows
 
 
+UNINSTALL_KEY = r"HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tessarune"
+RECORD_FOLDER = r"C:\Program Files\Quilox\Tessarune Setup"
+EXPECTED_ENTRY = {  # the Add/Remove Programs entry after the installs
+    "DisplayName": "Tessarune", "DisplayVersion": "2026.03.31", "Publisher": "Quilox",
+    "InstallLocation": INSTALL_FOLDER, "UninstallString": f'"{RECORD_FOLDER}\\SetUp.exe" /UNINSTALL',
+    "QuietUninstallString": f'"{RECORD_FOLDER}\\SetUp.exe" /UNINSTALL /S',
+}
+FONTS = ("Quilox_EN.shx", "Quilox_HZ.shx")
+
+
+def registry_lines(raw, name):
+    """The AutoCAD keys of both views and of the current user, as "path : name = type data" and "path"."""
+    lines = set()
+    for part in ("hklm64", "hklm32", "hkcu"):
+        keys, values = registry_values(read_lines(os.path.join(raw, f"{part}-{name}.txt")))
+        lines |= keys
+        lines |= {f"{path} : {value} = {kind} {data}" for path, named in values.items()
+                  for value, (kind, data) in named.items()}
+    return lines
+
+
+def without_trusted_paths_case(lines):
+    return {line.upper() if " : TRUSTEDPATHS = " in line else line for line in lines}
+
+
+def file_lines(raw, name):
+    """{relative path (backslashes): size or "folder"} of drive C: but Windows' and the users' folders."""
+    entries = {}
+    for line in read_lines(os.path.join(raw, f"files-{name}.txt")):
+        kind, path, size = (line.split("\t") + ["", ""])[:3]
+        entries["C:\\" + path.replace("/", "\\")] = "folder" if kind == "folder" else size
+    return entries
+
+
+def differences(before, after):
+    """(what, path) rows: added, removed or changed, sorted by path."""
+    rows = [("added", p) for p in after if p not in before] + [("removed", p) for p in before if p not in after]
+    if isinstance(before, dict):
+        rows += [("changed", p) for p in before if p in after and before[p] != after[p]]
+    return sorted(rows, key=lambda row: row[1])
+
+
+def pending_removals(raw, name):
+    """The paths Windows is to delete at the next restart (PendingFileRenameOperations without a target)."""
+    paths = []
+    for line in read_lines(os.path.join(raw, f"pending-{name}.txt")):
+        parts = line.split("\t")
+        if len(parts) >= 6:
+            items = unquote(parts[5]).split("\0")
+            paths += [items[i][4:] if items[i].startswith("\\??\\") else items[i]
+                      for i in range(0, len(items) - 1, 2) if items[i] and not items[i + 1]]
+    return paths
+
+
+def exit_code_of(raw, name):
+    return next((line[len("exit_code="):] for line in read_lines(os.path.join(raw, f"{name}.out"))
+                 if line.startswith("exit_code=")), None)
+
+
 # The default installation on the simulated machine, as it must come out.
 EXPECTED_FOUND = ["2008", "2010", "2014", "2021", "2025"]
 EXPECTED_ENTRIES = {
@@ -317,11 +376,80 @@ def checks(run):
               re.fullmatch(r"1:[^,]*", box.get("buttons", "")) is not None,
               repr((box.get("caption"), box.get("text"), box.get("icon"), box.get("buttons"))))
 
+    deployment_checks(run, check)
+
     for name in EXPECTED_SCREENSHOTS:
         path = os.path.join(run.out, name)
         head = file_bytes(path)
         check(f"{name} is a PNG", head is not None and head.startswith(b"\x89PNG\r\n\x1a\n"), "missing or not a PNG")
     return result
+
+
+def deployment_checks(run, check):
+    """The silent install over the dialog's and the uninstall through the Add/Remove Programs entry."""
+    raw = run.raw
+    check("SetUp.exe /S over the dialog's installation ends with 0", exit_code_of(raw, "silent") == "0",
+          str(exit_code_of(raw, "silent")))
+    after, silent = registry_lines(raw, "after"), registry_lines(raw, "silent")
+    check("the silent install leaves the AutoCAD keys and profiles as the dialog's did", after == silent,
+          "; ".join(f"{what} {path}" for what, path in differences(after, silent)[:5]))
+    _, entry = registry_values(read_lines(os.path.join(raw, "arp-silent.txt")))
+    entry = {name: data for name, (_, data) in entry.get(UNINSTALL_KEY, {}).items()}
+    for name, value in EXPECTED_ENTRY.items():
+        check(f"Add/Remove Programs: {name} is {value}", entry.get(name) == value, repr(entry.get(name)))
+    check("the uninstall (the QuietUninstallString) ends with 0", exit_code_of(raw, "uninstall") == "0",
+          str(exit_code_of(raw, "uninstall")))
+    before, uninstalled = registry_lines(raw, "before"), registry_lines(raw, "uninstalled")
+    rest = differences(without_trusted_paths_case(before), without_trusted_paths_case(uninstalled))
+    check("after the uninstall the AutoCAD keys and profiles are as before the first install (apart from "
+          "the letter case of TRUSTEDPATHS)", not rest, "; ".join(f"{what} {path}" for what, path in rest[:5]))
+    check("the Add/Remove Programs entry is gone",
+          not read_lines(os.path.join(raw, "arp-uninstalled.txt")), "it is still there")
+    pending = [path.upper() for path in pending_removals(raw, "uninstalled")]
+    rest = [(what, path) for what, path in differences(file_lines(raw, "before"), file_lines(raw, "uninstalled"))
+            if not (what == "added" and path.endswith(FONTS)) and path.upper() not in pending]
+    check("after the uninstall the files are as before the first install, apart from the fonts and what "
+          "goes at the next restart", not rest, "; ".join(f"{what} {path}" for what, path in rest[:5]))
+
+
+def section_deployment(run, out):
+    raw = run.raw
+    out.append("## Silent install and uninstall\n")
+    out.append("After the dialog's installation: `C:\\Tessarune\\SetUp.exe /S` over it, then the Add/Remove Programs "
+               "entry's QuietUninstallString, as a deployment tool runs them (logs: `raw/silent.log`, "
+               "`raw/uninstall.log`).\n")
+    out.append("| Run | Exit code |")
+    out.append("|---|---|")
+    out.append(f"| `SetUp.exe /S` | {exit_code_of(raw, 'silent')} |")
+    _, entry = registry_values(read_lines(os.path.join(raw, "arp-silent.txt")))
+    entry = entry.get(UNINSTALL_KEY, {})
+    quiet = entry.get("QuietUninstallString", ("", "(none)"))[1]
+    out.append(f"| `{quiet}` | {exit_code_of(raw, 'uninstall')} |")
+    out.append("")
+    out.append(f"The Add/Remove Programs entry `{UNINSTALL_KEY}` after the silent install:\n")
+    out.append("| Value | Type | Data |")
+    out.append("|---|---|---|")
+    out.extend(f"| {name} | {kind} | {cell(data)} |" for name, (kind, data) in sorted(entry.items()))
+    out.append("")
+    changed = differences(registry_lines(raw, "after"), registry_lines(raw, "silent"))
+    out.append("Registry differences between the dialog's installation and the silent one (AutoCAD keys of both "
+               f"views, the current user's profiles): {len(changed) or 'none'}.\n")
+    out.extend(f"- {what}: `{path}`" for what, path in changed)
+    out.append("")
+    rows = differences(registry_lines(raw, "before"), registry_lines(raw, "uninstalled"))
+    out.append("Registry differences between the machine before the first install and after the uninstall:"
+               f" {len(rows) or 'none'}.\n")
+    out.extend(f"- {what}: `{path}`" for what, path in rows)
+    out.append("")
+    pending = pending_removals(raw, "uninstalled")
+    rows = differences(file_lines(raw, "before"), file_lines(raw, "uninstalled"))
+    out.append("File differences (drive C: without `windows` and `users`) between the machine before the first "
+               f"install and after the uninstall: {len(rows) or 'none'}.\n")
+    out.extend(f"- {what}: `{path}`" + (" (goes at the next restart)" if path.upper() in
+                                          [p.upper() for p in pending] else "") for what, path in rows)
+    out.append("")
+    out.append("To be deleted at the next restart (PendingFileRenameOperations): "
+               + (", ".join(f"`{p}`" for p in pending) if pending else "nothing") + ".\n")
 
 
 def version_resource(path):
@@ -511,6 +639,7 @@ def main():
     section_releases(run, out)
     section_files(run, out)
     section_registry(run, out)
+    section_deployment(run, out)
     out.append("## Intended oddities\n")
     out.extend(f"- {note}" for note in ODDITIES)
     out.append("")

@@ -15,6 +15,8 @@ sample Data folder) in a new Wine prefix, seeds a simulated machine with AutoCAD
 64-bit), 2014, two products of 2021 and 2025 and their user profiles, and runs the setup on it.
 Headless (the default) it drives a default installation (C:\Quilox, every found release) on a
 private Xvfb display, opening and cancelling the folder browser on the way, and confirms each message.
+Then it runs SetUp.exe /S over that installation and the Add/Remove Programs entry's
+QuietUninstallString (/UNINSTALL /S), and compares the machine with the one before the first install.
 
 Writes into the output folder:
   report.md    the verdict (PASS/FAIL) first, then SetUp.exe's identity, the messages with their
@@ -129,7 +131,28 @@ shoot_desktop() {  # NAME
     convert "$raw/$1-desktop.png" -trim +repage "$out/$1.png" && say "screenshot $out/$1.png"
 }
 
+# Every file and folder of drive C: but Windows' own and the users' (sizes of files only).
+list_files() {  # NAME
+  (cd "$drive_c" && find . \( -path ./windows -o -path ./users \) -prune -o \
+    \( -type f -printf 'file\t%P\t%s\n' -o -type d -printf 'folder\t%P\t\n' \) | sort) >"$raw/files-$1.txt"
+}
+# What the uninstall works with beyond AutoCAD's keys: its Add/Remove Programs entry, and the
+# removals Windows is to do at the next restart.
+dump_deployment() {  # NAME
+  automate regdump 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tessarune' >"$raw/arp-$1.txt" || true
+  automate regdump 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager' |
+    grep -P '^value\t[^\t]*Session Manager\tPendingFileRenameOperations\t' >"$raw/pending-$1.txt" || true
+}
+# Runs a program to its end from C:\Tessarune; prints its exit code.
+run_to_end() {  # NAME PROGRAM [ARG...]
+  local name=$1
+  shift
+  automate start --watch --cwd 'C:\Tessarune' "$@" >"$raw/$name.out" || true
+  sed -n 's/^exit_code=//p' "$raw/$name.out"
+}
+
 dump_registry before
+list_files before
 : >"$raw/boxes.txt"
 : >"$raw/steps.txt"
 step() { echo "$*" >>"$raw/steps.txt"; }
@@ -190,6 +213,35 @@ step "SetUp.exe ended with exit code ${exit_code:-unknown}"
 run_seconds=$(($(date +%s) - run_started))
 
 dump_registry after
+dump_deployment after
+
+# Then what a deployment tool does: a silent install over it, and the uninstall that the Add/Remove
+# Programs entry names.
+say "a silent install (SetUp.exe /S)…"
+silent_code=$(run_to_end silent 'C:\Tessarune\SetUp.exe' /S '/LOG=C:\windows\temp\tessarune-silent.log')
+step "SetUp.exe /S ended with exit code ${silent_code:-unknown}"
+dump_registry silent
+dump_deployment silent
+list_files silent
+quiet=$(python3 -c 'import sys, urllib.parse
+for line in open(sys.argv[1], encoding="utf-8"):
+    f = line.rstrip("\n").split("\t")
+    if f[0] == "value" and f[2] == "QuietUninstallString": print(urllib.parse.unquote(f[5]))' "$raw/arp-silent.txt")
+step "QuietUninstallString: ${quiet:-none}"
+uninstall_code=''
+if [[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
+  say "the uninstall (${quiet})…"
+  read -r -a quiet_args <<<"${BASH_REMATCH[2]}"
+  uninstall_code=$(run_to_end uninstall "${BASH_REMATCH[1]}" "${quiet_args[@]}" '/LOG=C:\windows\temp\tessarune-uninstall.log')
+fi
+step "the uninstall ended with exit code ${uninstall_code:-unknown}"
+dump_registry uninstalled
+dump_deployment uninstalled
+list_files uninstalled
+for log in silent uninstall; do
+  cp "$drive_c/windows/temp/tessarune-$log.log" "$raw/$log.log" 2>/dev/null || true
+done
+
 say "writing the report…"
 verdict=0
 python3 "$top/scripts/main-job-report.py" --raw "$raw" --drive-c "$drive_c" --out "$out" \
