@@ -8,6 +8,7 @@
 #include "fw/win_app.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_code_page.h"
+#include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_processes.h"
@@ -30,6 +31,7 @@ class CWizardApp : public CWinApp {
   Win32ProcessList processes;
   Win32MessageBoxes boxes;
   Win32CodePage codePage;
+  Win32Environment environment;
   const Platform platform{registry, files, processes, boxes, codePage};
   AcadReleaseTable releaseTable;
 };

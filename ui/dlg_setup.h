@@ -5,6 +5,7 @@
 
 #include "fw/framework.h"
 #include "acad/acad_release_table.h"
+#include "platform/environment.h"
 #include "platform/platform.h"
 #include "res/resource.h"
 
@@ -26,6 +27,8 @@ class Dlg_Setup : public CDialog {
   // While set, Install first checks for a running AutoCAD; cleared the first time it finds one.
   // One dialog per process: the warning is shown at most once.
   bool warnIfHostRunning = true;
+  // With it, an install keeps its record, the uninstaller and the Add/Remove Programs entry.
+  const Environment* environment = nullptr;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();
@@ -39,9 +42,9 @@ class Dlg_Setup : public CDialog {
 
   void OnBrowse();
   void OnInstall();
-  // The progress view and the installation; false when the payload copy stopped, the dialog
-  // then ending with IDCANCEL.
-  bool RunInstallSequence();
+  // The progress view and the installation on `p`; false when the payload copy stopped, the
+  // dialog then ending with IDCANCEL.
+  bool RunInstallSequence(const Platform& p);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColorType);
 
   const Platform& platform;
