@@ -36,6 +36,7 @@ void CWizardApp::InitInstance() {
   }
 
   Dlg_Setup dialog(platform, releaseTable);
+  dialog.environment = &environment;
   if (options.hasInstallPath) dialog.installPath = options.installPath;
   dialog.allUsers = options.allUsers;
   dialog.DoModal();
@@ -51,7 +52,7 @@ int CWizardApp::RunSilent(const SetupOptions& options) {
   InstallReport report;
   report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", silent install, " + started);
   report.Done("command line: " + commandLine);
-  const int code = RunSilentInstall(platform, releaseTable, options, report);
+  const int code = RunSilentInstall(platform, environment, releaseTable, options, report);
   report.Done("exit code: " + std::to_string(code));
   logFile.Write(report.Lines());
   return code;

@@ -17,7 +17,8 @@ struct RecordedFile {
   std::string sha256;  // 64 lower-case hex digits
 };
 
-// A registry value the setup wrote. Keys are full paths: "HKEY_LOCAL_MACHINE\SOFTWARE\...".
+// A registry value the setup wrote. Keys are full paths: "HKEY_LOCAL_MACHINE\SOFTWARE\...", and
+// below a user's root "HKEY_USERS\<SID>\SOFTWARE\..." whichever way the setup reached it.
 struct RecordedValue {
   std::string key;
   std::string name;
@@ -52,8 +53,10 @@ struct InstallRecord {
   std::string installFolder;  // "C:\Quilox\Tessarune"
   std::vector<std::string> createdFolders;  // folders the setup made, outermost first
   std::vector<RecordedFile> files;
-  std::vector<std::string> createdKeys;     // registry keys the setup made (full paths), outermost first
-  std::vector<RecordedValue> values;        // values written into keys the setup did not make
+  std::vector<std::string> createdKeys;     // registry keys the setup made (full paths, every level it
+                                            // made), outermost first
+  std::vector<RecordedValue> values;        // values written into keys the setup did not make, except
+                                            // TRUSTEDPATHS (in trustedPaths)
   std::vector<RecordedTrustedPath> trustedPaths;
   std::vector<RecordedBackup> backups;
   std::vector<std::string> failures;        // writes that were attempted and failed, latest install
@@ -64,5 +67,6 @@ std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord
 bool ParseInstallRecord(const CodePage& codePage, const std::string& utf8, InstallRecord* record);
 
 // An install over an earlier one: `later` is added to `earlier`. What was there before the first
-// install is kept (the first old value, the first backup); what was written is the latest.
-void MergeInstallRecord(InstallRecord& earlier, const InstallRecord& later);
+// install is kept (the first old value, the first backup); what was written is the latest. Paths,
+// keys and names compare without regard to case, as Windows compares them.
+void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const InstallRecord& later);

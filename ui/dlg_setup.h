@@ -5,6 +5,7 @@
 
 #include "fw/framework.h"
 #include "acad/acad_release_table.h"
+#include "platform/environment.h"
 #include "platform/platform.h"
 #include "res/resource.h"
 
@@ -28,6 +29,8 @@ class Dlg_Setup : public CDialog {
   bool warnIfHostRunning = true;
   // /ALLUSERS: the trusted path goes into every user's AutoCAD profiles.
   bool allUsers = false;
+  // With it, an install keeps its record, the uninstaller and the Add/Remove Programs entry.
+  const Environment* environment = nullptr;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();
@@ -41,9 +44,9 @@ class Dlg_Setup : public CDialog {
 
   void OnBrowse();
   void OnInstall();
-  // The progress view and the installation; false when the payload copy stopped, the dialog
-  // then ending with IDCANCEL.
-  bool RunInstallSequence();
+  // The progress view and the installation on `p`; false when the payload copy stopped, the
+  // dialog then ending with IDCANCEL.
+  bool RunInstallSequence(const Platform& p);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT ctlColorType);
 
   const Platform& platform;

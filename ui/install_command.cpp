@@ -1,5 +1,8 @@
 // The Install button: the running-AutoCAD warning, the install folder, the install sequence in
 // the dialog's progress view, and the completion messages.
+#include <memory>
+
+#include "deploy/recorded_install.h"
 #include "fw/framework.h"
 #include "ui/dlg_setup.h"
 #include "ui/install_steps.h"
@@ -13,9 +16,17 @@ void Dlg_Setup::OnInstall() {
   if (StopForRunningAcad(platform, owner, warnIfHostRunning)) return;
 
   UpdateData(true);
+  // What the install writes goes into its record; nothing of that is shown.
+  InstallReport report;
+  std::unique_ptr<RecordedInstall> recorded;
+  if (environment != nullptr) {
+    recorded = std::make_unique<RecordedInstall>(platform, *environment, platform.boxes, report, releaseTable,
+                                                 releaseSelected);
+  }
+  const Platform& p = recorded ? recorded->platform() : platform;
   // Held until the installation is over: nobody can swap a level for a link meanwhile.
   FolderHolds holds;
-  switch (PrepareInstallFolder(platform, owner, installPath, holds)) {
+  switch (PrepareInstallFolder(p, owner, installPath, holds)) {
     case InstallFolderResult::EmptyPath:
       AfxThrowInvalidArgException();
     case InstallFolderResult::Invalid:
@@ -26,12 +37,14 @@ void Dlg_Setup::OnInstall() {
       break;
   }
 
-  if (!RunInstallSequence()) return;
+  const bool completed = RunInstallSequence(p);
+  if (recorded) recorded->Finish(installPath, completed);
+  if (!completed) return;
   ShowCompletionMessages(platform, owner);
   OnOK();
 }
 
-bool Dlg_Setup::RunInstallSequence() {
+bool Dlg_Setup::RunInstallSequence(const Platform& p) {
   // The progress view: the bar takes the path row's place for the rest of the dialog's life.
   GetDlgItem(IDC_PATH_LABEL)->ShowWindow(SW_HIDE);
   GetDlgItem(IDC_INSTALL_PATH)->ShowWindow(SW_HIDE);
@@ -45,8 +58,8 @@ bool Dlg_Setup::RunInstallSequence() {
   ProgressBarSink progress(progressBar);
   TrustedPathUsers users;
   users.allUsers = allUsers;
-  if (!RunInstallSteps(platform, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath,
-                       progress, users)) {
+  if (!RunInstallSteps(p, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath, progress,
+                       users)) {
     OnCancel();
     return false;
   }

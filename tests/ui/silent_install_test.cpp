@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "tests/memory/memory_environment.h"
 #include "tests/support/acad_machine_sinks.h"
 
 namespace {
@@ -87,6 +88,7 @@ TEST(SilentInstall, ExitCodeByCause) {
                              "Quilox_HZ.shx", "Quilox.prt5", "Quilox扩展绘图库\\门窗.dwg"}) {
       m.files.AddFile(std::string(kData) + "\\" + name, name);
     }
+    m.files.AddFile("C:\\Setup\\SetUp.exe", "setup");
     const Platform p = m.platform();
     AcadReleaseTable table;
     table.DiscoverReleases(p);
@@ -96,7 +98,7 @@ TEST(SilentInstall, ExitCodeByCause) {
     const std::string before = MachineState(m);
 
     InstallReport report;
-    EXPECT_EQ(c.exitCode, RunSilentInstall(p, table, options, report));
+    EXPECT_EQ(c.exitCode, RunSilentInstall(p, MemoryEnvironment(), table, options, report));
     const std::string log = Joined(report.Lines());
     EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
     EXPECT_EQ(c.unchanged, MachineState(m) == before);

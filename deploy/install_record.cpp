@@ -1,0 +1,300 @@
+// The record as text an administrator can read in Notepad: a header line, then one line per
+// item, its fields separated by tabs. A control character or '%' in a field is written %XX, and
+// so is every byte of a field that would not come back the same through UTF-8 (registry data
+// that is no text).
+#include "deploy/install_record.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr char kHeader[] = "Tessarune Setup install record\t1";
+constexpr char kLineEnd[] = "\r\n";
+
+bool Same(const CodePage& cp, const std::string& a, const std::string& b) { return cp.Upper(a) == cp.Upper(b); }
+
+// `key` is `outer` or lies below it.
+bool IsWithin(const CodePage& cp, const std::string& key, const std::string& outer) {
+  const std::string upperKey = cp.Upper(key), upperOuter = cp.Upper(outer);
+  return upperKey == upperOuter || upperKey.rfind(upperOuter + "\\", 0) == 0;
+}
+
+// ---- Writing ----
+
+std::string Escaped(const std::string& field, bool highBytesToo) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : field) {
+    if (c < 0x20 || c == 0x7F || c == '%' || (highBytesToo && c >= 0x80)) {
+      out += '%';
+      out += kDigits[c >> 4];
+      out += kDigits[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+class Writer {
+ public:
+  explicit Writer(const CodePage& cp) : cp_(cp) {}
+
+  void Line(std::initializer_list<std::string> fields) {
+    bool first = true;
+    for (const std::string& field : fields) {
+      if (!first) text_ += '\t';
+      first = false;
+      std::string utf8 = cp_.ToUtf8(Escaped(field, false));
+      if (cp_.FromUtf8(utf8) != Escaped(field, false)) utf8 = Escaped(field, true);
+      text_ += utf8;
+    }
+    text_ += kLineEnd;
+  }
+  const std::string& Text() const { return text_; }
+
+ private:
+  const CodePage& cp_;
+  std::string text_ = std::string(kHeader) + kLineEnd;
+};
+
+std::string YesNo(bool value) { return value ? "yes" : "no"; }
+
+// ---- Reading ----
+
+bool Unescape(const std::string& field, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '%') {
+      *out += field[i];
+      continue;
+    }
+    unsigned value = 0;
+    for (size_t k = 1; k <= 2; ++k) {
+      const char c = i + k < field.size() ? field[i + k] : '\0';
+      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      if (digit < 0) return false;
+      value = value * 16 + static_cast<unsigned>(digit);
+    }
+    *out += static_cast<char>(value);
+    i += 2;
+  }
+  return true;
+}
+
+bool Number(const std::string& text, uint64_t limit, uint64_t* value) {
+  if (text.empty() || text.size() > 20) return false;
+  uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
+    if (n > (limit - digit) / 10) return false;
+    n = n * 10 + digit;
+  }
+  *value = n;
+  return true;
+}
+
+bool Type(const std::string& text, uint32_t* type) {
+  uint64_t n = 0;
+  if (!Number(text, UINT32_MAX, &n)) return false;
+  *type = static_cast<uint32_t>(n);
+  return true;
+}
+
+bool Flag(const std::string& text, bool* flag) {
+  if (text != "yes" && text != "no") return false;
+  *flag = text == "yes";
+  return true;
+}
+
+bool IsSha256(const std::string& text) {
+  return text.empty() || (text.size() == 64 && std::all_of(text.begin(), text.end(), [](char c) {
+                            return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+                          }));
+}
+
+// One line's fields, each unescaped; false when the line is not one this setup writes.
+bool Fields(const CodePage& cp, const std::string& utf8, std::vector<std::string>* fields) {
+  const std::string text = cp.FromUtf8(utf8);
+  // Text that does not come back the same was not written here (or not as UTF-8).
+  if (cp.ToUtf8(text) != utf8) return false;
+  fields->clear();
+  for (size_t start = 0;;) {
+    const size_t tab = text.find('\t', start);
+    std::string field;
+    if (!Unescape(text.substr(start, tab == std::string::npos ? std::string::npos : tab - start), &field)) return false;
+    fields->push_back(field);
+    if (tab == std::string::npos) return true;
+    start = tab + 1;
+  }
+}
+
+bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<std::string>* seen) {
+  const std::string& kind = f[0];
+  // version, time, account and installFolder: once each.
+  for (auto scalar : {std::make_pair("version", &r->version), std::make_pair("time", &r->time),
+                      std::make_pair("account", &r->account), std::make_pair("installFolder", &r->installFolder)}) {
+    if (kind != scalar.first) continue;
+    if (f.size() != 2 || std::find(seen->begin(), seen->end(), kind) != seen->end()) return false;
+    seen->push_back(kind);
+    *scalar.second = f[1];
+    return true;
+  }
+  if (kind == "folder" && f.size() == 2) {
+    r->createdFolders.push_back(f[1]);
+  } else if (kind == "file" && f.size() == 4) {
+    RecordedFile file{f[1], 0, f[3]};
+    if (!Number(f[2], UINT64_MAX, &file.size) || !IsSha256(file.sha256)) return false;
+    r->files.push_back(file);
+  } else if (kind == "key" && f.size() == 2) {
+    r->createdKeys.push_back(f[1]);
+  } else if (kind == "value" && f.size() == 8) {
+    RecordedValue value;
+    value.key = f[1];
+    value.name = f[2];
+    value.oldData = f[5];
+    value.data = f[7];
+    if (!Flag(f[3], &value.existed) || !Type(f[4], &value.oldType) || !Type(f[6], &value.type)) return false;
+    r->values.push_back(value);
+  } else if (kind == "trusted" && f.size() == 7) {
+    RecordedTrustedPath trusted;
+    trusted.sid = f[1];
+    trusted.variablesKey = f[2];
+    trusted.before = f[4];
+    trusted.after = f[5];
+    trusted.appended = f[6];
+    if (!Flag(f[3], &trusted.valueCreated)) return false;
+    r->trustedPaths.push_back(trusted);
+  } else if (kind == "backup" && f.size() == 3) {
+    r->backups.push_back({f[1], f[2]});
+  } else if (kind == "failure" && f.size() == 2) {
+    r->failures.push_back(f[1]);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// Adds `item` unless `same` finds it in `list`; `update` then changes the one found.
+template <typename T>
+void AddOrUpdate(std::vector<T>& list, const T& item, const std::function<bool(const T&, const T&)>& same,
+                 const std::function<void(T&, const T&)>& update) {
+  for (T& existing : list) {
+    if (same(existing, item)) {
+      update(existing, item);
+      return;
+    }
+  }
+  list.push_back(item);
+}
+
+// Outermost first: a folder or key is shorter than anything below it.
+void OutermostFirst(std::vector<std::string>& paths) {
+  std::stable_sort(paths.begin(), paths.end(),
+                   [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+}
+
+}  // namespace
+
+std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord& record) {
+  Writer w(codePage);
+  w.Line({"version", record.version});
+  w.Line({"time", record.time});
+  w.Line({"account", record.account});
+  w.Line({"installFolder", record.installFolder});
+  for (const std::string& folder : record.createdFolders) w.Line({"folder", folder});
+  for (const RecordedFile& file : record.files) w.Line({"file", file.path, std::to_string(file.size), file.sha256});
+  for (const std::string& key : record.createdKeys) w.Line({"key", key});
+  for (const RecordedValue& v : record.values) {
+    w.Line({"value", v.key, v.name, YesNo(v.existed), std::to_string(v.oldType), v.oldData, std::to_string(v.type),
+            v.data});
+  }
+  for (const RecordedTrustedPath& t : record.trustedPaths) {
+    w.Line({"trusted", t.sid, t.variablesKey, YesNo(t.valueCreated), t.before, t.after, t.appended});
+  }
+  for (const RecordedBackup& b : record.backups) w.Line({"backup", b.original, b.backup});
+  for (const std::string& failure : record.failures) w.Line({"failure", failure});
+  return w.Text();
+}
+
+bool ParseInstallRecord(const CodePage& codePage, const std::string& utf8, InstallRecord* record) {
+  InstallRecord parsed;
+  std::vector<std::string> seen;
+  size_t start = 0;
+  for (bool first = true; start < utf8.size(); first = false) {
+    const size_t end = utf8.find(kLineEnd, start);
+    if (end == std::string::npos) return false;  // every line ends with CR LF
+    const std::string line = utf8.substr(start, end - start);
+    start = end + 2;
+    if (line.find_first_of("\r\n") != std::string::npos) return false;
+    if (first) {
+      if (line != kHeader) return false;
+      continue;
+    }
+    std::vector<std::string> fields;
+    if (!Fields(codePage, line, &fields) || !ParseLine(fields, &parsed, &seen)) return false;
+  }
+  if (start == 0) return false;  // not even the header
+  *record = parsed;
+  return true;
+}
+
+void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const InstallRecord& later) {
+  const CodePage& cp = codePage;
+  earlier.version = later.version;
+  earlier.time = later.time;
+  earlier.account = later.account;
+  if (!later.installFolder.empty()) earlier.installFolder = later.installFolder;
+
+  const auto samePath = [&](const std::string& a, const std::string& b) { return Same(cp, a, b); };
+  const auto keep = [](std::string&, const std::string&) {};
+  for (const std::string& folder : later.createdFolders) {
+    AddOrUpdate<std::string>(earlier.createdFolders, folder, samePath, keep);
+  }
+  OutermostFirst(earlier.createdFolders);
+  // The later hash: the file as it is now.
+  for (const RecordedFile& file : later.files) {
+    AddOrUpdate<RecordedFile>(
+        earlier.files, file, [&](const RecordedFile& a, const RecordedFile& b) { return Same(cp, a.path, b.path); },
+        [](RecordedFile& a, const RecordedFile& b) { a = b; });
+  }
+  // A value in a key an earlier install made goes with the key; the key is not "made" again.
+  const std::vector<std::string> earlierKeys = earlier.createdKeys;
+  for (const std::string& key : later.createdKeys) AddOrUpdate<std::string>(earlier.createdKeys, key, samePath, keep);
+  OutermostFirst(earlier.createdKeys);
+  for (const RecordedValue& value : later.values) {
+    if (std::any_of(earlierKeys.begin(), earlierKeys.end(),
+                    [&](const std::string& key) { return IsWithin(cp, value.key, key); })) {
+      continue;
+    }
+    AddOrUpdate<RecordedValue>(
+        earlier.values, value,
+        [&](const RecordedValue& a, const RecordedValue& b) { return Same(cp, a.key, b.key) && Same(cp, a.name, b.name); },
+        [](RecordedValue& a, const RecordedValue& b) {
+          a.type = b.type;
+          a.data = b.data;
+        });
+  }
+  for (const RecordedTrustedPath& trusted : later.trustedPaths) {
+    AddOrUpdate<RecordedTrustedPath>(
+        earlier.trustedPaths, trusted,
+        [&](const RecordedTrustedPath& a, const RecordedTrustedPath& b) {
+          return Same(cp, a.sid, b.sid) && Same(cp, a.variablesKey, b.variablesKey);
+        },
+        [](RecordedTrustedPath& a, const RecordedTrustedPath& b) {
+          a.after = b.after;
+          // The folder is still in the setting when a later install found it there.
+          if (!b.appended.empty()) a.appended = b.appended;
+        });
+  }
+  for (const RecordedBackup& backup : later.backups) {
+    AddOrUpdate<RecordedBackup>(
+        earlier.backups, backup,
+        [&](const RecordedBackup& a, const RecordedBackup& b) { return Same(cp, a.original, b.original); },
+        [](RecordedBackup&, const RecordedBackup&) {});
+  }
+  earlier.failures = later.failures;
+}

@@ -1,0 +1,139 @@
+#include "deploy/recorded_install.h"
+
+#include <algorithm>
+
+#include "deploy/record_folder.h"
+#include "platform/mb_string.h"
+#include "tessa_version.h"
+
+namespace {
+
+// AutoCAD 2008 gets the product's plotter driver in place of its own.
+constexpr int kPlotDriverYearIndex = 2008 - kFirstYear;
+
+bool HasBackupOf(const CodePage& cp, const InstallRecord& record, const std::string& original) {
+  return std::any_of(record.backups.begin(), record.backups.end(),
+                     [&](const RecordedBackup& b) { return SameFileName(cp, b.original, original); });
+}
+
+}  // namespace
+
+RecordedInstall::RecordedInstall(const Platform& p, const Environment& env, MessageBoxes& boxes,
+                                 InstallReport& report, const AcadReleaseTable& table, const int selected[kYearCount])
+    : p_(p),
+      env_(env),
+      report_(report),
+      home_(p.files, p.codePage, env),
+      registry_(p.registry, p.codePage, env, report, record_),
+      files_(p.files, p.codePage, report, record_),
+      recording_{registry_, files_, p.processes, boxes, p.codePage} {
+  hasEarlier_ = home_.ReadRecord(&earlier_);
+  if (!selected[kPlotDriverYearIndex]) return;
+  std::vector<std::string> drivers;
+  for (const std::string& folder : table.acadFolders[kPlotDriverYearIndex]) {
+    drivers.push_back(folder + "\\Drv\\pdfplot9.hdi");
+  }
+  files_.KeepBeforeReplacing(drivers, [this](const std::string& original, const std::string& productDriverSha256) {
+    KeepDriver(original, productDriverSha256);
+  });
+}
+
+// Once per original: a later install finds the product's driver there, or the backup kept.
+void RecordedInstall::KeepDriver(const std::string& original, const std::string& productDriverSha256) {
+  const CodePage& cp = p_.codePage;
+  if (HasBackupOf(cp, earlier_, original) || HasBackupOf(cp, record_, original)) return;
+  const std::string hash = p_.files.Sha256(original);
+  if (hash.empty() || hash == productDriverSha256) return;
+  std::string why, bytes;
+  if (!home_.Prepare(&why)) {
+    report_.Failure(why);
+    return;
+  }
+  // Several AutoCAD 2008 installations: one name each.
+  std::string relative;
+  for (int n = 1; relative.empty() || p_.files.Exists(home_.Path() + "\\" + relative); ++n) {
+    relative = std::string(kBackupFolderName) + "\\pdfplot9" + (n == 1 ? "" : " (" + std::to_string(n) + ")") + ".hdi";
+  }
+  const std::string backup = home_.Path() + "\\" + relative;
+  long rc = p_.files.ReadFile(original, &bytes);
+  if (rc == kOk) rc = home_.Write(relative, bytes);
+  if (rc == kOk && p_.files.Sha256(backup) != hash) rc = kErrAccessDenied;
+  if (rc != kOk) {
+    report_.Failure("driver not saved: " + original + " (error " + std::to_string(rc) + ")");
+    return;
+  }
+  record_.backups.push_back({original, backup});
+  report_.Done("driver saved: " + original + " as " + backup);
+}
+
+void RecordedInstall::KeepUninstaller() {
+  const CodePage& cp = p_.codePage;
+  const std::string module = p_.files.ModulePath();
+  const size_t slash = FindLastBackslash(cp, module);
+  // Started from the kept copy: it is the uninstaller already.
+  if (slash != std::string::npos && SameFileName(cp, module.substr(0, slash), home_.Path())) return;
+  const std::string kept = home_.Path() + "\\" + kUninstallerName;
+  std::string bytes;
+  long rc = p_.files.ReadFile(module, &bytes);
+  if (rc == kOk) rc = home_.Write(kUninstallerName, bytes);
+  // What was read is what the module is: a file changed meanwhile is no uninstaller.
+  if (rc == kOk && p_.files.Sha256(kept) != p_.files.Sha256(module)) rc = kErrAccessDenied;
+  if (rc != kOk) {
+    report_.Failure("uninstaller not kept: " + kept + " (error " + std::to_string(rc) + ")");
+  } else {
+    report_.Done("uninstaller kept: " + kept);
+  }
+}
+
+void RecordedInstall::ListInAddRemovePrograms(const std::string& installFolder) {
+  // The entry is the setup's like any other key it writes: through the recording registry.
+  Registry& registry = registry_;
+  RegKey key(registry);
+  if (key.Create(kHkeyLocalMachine, kUninstallKey) != kOk) return;
+  uint64_t bytes = 0;
+  for (const RecordedFile& file : Merged().files) bytes += file.size;
+  const std::string uninstaller = "\"" + home_.Path() + "\\" + kUninstallerName + "\"";
+  registry.SetString(key.Handle(), "DisplayName", "Tessarune");
+  registry.SetString(key.Handle(), "DisplayVersion", TESSA_VERSION_TEXT);
+  registry.SetString(key.Handle(), "Publisher", "Quilox");
+  registry.SetString(key.Handle(), "InstallLocation", installFolder);
+  registry.SetString(key.Handle(), "DisplayIcon", home_.Path() + "\\" + kUninstallerName + ",0");
+  registry.SetDword(key.Handle(), "EstimatedSize", static_cast<uint32_t>((bytes + 1023) / 1024));
+  registry.SetDword(key.Handle(), "NoModify", 1);
+  registry.SetDword(key.Handle(), "NoRepair", 1);
+  registry.SetString(key.Handle(), "UninstallString", uninstaller + " /UNINSTALL");
+  registry.SetString(key.Handle(), "QuietUninstallString", uninstaller + " /UNINSTALL /S");
+}
+
+InstallRecord RecordedInstall::Merged() const {
+  if (!hasEarlier_) return record_;
+  InstallRecord merged = earlier_;
+  MergeInstallRecord(p_.codePage, merged, record_);
+  return merged;
+}
+
+void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
+  files_.Finish();
+  record_.version = TESSA_VERSION_TEXT;
+  record_.time = env_.LocalTime();
+  record_.account = env_.UserName();
+  record_.installFolder = installFolder;
+
+  std::string why;
+  if (!home_.Prepare(&why)) {
+    report_.Failure(why);
+    return;
+  }
+  KeepUninstaller();
+  // Only a complete install is listed: an entry for half an install would say it is there.
+  if (completed && report_.Failures() == 0) ListInAddRemovePrograms(installFolder);
+
+  record_.failures = report_.FailureTexts();
+  const long rc = home_.Write(kRecordFileName, SerializeInstallRecord(p_.codePage, Merged()));
+  if (rc != kOk) {
+    report_.Failure("install record not written: " + home_.Path() + "\\" + kRecordFileName + " (error " +
+                    std::to_string(rc) + ")");
+  } else {
+    report_.Done("install record written: " + home_.Path() + "\\" + kRecordFileName);
+  }
+}

@@ -1,0 +1,49 @@
+// An install that keeps its record: the install runs on recording seams; afterwards the record is
+// merged into the one kept in the record folder, the running SetUp.exe is kept there as the
+// uninstaller and, after a complete install, Add/Remove Programs lists the product. AutoCAD 2008's
+// own plotter driver is saved there before the product's takes its place. The dialog and the
+// silent install both go through it; what fails here goes into the report only.
+#pragma once
+
+#include <string>
+
+#include "acad/acad_release_table.h"
+#include "deploy/install_record.h"
+#include "deploy/install_report.h"
+#include "deploy/record_home.h"
+#include "deploy/recording_file_system.h"
+#include "deploy/recording_registry.h"
+#include "platform/environment.h"
+#include "platform/platform.h"
+
+class RecordedInstall {
+ public:
+  // `boxes`: what the install shows its messages with. `selected` as for RegisterSelectedReleases.
+  RecordedInstall(const Platform& p, const Environment& env, MessageBoxes& boxes, InstallReport& report,
+                  const AcadReleaseTable& table, const int selected[kYearCount]);
+  RecordedInstall(const RecordedInstall&) = delete;
+  RecordedInstall& operator=(const RecordedInstall&) = delete;
+
+  // The seams the install runs on.
+  const Platform& platform() const { return recording_; }
+  // After the install into `installFolder`; `completed` when it ran to its end.
+  void Finish(const std::string& installFolder, bool completed);
+
+ private:
+  void KeepDriver(const std::string& original, const std::string& productDriverSha256);
+  void KeepUninstaller();
+  void ListInAddRemovePrograms(const std::string& installFolder);
+  // The earlier installs' record with this one's.
+  InstallRecord Merged() const;
+
+  const Platform& p_;
+  const Environment& env_;
+  InstallReport& report_;
+  RecordHome home_;
+  InstallRecord earlier_;
+  bool hasEarlier_ = false;
+  InstallRecord record_;
+  RecordingRegistry registry_;
+  RecordingFileSystem files_;
+  const Platform recording_;
+};

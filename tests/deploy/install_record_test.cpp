@@ -1,0 +1,187 @@
+// The install record as text and back, what is refused, and how a later install merges in.
+#include "deploy/install_record.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/cp936_code_page.h"
+
+bool operator==(const RecordedFile& a, const RecordedFile& b) {
+  return a.path == b.path && a.size == b.size && a.sha256 == b.sha256;
+}
+bool operator==(const RecordedValue& a, const RecordedValue& b) {
+  return a.key == b.key && a.name == b.name && a.existed == b.existed && a.oldType == b.oldType &&
+         a.oldData == b.oldData && a.type == b.type && a.data == b.data;
+}
+bool operator==(const RecordedTrustedPath& a, const RecordedTrustedPath& b) {
+  return a.sid == b.sid && a.variablesKey == b.variablesKey && a.valueCreated == b.valueCreated &&
+         a.before == b.before && a.after == b.after && a.appended == b.appended;
+}
+bool operator==(const RecordedBackup& a, const RecordedBackup& b) {
+  return a.original == b.original && a.backup == b.backup;
+}
+
+namespace {
+
+const Cp936CodePage cp;
+const std::string kHashA(64, 'a');
+const std::string kHashB(64, 'b');
+const std::string kHashC(64, 'c');
+const char kUser[] = "S-1-5-21-1-2-3-1001";
+
+void ExpectSame(const InstallRecord& expected, const InstallRecord& actual) {
+  EXPECT_EQ(expected.version, actual.version);
+  EXPECT_EQ(expected.time, actual.time);
+  EXPECT_EQ(expected.account, actual.account);
+  EXPECT_EQ(expected.installFolder, actual.installFolder);
+  EXPECT_EQ(expected.createdFolders, actual.createdFolders);
+  EXPECT_TRUE(expected.files == actual.files);
+  EXPECT_EQ(expected.createdKeys, actual.createdKeys);
+  EXPECT_TRUE(expected.values == actual.values);
+  EXPECT_TRUE(expected.trustedPaths == actual.trustedPaths);
+  EXPECT_TRUE(expected.backups == actual.backups);
+  EXPECT_EQ(expected.failures, actual.failures);
+}
+
+InstallRecord Full() {
+  InstallRecord r;
+  r.version = "2026.03.31";
+  r.time = "2026-12-08 10:00:00";
+  r.account = "WORKSTATION\\管理员";
+  r.installFolder = "C:\\運\\Tessarune";
+  r.createdFolders = {"C:\\運", "C:\\運\\Tessarune"};
+  r.files = {{"C:\\運\\Tessarune\\说明.txt", 12345678901ull, kHashA}, {"C:\\a%b.txt", 0, ""}};
+  r.createdKeys = {"HKEY_USERS\\" + std::string(kUser) + "\\Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\"
+                   "<<未命名配置>>\\Variables"};
+  r.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "Path\tname", true, 4, std::string("\x01\x00\x00\x00", 4), 1,
+               std::string("C:\\運\\a\r\n%\0", 11)},
+              {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "Raw", true, 3, "\xFF\xFE\x81", 3, "\x80\xA1"}};
+  r.trustedPaths = {{kUser, "Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\Custom\\Variables", false,
+                     "D:\\Lisp", "D:\\LISP;C:\\運\\TESSARUNE", "C:\\運\\TESSARUNE"}};
+  r.backups = {{"C:\\Program Files (x86)\\Autodesk\\AutoCAD 2008\\Drv\\pdfplot9.hdi",
+                "C:\\Program Files\\Quilox\\Tessarune Setup\\Backup\\pdfplot9.hdi"}};
+  r.failures = {"file not written: C:\\x (error 5)"};
+  return r;
+}
+
+TEST(InstallRecord, RoundTripsAsReadableUtf8) {
+  const InstallRecord full = Full();
+  const std::string text = SerializeInstallRecord(cp, full);
+  // An administrator reads the lines: UTF-8, tab-separated, escapes only where needed.
+  for (const std::string& line :
+       {std::string("Tessarune Setup install record\t1\r\nversion\t2026.03.31\r\n"),
+        std::string(u8"account\tWORKSTATION\\管理员\r\n"),
+        std::string(u8"file\tC:\\運\\Tessarune\\说明.txt\t12345678901\t") + kHashA + "\r\n",
+        std::string("file\tC:\\a%25b.txt\t0\t\r\n"),
+        std::string(u8"value\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\tPath%09name\tyes\t4\t%01%00%00%00\t1\tC:\\運\\a%0D%0A%25%00\r\n"),
+        std::string("\tRaw\tyes\t3\t%FF%FE%81\t3\t%80%A1\r\n")}) {
+    EXPECT_NE(std::string::npos, text.find(line)) << line << "\nin\n" << text;
+  }
+  InstallRecord parsed;
+  ASSERT_TRUE(ParseInstallRecord(cp, text, &parsed));
+  ExpectSame(full, parsed);
+
+  InstallRecord empty;
+  ASSERT_TRUE(ParseInstallRecord(cp, SerializeInstallRecord(cp, InstallRecord()), &parsed));
+  ExpectSame(empty, parsed);
+}
+
+TEST(InstallRecord, AnythingElseIsRefused) {
+  const std::string header = "Tessarune Setup install record\t1\r\n";
+  const std::string good = SerializeInstallRecord(cp, Full());
+  const std::string cases[] = {
+      "",
+      "Tessarune Setup install record\t2\r\n",
+      "Other Setup install record\t1\r\n",
+      "\xEF\xBB\xBF" + header,                        // a byte order mark
+      "Tessarune Setup install record\t1\n",          // line feeds only
+      header + "folder\tC:\\x",                       // the last line cut off
+      header + "folders\tC:\\x\r\n",                  // an unknown line
+      header + "folder\tC:\\x\tC:\\y\r\n",            // a field too many
+      header + "key\r\n",                             // one too few
+      header + "file\tC:\\x\t-1\t\r\n",               // no size
+      header + "file\tC:\\x\t18446744073709551616\t\r\n",
+      header + "file\tC:\\x\t1\t" + std::string(64, 'A') + "\r\n",  // not a hash as written
+      header + "value\tK\tN\tmaybe\t1\t\t1\t\r\n",
+      header + "value\tK\tN\tno\t4294967296\t\t1\t\r\n",
+      header + "folder\tC:\\x%2\r\n",                 // a broken escape
+      header + "folder\tC:\\x%g0\r\n",
+      header + "folder\tC:\\\xFF\r\n",                // not UTF-8
+      header + "folder\tC:\\\xE0\xB8\x81\r\n",        // a character the code page lacks
+      header + "version\t1\r\nversion\t2\r\n",        // twice
+      good.substr(0, good.size() - 1),
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    InstallRecord record = Full();
+    EXPECT_FALSE(ParseInstallRecord(cp, text, &record));
+    EXPECT_EQ("2026.03.31", record.version) << "left as it was";
+  }
+}
+
+TEST(InstallRecord, LaterInstallMergesIn) {
+  const std::string user = kUser;
+  const std::string variables = "Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\P\\Variables";
+  const std::string apps = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Applications";
+  InstallRecord earlier;
+  earlier.version = "2025.01.01";
+  earlier.time = "2026-01-01 08:00:00";
+  earlier.account = "WS\\first";
+  earlier.installFolder = "C:\\Quilox\\Tessarune";
+  earlier.createdFolders = {"C:\\Quilox", "C:\\Quilox\\Tessarune"};
+  earlier.files = {{"C:\\Quilox\\Tessarune\\a.arx", 1, kHashA}, {"C:\\Quilox\\Tessarune\\gone.txt", 2, kHashB}};
+  earlier.createdKeys = {apps + "\\Quilox2021"};
+  earlier.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "X", true, 1, "first old", 1, "ours 1"},
+                    {"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "Y", false, 0, "", 1, "ours"}};
+  earlier.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE"}};
+  earlier.backups = {{"C:\\A2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9.hdi"}};
+  earlier.failures = {"earlier failure"};
+
+  InstallRecord later;
+  later.version = "2026.03.31";
+  later.time = "2026-12-08 10:00:00";
+  later.account = "WS\\second";
+  later.installFolder = "C:\\Quilox\\Tessarune";
+  later.createdFolders = {"C:\\Quilox\\Tessarune\\Lib", "C:\\QUILOX"};
+  later.files = {{"c:\\quilox\\tessarune\\A.ARX", 3, kHashC}, {"C:\\Quilox\\Tessarune\\new.txt", 4, kHashB}};
+  later.createdKeys = {apps + "\\Quilox2025", apps + "\\QUILOX2021"};
+  later.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\v", "x", true, 1, "ours 1", 1, "ours 2"},
+                  {apps + "\\Quilox2021", "LOADER", true, 1, "C:\\Quilox\\Tessarune\\a.arx", 1, "C:\\a.arx"},
+                  {"HKEY_LOCAL_MACHINE\\SOFTWARE\\W", "Z", false, 0, "", 4, "1234"}};
+  later.trustedPaths = {{user, variables, false, "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE", ""},
+                        {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", "C:\\Q"}};
+  later.backups = {{"c:\\a2008\\drv\\PDFPLOT9.HDI", "C:\\R\\Backup\\pdfplot9 (2).hdi"},
+                   {"C:\\B2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9 (2).hdi"}};
+  later.failures = {"later failure"};
+
+  InstallRecord expected;
+  expected.version = "2026.03.31";
+  expected.time = "2026-12-08 10:00:00";
+  expected.account = "WS\\second";
+  expected.installFolder = "C:\\Quilox\\Tessarune";
+  expected.createdFolders = {"C:\\Quilox", "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune\\Lib"};
+  // The same file rewritten: its latest size and hash; files of earlier installs stay listed.
+  expected.files = {{"c:\\quilox\\tessarune\\A.ARX", 3, kHashC},
+                    {"C:\\Quilox\\Tessarune\\gone.txt", 2, kHashB},
+                    {"C:\\Quilox\\Tessarune\\new.txt", 4, kHashB}};
+  expected.createdKeys = {apps + "\\Quilox2021", apps + "\\Quilox2025"};
+  // A value first written earlier keeps its first old value; one in a key made earlier goes with it.
+  expected.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "X", true, 1, "first old", 1, "ours 2"},
+                     {"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "Y", false, 0, "", 1, "ours"},
+                     {"HKEY_LOCAL_MACHINE\\SOFTWARE\\W", "Z", false, 0, "", 4, "1234"}};
+  // Created by the first install, found with the folder in it by the second: still created,
+  // and the entry to take out stays.
+  expected.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE"},
+                           {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", "C:\\Q"}};
+  // The first backup of an original is the one kept.
+  expected.backups = {{"C:\\A2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9.hdi"},
+                      {"C:\\B2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9 (2).hdi"}};
+  // Failures are the latest install's.
+  expected.failures = {"later failure"};
+
+  MergeInstallRecord(cp, earlier, later);
+  ExpectSame(expected, earlier);
+}
+
+}  // namespace
