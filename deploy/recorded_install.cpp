@@ -127,10 +127,15 @@ void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
   KeepUninstaller();
   // Only a complete install is listed: an entry for half an install would say it is there.
   if (completed && report_.Failures() == 0) ListInAddRemovePrograms(installFolder);
+  const std::string arpKey = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey;
+  const bool arpMadeNow = std::any_of(record_.createdKeys.begin(), record_.createdKeys.end(),
+                                      [&](const std::string& key) { return SameFileName(p_.codePage, key, arpKey); });
 
   record_.failures = report_.FailureTexts();
   const long rc = home_.Write(kRecordFileName, SerializeInstallRecord(p_.codePage, Merged()));
   if (rc != kOk) {
+    // Without its record an entry would offer an uninstall that finds nothing to remove.
+    if (arpMadeNow) p_.registry.Delete(kHkeyLocalMachine, kUninstallKey);
     report_.Failure("install record not written: " + home_.Path() + "\\" + kRecordFileName + " (error " +
                     std::to_string(rc) + ")");
   } else {

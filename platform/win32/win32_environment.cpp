@@ -18,7 +18,7 @@ std::string WithoutTrailingBackslash(std::string path) {
 }
 
 // The token's user: the account the process runs as. Empty when it cannot be read.
-std::vector<unsigned char> TokenUser() {
+std::vector<unsigned char> ProcessUser() {
   HANDLE token = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
   DWORD size = 0;
@@ -59,7 +59,7 @@ std::string Win32Environment::TempFolder() const {
 }
 
 std::string Win32Environment::UserSid() const {
-  std::vector<unsigned char> user = TokenUser();
+  std::vector<unsigned char> user = ProcessUser();
   if (user.empty()) return "";
   char* text = nullptr;
   if (!ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &text)) return "";
@@ -69,7 +69,7 @@ std::string Win32Environment::UserSid() const {
 }
 
 std::string Win32Environment::UserName() const {
-  std::vector<unsigned char> user = TokenUser();
+  std::vector<unsigned char> user = ProcessUser();
   if (user.empty()) return "";
   char name[256] = "", domain[256] = "";
   DWORD nameSize = sizeof name, domainSize = sizeof domain;

@@ -277,7 +277,7 @@ std::string Win32FileSystem::Sha256(const std::string& path) {
   std::string hex;
   for (;;) {
     DWORD read = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) break;
+    if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) break;
     if (read == 0) {
       hex = hash.Hex();
       break;
