@@ -255,18 +255,29 @@ class Removal {
     return SameText(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
   }
 
-  // The folders that hold the record folder go after it.
+  // The folders that hold the record folder go after it. Its parent (the maker's folder in
+  // Program Files) goes too once nothing else is in it, whoever made it.
   void RemoveCreatedFolders(bool holdingRecordFolder) {
-    for (const std::string& folder : InnermostFirst(cp(), record_.createdFolders)) {
+    std::vector<std::string> folders;
+    for (const std::string& folder : record_.createdFolders) {
       if (HoldsRecordFolder(folder) != holdingRecordFolder) continue;
       if (holdingRecordFolder && SameText(cp(), folder, recordFolder_)) continue;
+      folders.push_back(folder);
+    }
+    const std::string parent = ParentOf(cp(), recordFolder_);
+    const bool parentRecorded = std::any_of(folders.begin(), folders.end(),
+                                            [&](const std::string& folder) { return SameText(cp(), folder, parent); });
+    if (holdingRecordFolder && !parentRecorded) folders.push_back(parent);
+    for (const std::string& folder : InnermostFirst(cp(), folders)) {
+      const bool ours = parentRecorded || !SameText(cp(), folder, parent) || !holdingRecordFolder;
       const long rc = p_.files.RemoveDirectory(folder);
       if (rc == kOk) report_.Done("folder removed: " + folder);
       else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
-      else if (rc == kErrDirNotEmpty) report_.Warning("folder not empty, kept: " + folder);
-      else if (!IsGone(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+      else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
+      else if (!IsGone(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
     }
   }
+
 
   // The kept uninstaller cannot go while it runs (it started this copy and waits for it): it
   // goes at the next restart, and the folder with it.
