@@ -13,6 +13,8 @@
 #include "platform/code_page.h"
 #include "platform/file_system.h"
 
+#undef RemoveDirectory  // windows.h's macro, when it came after file_system.h
+
 class RecordingFileSystem : public FileSystem {
  public:
   RecordingFileSystem(FileSystem& inner, const CodePage& codePage, InstallReport& report, InstallRecord& record);

@@ -7,6 +7,10 @@
 
 #include "platform/win_types.h"
 
+// windows.h makes RemoveDirectory a macro for RemoveDirectoryA or W: here it is the seam's call
+// (Win32 code names the A function).
+#undef RemoveDirectory
+
 // One entry of a directory listing (the used fields of WIN32_FIND_DATAA).
 struct FindEntry {
   std::string name;

@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-// windows.h names the A or W function RemoveDirectory: the seam's call is meant here.
-#undef RemoveDirectory
+#undef RemoveDirectory  // windows.h's macro: the seam's call is defined here
 
 long Win32FileSystem::RemoveDirectory(const std::string& path) {
   return RemoveDirectoryA(path.c_str()) ? kOk : static_cast<long>(GetLastError());

@@ -5,6 +5,9 @@
 
 #include "platform/file_system.h"
 
+// The seam's call, also where windows.h came after file_system.h.
+#undef RemoveDirectory
+
 // GetModuleFileNameA for the process's own module, read whole: the buffer starts at the given
 // size and grows until the text fits.
 std::string ReadModulePath(size_t initialSize);

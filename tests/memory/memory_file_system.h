@@ -11,6 +11,8 @@
 
 #include "platform/file_system.h"
 
+#undef RemoveDirectory  // windows.h's macro, when it came after file_system.h
+
 class MemoryFileSystem : public FileSystem {
  public:
   MemoryFileSystem();

@@ -7,6 +7,8 @@
 
 #include "platform/file_system.h"
 
+#undef RemoveDirectory  // windows.h's macro, when it came after file_system.h
+
 class ForwardingFileSystem : public FileSystem {
  public:
   explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
