@@ -214,6 +214,10 @@ run_seconds=$(($(date +%s) - run_started))
 
 dump_registry after
 dump_deployment after
+# The drive as the dialog's installation left it, for the report's checks of that installation.
+dialog_drive=$prefix/dialog-drive-c
+mkdir -p "$dialog_drive"
+tar -C "$drive_c" --exclude=./windows --exclude=./users -cf - . | tar -C "$dialog_drive" -xf -
 
 # Then what a deployment tool does: a silent install over it, and the uninstall that the Add/Remove
 # Programs entry names.
@@ -244,7 +248,7 @@ done
 
 say "writing the report…"
 verdict=0
-python3 "$top/scripts/main-job-report.py" --raw "$raw" --drive-c "$drive_c" --out "$out" \
+python3 "$top/scripts/main-job-report.py" --raw "$raw" --drive-c "$dialog_drive" --out "$out" \
   --mode "$([ "$interactive" = 1 ] && echo interactive || echo headless)" --setup-exe "$setup_exe" \
   --setup-seconds "$run_seconds" --total-seconds "$(($(date +%s) - started))" || verdict=$?
 say "report: $out/report.md ($(($(date +%s) - started)) s in all)"
