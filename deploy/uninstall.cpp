@@ -5,6 +5,7 @@
 #include "deploy/uninstall_texts.h"
 #include "install/install.h"
 #include "install/install_texts.h"
+#include "platform/mb_string.h"
 #include "ui/command_line.h"
 #include "ui/install_command_texts.h"
 
@@ -33,9 +34,15 @@ std::string StayedText(const InstallReport& report, size_t fromLine) {
 }  // namespace
 
 RecordFound LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record) {
+  const std::string folder = RecordFolder(env);
+  const std::string file = folder + "\\" + kRecordFileName;
+  if (!p.files.Exists(file)) return RecordFound::None;
+  const std::string parent = folder.substr(0, FindLastBackslash(p.codePage, folder));
+  for (const std::string& path : {parent, folder, file}) {
+    if (p.files.IsRedirection(path) || p.files.Owner(path) != Ownership::Administration) return RecordFound::Unreadable;
+  }
   std::string bytes;
-  const long rc = p.files.ReadFile(RecordFolder(env) + "\\" + kRecordFileName, &bytes);
-  if (rc == kErrFileNotFound || rc == kErrPathNotFound) return RecordFound::None;
+  const long rc = p.files.ReadFile(file, &bytes);
   if (rc != kOk || !ParseInstallRecord(p.codePage, bytes, record)) return RecordFound::Unreadable;
   return RecordFound::Read;
 }

@@ -1,14 +1,13 @@
 // /UNINSTALL: removes what the install record says the setup wrote, and nothing else.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include "deploy/install_record.h"
 #include "platform/environment.h"
 #include "platform/platform.h"
-#include "ui/silent_install.h"
+#include "deploy/install_report.h"
 
 // The whole uninstall after the command line: the record, AutoCAD not running, the question
 // (interactive), the removal, the result box (interactive). Returns the exit code: 0 done or
@@ -24,7 +23,8 @@ void RemoveRecordedInstall(const Platform& p, const Environment& env, const Inst
                            InstallReport& report);
 
 enum class RecordFound { None, Read, Unreadable };
-// The record in the record folder.
+// The record in the record folder. It says what an administrator's process deletes: a record
+// that is not one, or in a folder that is a link or not the administrators', is Unreadable.
 RecordFound LoadInstallRecord(const Platform& p, const Environment& env, InstallRecord* record);
 
 // ---- The uninstaller never runs from the record folder: Windows cannot delete a running program.

@@ -258,7 +258,7 @@ TEST(Uninstall, AFailedRemovalIsAFailureAndTheRestIsStillDone) {
 // The exit codes, as Windows Installer's, and the boxes of an interactive run.
 TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
   const std::string file = std::string(kInstallFolder) + "\\Quilox2010.arx";
-  enum class Record { None, Kept, Unreadable };
+  enum class Record { None, Kept, Unreadable, Foreign };
   struct Case {
     const char* name;
     bool silent;
@@ -273,6 +273,7 @@ TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
       {"nothing recorded, silent", true, Record::None, false, 0, false, 0, 0, false},
       {"nothing recorded", false, Record::None, false, 0, false, 0, 1, false},
       {"a record that is not one", true, Record::Unreadable, false, 0, false, 1603, 0, false},
+      {"a record a user could have written", true, Record::Foreign, false, 0, false, 1603, 0, false},
       {"AutoCAD runs, silent", true, Record::Kept, true, 0, false, 1618, 0, false},
       {"AutoCAD runs", false, Record::Kept, true, 0, false, 1618, 1, false},
       {"declined", false, Record::Kept, false, kIdNo, false, 1602, 1, false},
@@ -288,7 +289,10 @@ TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
     u.record.version = "2026.03.31";
     u.record.files = {{file, 6, Sha256OfBytes("module")}};
     const std::string recordFile = std::string(kRecordFolder) + "\\InstallRecord.txt";
-    if (c.record == Record::Kept) u.m.files.AddFile(recordFile, SerializeInstallRecord(u.m.codePage, u.record));
+    if (c.record != Record::None && c.record != Record::Unreadable) {
+      u.m.files.AddFile(recordFile, SerializeInstallRecord(u.m.codePage, u.record));
+    }
+    if (c.record == Record::Foreign) u.m.files.SetOwner(kRecordFolder, Ownership::Other);
     if (c.record == Record::Unreadable) u.m.files.AddFile(recordFile, "not a record");
     if (c.acadRunning) u.m.processes.SetProcesses({"explorer.exe", "acad.exe"});
     if (c.answer) u.m.boxes.Answer(c.answer);
