@@ -220,8 +220,8 @@ FONTS = ("Quilox_EN.shx", "Quilox_HZ.shx")
 def registry_lines(raw, name):
     """The AutoCAD keys of both views and of the current user, as "path : name = type data" and "path"."""
     lines = set()
-    for part in ("hklm64", "hklm32", "hkcu"):
-        keys, values = registry_values(read_lines(os.path.join(raw, f"{part}-{name}.txt")))
+    for dump in ("hklm64", "hklm32", "hkcu"):
+        keys, values = registry_values(read_lines(os.path.join(raw, f"{dump}-{name}.txt")))
         lines |= keys
         lines |= {f"{path} : {value} = {kind} {data}" for path, named in values.items()
                   for value, (kind, data) in named.items()}
