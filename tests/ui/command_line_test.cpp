@@ -14,6 +14,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     const char* installPath;  // null: no /D
     std::vector<int> releases;
     const char* logPath;
+    bool allUsers = false;
   } cases[] = {
       {"", false, nullptr, {}, ""},
       {"  /S ", true, nullptr, {}, ""},
@@ -26,6 +27,9 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/S /D=C:\\\xB1\x7C\\\xD5\x5C", true, "C:\\\xB1\x7C\\\xD5\x5C", {}, ""},
       // Without /S the path box is preset.
       {"/D=D:\\Q", false, "D:\\Q", {}, ""},
+      // For every user, silent or through the dialog.
+      {"/S /AllUsers", true, nullptr, {}, "", true},
+      {"/ALLUSERS /D=D:\\Q", false, "D:\\Q", {}, "", true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -39,6 +43,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     }
     EXPECT_EQ(c.releases, options.releases);
     EXPECT_EQ(c.logPath, options.logPath);
+    EXPECT_EQ(c.allUsers, options.allUsers);
   }
 }
 
@@ -52,6 +57,8 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       {"/LOG=C:\\x.log", false},
       {"/X", false},
       {"/S=1", false},
+      {"/ALLUSERS=1", false},
+      {"/ALLUSER", false},
       {"/S /silent", true},
       {"/S S", true},
       {"/S /D", true},
