@@ -527,9 +527,6 @@ TEST_P(RegistryContract, AHiveIsMountedBelowHkeyUsersUntilUnloadedWithNoKeyOfItO
 }
 
 TEST_P(RegistryContract, AMountNameOrAHiveFileInUseIsRefused) {
-  if (box_->wine()) {
-    GTEST_SKIP() << "Wine 8 loads a second file into the key already mounted and does not hold the file open";
-  }
   reg().Close(MustCreate(base(), "Saved"));
   const std::string first = box_->HiveFile("first");
   const std::string second = box_->HiveFile("second");
@@ -538,7 +535,14 @@ TEST_P(RegistryContract, AMountNameOrAHiveFileInUseIsRefused) {
   const std::string mount = box_->MountName("Busy");
   ASSERT_EQ(kOk, reg().LoadHive(mount, first));
   EXPECT_EQ(kErrAlreadyExists, reg().LoadHive(mount, second));
-  EXPECT_EQ(kErrSharingViolation, reg().LoadHive(box_->MountName("Other"), first));
+  const std::string other = box_->MountName("Other");
+  const long again = reg().LoadHive(other, first);
+  if (box_->wine()) {
+    // Wine 8 does not hold a loaded hive's file open: the same file mounts twice.
+    if (again == kOk) reg().UnloadHive(other);
+  } else {
+    EXPECT_EQ(kErrSharingViolation, again);
+  }
   EXPECT_EQ(kOk, reg().UnloadHive(mount));
 }
 
