@@ -569,6 +569,7 @@ TEST_F(InstallCommand, AllUsersReachesAUserWhoIsNotLoggedOnAndUnloadsTheHive) {
   DeleteRegistryTree(HKEY_LOCAL_MACHINE, profile);
   ASSERT_TRUE(DeleteFileTree("C:\\Users\\second"));
   CreateFolders("C:\\Users\\second");
+  CreateFolders("C:\\T");  // for the log
   WriteRegistryText(HKEY_LOCAL_MACHINE, "Software\\TessaSecondUser\\" + variables, "TRUSTEDPATHS", "d:\\lisp");
   HKEY saved = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\TessaSecondUser", 0, KEY_READ, &saved));
@@ -595,7 +596,8 @@ TEST_F(InstallCommand, AllUsersReachesAUserWhoIsNotLoggedOnAndUnloadsTheHive) {
   const std::string mount = "HKEY_USERS\\Tessarune_" + sid;
   for (const std::string& line :
        {"user hive loaded: " + mount + " from C:\\Users\\second\\NTUSER.DAT",
-        "registry value written: " + mount + "\\" + variables + " : TRUSTEDPATHS = D:\\LISP;C:\\QUILOX\\TESSARUNE",
+        "registry value written: " + mount + "\\SOFTWARE" + variables.substr(8) +
+            " : TRUSTEDPATHS = D:\\LISP;C:\\QUILOX\\TESSARUNE",
         "user hive unloaded: " + mount}) {
     EXPECT_NE(std::string::npos, log.find("\r\n" + line + "\r\n")) << line << "\n" << log;
   }
