@@ -142,12 +142,14 @@ public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy,
       [System.Security.Principal.SecurityIdentifier]).Value
     $users = [Microsoft.Win32.Registry]::Users
     Report (-not ($users.GetSubKeyNames() -contains $sid)) "the second user's hive is not loaded before the run"
-    $setup = Start-Process -FilePath (Join-Path (Get-Location) 'SetUp.exe') -ArgumentList '/S', '/ALLUSERS' -Wait -PassThru
+    $setup = Start-Process -FilePath (Join-Path (Get-Location) 'SetUp.exe') -ArgumentList '/S', '/ALLUSERS' `
+      -Wait -PassThru
     Report ($setup.ExitCode -eq 0) "SetUp.exe /S /ALLUSERS ends with 0 (it ended with $($setup.ExitCode))"
     $left = @($users.GetSubKeyNames() | Where-Object { $_ -like 'Tessarune_*' })
     Report ($left.Count -eq 0) "no Tessarune_ hive stays loaded below HKEY_USERS $($left -join ' ')"
 
-    $profilePath = (Get-ItemProperty -LiteralPath "HKLM:\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList\$sid").ProfileImagePath
+    $profileList = 'HKLM:\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList'
+    $profilePath = (Get-ItemProperty -LiteralPath "$profileList\$sid").ProfileImagePath
     $hive = Join-Path ([Environment]::ExpandEnvironmentVariables($profilePath)) 'NTUSER.DAT'
     & reg.exe load 'HKU\TessaCheck' $hive | Out-Null
     if ($LASTEXITCODE -ne 0) { Report $false "the second user's hive $hive loads for the check"; return }

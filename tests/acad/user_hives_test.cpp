@@ -57,7 +57,8 @@ class UserHivesTest : public AcadRegistryTest {
     registry.SetText(kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "SystemRoot",
                      "D:\\Windows");
     // Hives Windows has loaded: a logged-on user and its classes, the default and SYSTEM's.
-    for (const std::string& name : {kLoggedOn, kLoggedOn + "_Classes", std::string(".DEFAULT"), std::string("S-1-5-18")}) {
+    for (const std::string& name :
+         {kLoggedOn, kLoggedOn + "_Classes", std::string(".DEFAULT"), std::string("S-1-5-18")}) {
       registry.SetText(kHkeyUsers, name + "\\Software\\Tessa", "Who", name);
       registry.SetText(kHkeyUsers, name + "\\" + kVariables, "TRUSTEDPATHS", "c:\\tools");
     }
