@@ -37,12 +37,22 @@
    6. With a distribution that carries a manifest: change one byte of Data\Quilox2010.arx, run SetUp.exe,
       Install: the file is reported as not matching the signed distribution and is neither installed nor
       registered (HKLM ...\Applications\Quilox2010 keeps its earlier LOADER or is absent).
+   7. With a second standard user who has started AutoCAD once (so that it has a profile) and is now
+      logged off, as administrator in the distribution folder:
+        .\windows-security-check.ps1 -Step AllUsers -SecondUser <name>
+      It runs SetUp.exe /S /ALLUSERS, then loads that user's NTUSER.DAT to read it. Expected:
+        PASS the second user's hive is not loaded before the run
+        PASS SetUp.exe /S /ALLUSERS ends with 0
+        PASS no Tessarune_ hive stays loaded below HKEY_USERS
+        PASS <each of the second user's profiles>: TRUSTEDPATHS holds C:\QUILOX\TESSARUNE
   Any FAIL line names what differs.
 #>
 param(
   [Parameter(Mandatory = $true)]
-  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation')]
-  [string]$Step
+  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers')]
+  [string]$Step,
+  # For AllUsers: a user who is not logged on.
+  [string]$SecondUser
 )
 
 $ErrorActionPreference = 'Stop'
@@ -125,5 +135,48 @@ public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy,
     # 16: ProcessRedirectionTrustPolicy; bit 0: EnforceRedirectionTrust
     $ok = [Tessa.Native]::GetProcessMitigationPolicy($process.Handle, 16, [ref]$flags, [UIntPtr]4)
     Report ($ok -and ($flags -band 1)) 'SetUp.exe enforces redirection trust'
+  }
+  'AllUsers' {
+    if (-not $SecondUser) { throw 'AllUsers needs -SecondUser <name>' }
+    $sid = (New-Object System.Security.Principal.NTAccount($SecondUser)).Translate(
+      [System.Security.Principal.SecurityIdentifier]).Value
+    $users = [Microsoft.Win32.Registry]::Users
+    Report (-not ($users.GetSubKeyNames() -contains $sid)) "the second user's hive is not loaded before the run"
+    $setup = Start-Process -FilePath (Join-Path (Get-Location) 'SetUp.exe') -ArgumentList '/S', '/ALLUSERS' `
+      -Wait -PassThru
+    Report ($setup.ExitCode -eq 0) "SetUp.exe /S /ALLUSERS ends with 0 (it ended with $($setup.ExitCode))"
+    $left = @($users.GetSubKeyNames() | Where-Object { $_ -like 'Tessarune_*' })
+    Report ($left.Count -eq 0) "no Tessarune_ hive stays loaded below HKEY_USERS $($left -join ' ')"
+
+    $profileList = 'HKLM:\SOFTWARE\Microsoft\Windows NT\CurrentVersion\ProfileList'
+    $profilePath = (Get-ItemProperty -LiteralPath "$profileList\$sid").ProfileImagePath
+    $hive = Join-Path ([Environment]::ExpandEnvironmentVariables($profilePath)) 'NTUSER.DAT'
+    & reg.exe load 'HKU\TessaCheck' $hive | Out-Null
+    if ($LASTEXITCODE -ne 0) { Report $false "the second user's hive $hive loads for the check"; return }
+    try {
+      $acad = $users.OpenSubKey('TessaCheck\Software\Autodesk\AutoCAD')
+      $found = 0
+      foreach ($release in @(if ($acad) { $acad.GetSubKeyNames() })) {
+        foreach ($product in $acad.OpenSubKey($release).GetSubKeyNames()) {
+          $profiles = $acad.OpenSubKey("$release\$product\Profiles")
+          if (-not $profiles) { continue }
+          foreach ($name in $profiles.GetSubKeyNames()) {
+            $variables = $profiles.OpenSubKey("$name\Variables")
+            $trusted = if ($variables) { [string]$variables.GetValue('TRUSTEDPATHS') } else { '' }
+            Report ($trusted.ToUpperInvariant().Contains('C:\QUILOX\TESSARUNE')) `
+              "${release}\${product}\${name}: TRUSTEDPATHS holds C:\QUILOX\TESSARUNE ($trusted)"
+            if ($variables) { $variables.Close() }
+            $found++
+          }
+          $profiles.Close()
+        }
+      }
+      if ($acad) { $acad.Close() }
+      Report ($found -gt 0) "the second user has AutoCAD profiles ($found)"
+    } finally {
+      [GC]::Collect()
+      [GC]::WaitForPendingFinalizers()
+      & reg.exe unload 'HKU\TessaCheck' | Out-Null
+    }
   }
 }

@@ -34,7 +34,10 @@ bool EnableHivePrivileges() {
   return enabled;
 }
 
-void EnableHivePrivilegesOnce() { static const bool enabled = EnableHivePrivileges(); (void)enabled; }
+void EnableHivePrivilegesOnce() {
+  static const bool enabled = EnableHivePrivileges();
+  static_cast<void>(enabled);
+}
 
 }  // namespace
 

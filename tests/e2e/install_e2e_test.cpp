@@ -515,6 +515,55 @@ TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhat
   EXPECT_NE(std::string::npos, log.find("\r\nexit code: 0\r\n")) << log;
 }
 
+// A second user of the machine, not logged on: a profile under ProfileList whose NTUSER.DAT is a
+// hive saved by Wine (Wine loads only hives of its own format).
+TEST_F(InstallCommand, AllUsersReachesAUserWhoIsNotLoggedOnAndUnloadsTheHive) {
+  const SimulatedAcad acad = StandardAcad(2021);
+  Seed({acad});
+  const std::string sid = "S-1-5-21-1111-2222-3333-1002";
+  const std::string profile = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid;
+  const std::string variables = acad.VariablesKeyPath(acad.profiles[0]);
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, profile);
+  ASSERT_TRUE(DeleteFileTree("C:\\Users\\second"));
+  CreateFolders("C:\\Users\\second");
+  CreateFolders("C:\\T");  // for the log
+  WriteRegistryText(HKEY_LOCAL_MACHINE, "Software\\TessaSecondUser\\" + variables, "TRUSTEDPATHS", "d:\\lisp");
+  HKEY saved = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\TessaSecondUser", 0, KEY_READ, &saved));
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token));
+  TOKEN_PRIVILEGES backup = {1, {{{0, 0}, SE_PRIVILEGE_ENABLED}}};
+  ASSERT_TRUE(LookupPrivilegeValueW(nullptr, L"SeBackupPrivilege", &backup.Privileges[0].Luid));
+  ASSERT_TRUE(AdjustTokenPrivileges(token, FALSE, &backup, 0, nullptr, nullptr));
+  CloseHandle(token);
+  EXPECT_EQ(ERROR_SUCCESS, RegSaveKeyW(saved, L"C:\\Users\\second\\NTUSER.DAT", nullptr));
+  RegCloseKey(saved);
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\TessaSecondUser"));
+  const std::wstring imagePath = L"%SystemDrive%\\Users\\second";
+  ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_LOCAL_MACHINE, WideFromUtf8(profile).c_str(), L"ProfileImagePath",
+                                           REG_EXPAND_SZ, imagePath.c_str(),
+                                           static_cast<DWORD>((imagePath.size() + 1) * sizeof(wchar_t))));
+
+  EXPECT_EQ(0u, RunSilent({"/S", "/ALLUSERS", "/LOG=C:\\T\\all.log"}));
+  // Wine's one user is logged on: its hive below HKEY_USERS is HKEY_CURRENT_USER.
+  EXPECT_EQ(kInstallFolder, Text(HKEY_CURRENT_USER, variables, "TRUSTEDPATHS"));
+  // Wine drops what is written into a loaded hive when it unloads it: the log shows the second
+  // user's update; that the hive file keeps it is checked on Windows (scripts/windows-security-check.ps1).
+  const std::string log = FileText("C:\\T\\all.log");
+  const std::string mount = "HKEY_USERS\\Tessarune_" + sid;
+  for (const std::string& line :
+       {"user hive loaded: " + mount + " from C:\\Users\\second\\NTUSER.DAT",
+        "registry value written: " + mount + "\\SOFTWARE" + variables.substr(8) +
+            " : TRUSTEDPATHS = D:\\LISP;C:\\QUILOX\\TESSARUNE",
+        "user hive unloaded: " + mount}) {
+    EXPECT_NE(std::string::npos, log.find("\r\n" + line + "\r\n")) << line << "\n" << log;
+  }
+  EXPECT_FALSE(RegistryKeyExists(HKEY_USERS, "Tessarune_" + sid));
+
+  DeleteRegistryTree(HKEY_LOCAL_MACHINE, profile);
+  DeleteFileTree("C:\\Users\\second");
+}
+
 TEST_F(InstallCommand, TypedPathOffADriveOrWithASemicolonIsInvalidAndNothingIsMade) {
   Seed({StandardAcad(2010)});
   const MachineSnapshot before = Snapshot();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -32,6 +33,9 @@ class Sandbox {
     if (rc != kOk) throw std::runtime_error("cannot create the sandbox key: " + std::to_string(rc));
   }
   ~Sandbox() {
+#ifdef _WIN32
+    for (const std::string& file : files_) DeleteFileA(file.c_str());
+#endif
     registry_->Close(base_);
     DeleteTree(root_, path_);
     // Remove the parents too unless another run still uses them (then Delete refuses).
@@ -49,6 +53,37 @@ class Sandbox {
   std::string Below(const std::string& sub) const { return path_ + "\\" + sub; }
   // Running against advapi32 under Wine, where a few documented Windows results differ.
   bool wine() const { return wine_; }
+
+  // A hive file of this run, not there yet.
+  std::string HiveFile(const std::string& name) {
+    std::string file = HiveFolder() + "\\tessa_contract_" + name + ".hive";
+#ifdef _WIN32
+    DeleteFileA(file.c_str());
+#endif
+    files_.push_back(file);
+    return file;
+  }
+  // Saves root\path and what is below it as a hive file, as RegSaveKey does.
+  void SaveHive(const std::string& path, const std::string& file) {
+    if (auto* memory = dynamic_cast<MemoryRegistry*>(registry_.get())) {
+      memory->SaveHive(root_, path, file);
+      return;
+    }
+#ifdef _WIN32
+    RegHandle key = 0;
+    ASSERT_EQ(kOk, registry_->Open(root_, path, RegAccess::Read, &key));
+    EnableBackupPrivilege();
+    EXPECT_EQ(ERROR_SUCCESS, RegSaveKeyA(reinterpret_cast<HKEY>(key), file.c_str(), nullptr));
+    registry_->Close(key);
+#endif
+  }
+  std::string MountName(const std::string& name) const {
+#ifdef _WIN32
+    return "TessaruneContract" + name + std::to_string(GetCurrentProcessId());
+#else
+    return "TessaruneContract" + name;
+#endif
+  }
 
  private:
   void DeleteTree(RegHandle parent, const std::string& sub) {
@@ -71,6 +106,32 @@ class Sandbox {
   std::string path_;
   bool wine_;
   RegHandle base_ = 0;
+  std::vector<std::string> files_;
+
+  static std::string HiveFolder() {
+#ifdef _WIN32
+    char temp[MAX_PATH + 1] = "";
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length > 0 && temp[length - 1] == '\\') temp[length - 1] = '\0';
+    return temp;
+#else
+    return "C:\\Hives";
+#endif
+  }
+#ifdef _WIN32
+  // RegSaveKey needs the backup privilege enabled, as the setup's hive loading does.
+  static void EnableBackupPrivilege() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return;
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueA(nullptr, "SeBackupPrivilege", &privileges.Privileges[0].Luid)) {
+      AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+    }
+    CloseHandle(token);
+  }
+#endif
 };
 
 struct Flavour {
@@ -415,6 +476,74 @@ TEST_P(RegistryContract, ClosingARootDoesNothingAndClosedHandlesAreInvalid) {
   RegHandle h = MustCreate(base(), "Once");
   reg().Close(h);
   EXPECT_EQ(kErrInvalidHandle, TryOpen(h, ""));
+}
+
+TEST_P(RegistryContract, DeleteValueRemovesOneValueThroughAWritableHandle) {
+  ASSERT_EQ(kOk, reg().SetString(base(), "Gone", "x"));
+  ASSERT_EQ(kOk, reg().SetString(base(), "Kept", "y"));
+  RegHandle readOnly = 0;
+  ASSERT_EQ(kOk, reg().Open(box_->root(), box_->path(), RegAccess::Read, &readOnly));
+  EXPECT_EQ(kErrAccessDenied, reg().DeleteValue(readOnly, "Gone"));
+  reg().Close(readOnly);
+
+  EXPECT_EQ(kOk, reg().DeleteValue(base(), "GONE"));
+  EXPECT_EQ("<error 2>", ReadString(base(), "Gone"));
+  EXPECT_EQ(kErrFileNotFound, reg().DeleteValue(base(), "Gone"));
+  EXPECT_EQ(std::string("y", 2), ReadString(base(), "Kept"));
+}
+
+TEST_P(RegistryContract, AHiveIsMountedBelowHkeyUsersUntilUnloadedWithNoKeyOfItOpen) {
+  reg().Close(MustCreate(base(), "Saved\\Software\\Inner"));
+  RegHandle inner = 0;
+  ASSERT_EQ(kOk, reg().Open(base(), "Saved\\Software\\Inner", RegAccess::ReadWrite, &inner));
+  ASSERT_EQ(kOk, reg().SetString(inner, "v", "x"));
+  reg().Close(inner);
+  const std::string file = box_->HiveFile("one");
+  box_->SaveHive(box_->Below("Saved"), file);
+  const std::string mount = box_->MountName("One");
+
+  ASSERT_EQ(kOk, reg().LoadHive(mount, file));
+  ASSERT_EQ(kOk, reg().Open(kHkeyUsers, mount + "\\Software\\Inner", RegAccess::ReadWrite, &inner));
+  EXPECT_EQ(std::string("x", 2), ReadString(inner, "v"));
+  EXPECT_EQ(kOk, reg().SetString(inner, "added", "y"));
+  reg().Close(inner);
+  const std::vector<std::string> users = Enumerate(kHkeyUsers);
+  EXPECT_NE(users.end(), std::find(users.begin(), users.end(), mount));
+
+  RegHandle root = 0;
+  ASSERT_EQ(kOk, reg().Open(kHkeyUsers, mount, RegAccess::Read, &root));
+  EXPECT_EQ(kErrAccessDenied, reg().UnloadHive(mount));
+  reg().Close(root);
+  EXPECT_EQ(kOk, reg().UnloadHive(mount));
+  EXPECT_EQ(kErrFileNotFound, TryOpen(kHkeyUsers, mount));
+  EXPECT_EQ(kErrFileNotFound, reg().UnloadHive(mount));
+
+  if (box_->wine()) GTEST_SKIP() << "Wine 8 drops what was written into a loaded hive when it unloads it";
+  ASSERT_EQ(kOk, reg().LoadHive(mount, file));
+  ASSERT_EQ(kOk, reg().Open(kHkeyUsers, mount + "\\Software\\Inner", RegAccess::Read, &inner));
+  EXPECT_EQ(std::string("y", 2), ReadString(inner, "added"));
+  reg().Close(inner);
+  EXPECT_EQ(kOk, reg().UnloadHive(mount));
+}
+
+TEST_P(RegistryContract, AMountNameOrAHiveFileInUseIsRefused) {
+  reg().Close(MustCreate(base(), "Saved"));
+  const std::string first = box_->HiveFile("first");
+  const std::string second = box_->HiveFile("second");
+  box_->SaveHive(box_->Below("Saved"), first);
+  box_->SaveHive(box_->Below("Saved"), second);
+  const std::string mount = box_->MountName("Busy");
+  ASSERT_EQ(kOk, reg().LoadHive(mount, first));
+  EXPECT_EQ(kErrAlreadyExists, reg().LoadHive(mount, second));
+  const std::string other = box_->MountName("Other");
+  const long again = reg().LoadHive(other, first);
+  if (box_->wine()) {
+    // Wine 8 does not hold a loaded hive's file open: the same file mounts twice.
+    if (again == kOk) reg().UnloadHive(other);
+  } else {
+    EXPECT_EQ(kErrSharingViolation, again);
+  }
+  EXPECT_EQ(kOk, reg().UnloadHive(mount));
 }
 
 std::string FlavourName(const testing::TestParamInfo<Flavour>& info) { return info.param.name; }

@@ -14,6 +14,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     const char* installPath;  // null: no /D
     std::vector<int> releases;
     const char* logPath;
+    bool allUsers = false;
     bool uninstall = false;
     bool temporaryCopy = false;
   } cases[] = {
@@ -28,9 +29,12 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/S /D=C:\\\xB1\x7C\\\xD5\x5C", true, "C:\\\xB1\x7C\\\xD5\x5C", {}, ""},
       // Without /S the path box is preset.
       {"/D=D:\\Q", false, "D:\\Q", {}, ""},
-      {"/UnInstall", false, nullptr, {}, "", true},
-      {"/uninstall /S /LOG=C:\\T\\u.log", true, nullptr, {}, "C:\\T\\u.log", true},
-      {"/TEMPCOPY /UNINSTALL", false, nullptr, {}, "", true, true},
+      // For every user, silent or through the dialog.
+      {"/S /AllUsers", true, nullptr, {}, "", true},
+      {"/ALLUSERS /D=D:\\Q", false, "D:\\Q", {}, "", true},
+      {"/UnInstall", false, nullptr, {}, "", false, true},
+      {"/uninstall /S /LOG=C:\\T\\u.log", true, nullptr, {}, "C:\\T\\u.log", false, true},
+      {"/TEMPCOPY /UNINSTALL", false, nullptr, {}, "", false, true, true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -44,6 +48,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     }
     EXPECT_EQ(c.releases, options.releases);
     EXPECT_EQ(c.logPath, options.logPath);
+    EXPECT_EQ(c.allUsers, options.allUsers);
     EXPECT_EQ(c.uninstall, options.uninstall);
     EXPECT_EQ(c.temporaryCopy, options.temporaryCopy);
   }
@@ -59,6 +64,8 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       {"/LOG=C:\\x.log", false},
       {"/X", false},
       {"/S=1", false},
+      {"/ALLUSERS=1", false},
+      {"/ALLUSER", false},
       {"/S /silent", true},
       {"/S S", true},
       {"/S /D", true},

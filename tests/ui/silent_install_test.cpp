@@ -73,6 +73,14 @@ TEST(SilentInstall, ExitCodeByCause) {
       {"a font that cannot be copied", {acad2021}, "/S",
        [](MemoryPlatform& m) { m.files.Lock(std::string(kData) + "\\Quilox_HZ.shx"); }, 1603,
        "FAILED: file not written: C:\\Program Files\\Autodesk\\AutoCAD 2021\\Fonts\\Quilox_HZ.shx", false},
+      {"a user hive that cannot be loaded", {acad2021}, "/S /ALLUSERS",
+       [](MemoryPlatform& m) {
+         m.registry.SetText(kHkeyLocalMachine,
+                            "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-7-8-9-1002",
+                            "ProfileImagePath", "C:\\Users\\second");
+       },
+       0, "warning: user hive left out: S-1-5-21-7-8-9-1002: hive file not found: C:\\Users\\second\\NTUSER.DAT",
+       false},
       {"AutoCAD running", {acad2021}, "/S", [](MemoryPlatform& m) { m.processes.SetProcesses({"acad.exe"}); },
        1618, "FAILED: AutoCAD is running", true},
       {"a release not installed", {acad2021}, "/S /RELEASES=2010,2021", nullptr, 87,
