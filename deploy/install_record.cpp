@@ -272,7 +272,9 @@ void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const 
     }
     AddOrUpdate<RecordedValue>(
         earlier.values, value,
-        [&](const RecordedValue& a, const RecordedValue& b) { return Same(cp, a.key, b.key) && Same(cp, a.name, b.name); },
+        [&](const RecordedValue& a, const RecordedValue& b) {
+          return Same(cp, a.key, b.key) && Same(cp, a.name, b.name);
+        },
         [](RecordedValue& a, const RecordedValue& b) {
           a.type = b.type;
           a.data = b.data;

@@ -43,8 +43,12 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
   const CodePage& cp = p_.codePage;
   if (HasBackupOf(cp, earlier_, original) || HasBackupOf(cp, record_, original)) return;
   const std::string hash = p_.files.Sha256(original);
-  if (hash.empty() || hash == productDriverSha256) return;
+  if (hash == productDriverSha256) return;
   std::string why, bytes;
+  if (hash.empty()) {
+    report_.Failure("driver not saved, it cannot be read: " + original);
+    return;
+  }
   if (!home_.Prepare(&why)) {
     report_.Failure(why);
     return;

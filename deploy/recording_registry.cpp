@@ -240,7 +240,8 @@ long RecordingRegistry::SetValue(RegHandle key, const std::string& name, uint32_
   // A key the setup made goes as a whole.
   if (InCreatedKey(keyName.record)) return rc;
   for (RecordedValue& known : record_.values) {
-    if (codePage_.Upper(known.key) == codePage_.Upper(keyName.record) && codePage_.Upper(known.name) == codePage_.Upper(name)) {
+    if (codePage_.Upper(known.key) == codePage_.Upper(keyName.record) &&
+        codePage_.Upper(known.name) == codePage_.Upper(name)) {
       known.type = type;
       known.data = written;
       return rc;

@@ -34,6 +34,9 @@ namespace e2e {
 namespace {
 
 const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
+// What every install keeps beside the install folder: its record and Add/Remove Programs.
+const char kRecordFolder[] = "C:\\Program Files\\Quilox\\Tessarune Setup";
+const char kArpKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarune";
 // Folders other cases install into, removed after every case.
 const char* const kOtherInstallRoots[] = {"C:\\Long", "C:\\T"};
 
@@ -76,6 +79,26 @@ bool ReadDword(const std::string& keyPath, const std::string& name, DWORD* value
 std::string Text(HKEY root, const std::string& keyPath, const std::string& name) {
   std::string text;
   return ReadRegistryText(root, keyPath, name, &text) ? text : "<missing>";
+}
+
+// The Add/Remove Programs entry and the record folder's files, one line each.
+std::vector<std::string> DeploymentState() {
+  std::vector<std::string> state;
+  for (const char* name : {"DisplayName", "DisplayVersion", "Publisher", "InstallLocation", "DisplayIcon",
+                           "UninstallString", "QuietUninstallString"}) {
+    state.push_back(std::string(name) + "=" + Text(HKEY_LOCAL_MACHINE, kArpKey, name));
+  }
+  for (const char* name : {"EstimatedSize", "NoModify", "NoRepair"}) {
+    DWORD value = 0;
+    state.push_back(std::string(name) + "=" + (ReadDword(kArpKey, name, &value) ? std::to_string(value) : "<missing>"));
+  }
+  for (const std::string& name : TreeNames(kRecordFolder)) state.push_back(name);
+  return state;
+}
+
+void ClearDeployment() {
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, kArpKey));
+  ASSERT_TRUE(DeleteFileTree("C:\\Program Files\\Quilox"));
 }
 
 // The system's text for E_INVALIDARG, found as the framework finds it.
@@ -142,6 +165,7 @@ class InstallCommand : public ::testing::Test {
     for (const char* root : kOtherInstallRoots) ASSERT_TRUE(DeleteFileTree(root));
     ASSERT_TRUE(DeleteFileTree(kDataFolder));
     ASSERT_TRUE(DeleteFileTree(WorkFolder()));
+    ClearDeployment();
     SeedDistribution();
   }
 
@@ -152,6 +176,7 @@ class InstallCommand : public ::testing::Test {
     machine_.Clear();
     DeleteFileTree(kDefaultInstallPath);
     for (const char* root : kOtherInstallRoots) DeleteFileTree(root);
+    ClearDeployment();
   }
 
   void Seed(std::initializer_list<SimulatedAcad> installations) {
@@ -464,14 +489,59 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
   Seed({StandardAcad(2008), StandardAcad(2010), StandardAcad(2024)});
   InstallWithDefaults();
   const MachineSnapshot dialog = Snapshot();
+  const std::vector<std::string> dialogDeployment = DeploymentState();
   machine_.Clear();
   ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+  ClearDeployment();
   machine_.Seed();
 
   EXPECT_EQ(0u, RunSilent({"/S"}));
   const MachineSnapshot silent = Snapshot();
   EXPECT_EQ(dialog.registry, silent.registry);
   EXPECT_EQ(dialog.files, silent.files);
+  EXPECT_EQ(dialogDeployment, DeploymentState());
+
+  // Add/Remove Programs lists the product; the record folder keeps the record, the uninstaller
+  // and AutoCAD 2008's own driver.
+  const std::string uninstaller = "\"C:\\Program Files\\Quilox\\Tessarune Setup\\SetUp.exe\"";
+  uint64_t installedBytes = 0;
+  for (const std::string& name : InstalledNames()) {
+    if (name.back() != '\\') installedBytes += FileText(std::string(kInstallFolder) + "\\" + name).size();
+  }
+  for (const SimulatedAcad& acad : machine_.Installations()) {
+    for (const char* font : {"\\Fonts\\Quilox_EN.shx", "\\Fonts\\Quilox_HZ.shx"}) {
+      installedBytes += FileText(acad.Folder() + font).size();
+    }
+  }
+  installedBytes += FileText(machine_.Installations()[0].Folder() + "\\Drv\\pdfplot9.hdi").size();
+  const std::vector<std::string> expected{
+      "DisplayName=Tessarune",
+      "DisplayVersion=2026.03.31",
+      "Publisher=Quilox",
+      "InstallLocation=C:\\Quilox\\Tessarune",
+      "DisplayIcon=C:\\Program Files\\Quilox\\Tessarune Setup\\SetUp.exe,0",
+      "UninstallString=" + uninstaller + " /UNINSTALL",
+      "QuietUninstallString=" + uninstaller + " /UNINSTALL /S",
+      "EstimatedSize=" + std::to_string((installedBytes + 1023) / 1024),
+      "NoModify=1",
+      "NoRepair=1",
+      "Backup\\",
+      "Backup\\pdfplot9.hdi",
+      "InstallRecord.txt",
+      "SetUp.exe",
+  };
+  EXPECT_EQ(expected, DeploymentState());
+  std::string kept, built;
+  ASSERT_TRUE(ReadFileBytes(std::string(kRecordFolder) + "\\SetUp.exe", &kept));
+  ASSERT_TRUE(ReadFileBytes(kDistSetup, &built));
+  EXPECT_TRUE(kept == built) << "the uninstaller is the setup that ran";
+  const std::string record = FileText(std::string(kRecordFolder) + "\\InstallRecord.txt");
+  EXPECT_EQ(0u, record.find("Tessarune Setup install record\t1\r\nversion\t2026.03.31\r\n")) << record;
+  // UTF-8, as any editor reads it.
+  EXPECT_NE(std::string::npos, record.find(std::string("\r\nfile\tC:\\Quilox\\Tessarune\\") + kLibrary + "\\门窗.dwg\t")) << record;
+  EXPECT_NE(std::string::npos, record.find("\r\nbackup\t" + machine_.Installations()[0].Folder() +
+                                           "\\Drv\\pdfplot9.hdi\t" + kRecordFolder + "\\Backup\\pdfplot9.hdi\r\n"))
+      << record;
 }
 
 TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhatItDoesNotKnow) {
