@@ -72,8 +72,6 @@ StringList CollectVariablesKeys(const Platform& p, RegHandle userRoot, const Str
   return keys;
 }
 
-bool IsMissing(long rc) { return rc == kErrFileNotFound || rc == kErrPathNotFound; }
-
 // The setting with the folder in it. AutoCAD compares these paths without regard to case, so an
 // existing setting is kept in upper case and the folder is added only when it is not in it yet.
 std::string TrustedPathsWith(const CodePage& codePage, const std::string& existing,
@@ -98,7 +96,7 @@ bool ReadExistingTrustedPaths(Registry& registry, RegHandle userRoot, const std:
   }
   if (rc == kOk) return true;
   existing->clear();
-  return IsMissing(rc);
+  return IsNotFound(rc);
 }
 
 void UpdateTrustedPaths(const Platform& p, RegHandle userRoot, const std::string& variablesPath,

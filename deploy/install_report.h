@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// " (error 5)": how a line names the system's error code.
+inline std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
+
 class InstallReport {
  public:
   void Done(const std::string& text) { lines_.push_back(text); }

@@ -13,7 +13,7 @@ bool RecordHome::Trusted(const std::string& level) {
 
 bool RecordHome::MakeLevel(const std::string& level) {
   if (files_.IsRedirection(level)) return false;
-  const long rc = files_.MakeSecuredDirectory(level, kProtectedFolderSddl);
+  const long rc = files_.MakeSecuredDirectory(level, kAdministratorsOnlySddl);
   return (rc == kOk || rc == kErrAlreadyExists) && Trusted(level);
 }
 
@@ -27,7 +27,7 @@ bool RecordHome::Prepare(std::string* why) {
     }
   }
   long error = kOk;
-  hold_ = files_.Secure(path_, kProtectedFolderSddl, &error);
+  hold_ = files_.Secure(path_, kAdministratorsOnlySddl, &error);
   if (!hold_) {
     *why = "record folder cannot be secured: " + path_ + " (error " + std::to_string(error) + ")";
     return false;

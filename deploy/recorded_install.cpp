@@ -73,9 +73,8 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
 void RecordedInstall::KeepUninstaller() {
   const CodePage& cp = p_.codePage;
   const std::string module = p_.files.ModulePath();
-  const size_t slash = FindLastBackslash(cp, module);
   // Started from the kept copy: it is the uninstaller already.
-  if (slash != std::string::npos && SameFileName(cp, module.substr(0, slash), home_.Path())) return;
+  if (SameFileName(cp, FolderOfPath(cp, module), home_.Path())) return;
   const std::string kept = home_.Path() + "\\" + kUninstallerName;
   std::string bytes;
   long rc = p_.files.ReadFile(module, &bytes);

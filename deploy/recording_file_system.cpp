@@ -6,8 +6,6 @@
 
 namespace {
 
-std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
-
 }  // namespace
 
 RecordingFileSystem::RecordingFileSystem(FileSystem& inner, const CodePage& codePage, InstallReport& report,
@@ -58,7 +56,7 @@ long RecordingFileSystem::Copy(const std::string& from, const std::string& to, b
     Placed(to, "");
     return rc;
   }
-  const std::string folder = FolderOf(to);
+  const std::string folder = FolderOfPath(codePage_, to);
   const std::string target = folder + "\\" + from.substr(FindLastBackslash(codePage_, from) + 1);
   // AutoCAD's own folders are never created: one that is not there is skipped. A folder of
   // ours that could not be made is a failure like the copy.
@@ -156,7 +154,3 @@ long RecordingFileSystem::Made(const std::string& path, long rc) {
   return rc;
 }
 
-std::string RecordingFileSystem::FolderOf(const std::string& path) const {
-  const size_t slash = FindLastBackslash(codePage_, path);
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}

@@ -46,7 +46,6 @@ class RecordingFileSystem : public FileSystem {
 
  private:
   long Made(const std::string& path, long rc);
-  std::string FolderOf(const std::string& path) const;
   std::string Key(const std::string& path) const { return codePage_.Upper(path); }
   void Placed(const std::string& path, const std::string& sha256);
   void Gone(const std::string& path);

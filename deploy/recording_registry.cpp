@@ -19,10 +19,6 @@ std::string SidOfUsersSubkey(const std::string& name) {
   return sid;
 }
 
-bool IsMissing(long rc) { return rc == kErrFileNotFound || rc == kErrPathNotFound; }
-
-std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
-
 // The names of a key path, empty ones (doubled or trailing backslashes) left out.
 std::vector<std::string> Levels(const CodePage& cp, const std::string& path) {
   std::vector<std::string> levels;
@@ -110,7 +106,7 @@ long RecordingRegistry::Open(RegHandle parent, const std::string& subkey, RegAcc
   } else if (access == RegAccess::ReadWrite) {
     const std::string where = Describe(parent, subkey).log;
     // A product key that went away since discovery: nothing to write into.
-    if (IsMissing(rc)) {
+    if (IsNotFound(rc)) {
       report_.Warning("registry key not found: " + where);
     } else {
       report_.Failure("registry key cannot be opened for writing: " + where + ErrorText(rc));
@@ -132,7 +128,7 @@ void RecordingRegistry::RecordCreatedLevels(RegHandle parent, const std::string&
   for (size_t count = 1; count <= levels.size(); ++count) {
     const long rc = inner_.Open(parent, Joined(levels, count), RegAccess::Read, &probe);
     if (rc == kOk) inner_.Close(probe);
-    if (IsMissing(rc)) {
+    if (IsNotFound(rc)) {
       firstMissing = count;
       break;
     }
@@ -165,7 +161,7 @@ long RecordingRegistry::Delete(RegHandle parent, const std::string& subkey) {
   const std::string where = Describe(parent, subkey).log;
   // The entry is rewritten right after: a key that stays only keeps values of others.
   if (rc == kOk) report_.Done("registry key removed: " + where);
-  else if (!IsMissing(rc)) report_.Warning("registry key not removed: " + where + ErrorText(rc));
+  else if (!IsNotFound(rc)) report_.Warning("registry key not removed: " + where + ErrorText(rc));
   return rc;
 }
 
@@ -260,7 +256,7 @@ long RecordingRegistry::DeleteValue(RegHandle key, const std::string& name) {
   const long rc = inner_.DeleteValue(key, name);
   const std::string where = Describe(key, "").log + " : " + name;
   if (rc == kOk) report_.Done("registry value removed: " + where);
-  else if (!IsMissing(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
+  else if (!IsNotFound(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
   return rc;
 }
 

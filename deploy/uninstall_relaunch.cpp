@@ -2,32 +2,24 @@
 // while it runs, and the copy in the record folder is to go too.
 #include "deploy/record_folder.h"
 #include "deploy/uninstall.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 #include "ui/command_line.h"
 
 namespace {
 
-// Only administrators and SYSTEM: nobody else may put a DLL beside the copy or swap it.
-constexpr char kAdminOnlySddl[] = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 // The copy's folder in the temporary folder: the prefix and a number.
 constexpr char kCopyFolderPrefix[] = "Tessarune-Uninstall-";
 constexpr int kCopyFolderTries = 100;
-
-std::string FolderOf(const CodePage& cp, const std::string& path) {
-  const size_t slash = FindLastBackslash(cp, path);
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
 
 std::string NameOf(const CodePage& cp, const std::string& path) {
   return path.substr(FindLastBackslash(cp, path) + 1);  // npos + 1 is 0
 }
 
-bool SameText(const CodePage& cp, const std::string& a, const std::string& b) { return cp.Upper(a) == cp.Upper(b); }
-
 // A folder name of RunTemporaryCopy's: the prefix and digits.
 bool IsCopyFolderName(const CodePage& cp, const std::string& name) {
   const std::string prefix = kCopyFolderPrefix;
-  if (name.size() <= prefix.size() || !SameText(cp, name.substr(0, prefix.size()), prefix)) return false;
+  if (name.size() <= prefix.size() || !SameFileName(cp, name.substr(0, prefix.size()), prefix)) return false;
   for (size_t i = prefix.size(); i < name.size(); ++i) {
     if (name[i] < '0' || name[i] > '9') return false;
   }
@@ -37,7 +29,7 @@ bool IsCopyFolderName(const CodePage& cp, const std::string& name) {
 }  // namespace
 
 bool RunsFromRecordFolder(const Platform& p, const Environment& env) {
-  return SameText(p.codePage, FolderOf(p.codePage, p.files.ModulePath()), RecordFolder(env));
+  return SameFileName(p.codePage, FolderOfPath(p.codePage, p.files.ModulePath()), RecordFolder(env));
 }
 
 int RunTemporaryCopy(const Platform& p, const Environment& env, const std::string& arguments,
@@ -47,7 +39,7 @@ int RunTemporaryCopy(const Platform& p, const Environment& env, const std::strin
   std::string folder;
   for (int i = 1; i <= kCopyFolderTries && folder.empty(); ++i) {
     const std::string candidate = env.TempFolder() + "\\" + kCopyFolderPrefix + std::to_string(i);
-    if (p.files.MakeSecuredDirectory(candidate, kAdminOnlySddl) == kOk) folder = candidate;
+    if (p.files.MakeSecuredDirectory(candidate, kAdministratorsOnlySddl) == kOk) folder = candidate;
   }
   if (folder.empty()) {
     report.Failure("no temporary folder for the uninstaller in " + env.TempFolder());
@@ -75,20 +67,20 @@ int RunTemporaryCopy(const Platform& p, const Environment& env, const std::strin
 
 bool IsTemporaryCopy(const Platform& p, const Environment& env, std::unique_ptr<FolderHold>* hold) {
   const CodePage& cp = p.codePage;
-  const std::string folder = FolderOf(cp, p.files.ModulePath());
-  if (!SameText(cp, FolderOf(cp, folder), env.TempFolder()) || !IsCopyFolderName(cp, NameOf(cp, folder))) {
+  const std::string folder = FolderOfPath(cp, p.files.ModulePath());
+  if (!SameFileName(cp, FolderOfPath(cp, folder), env.TempFolder()) || !IsCopyFolderName(cp, NameOf(cp, folder))) {
     return false;
   }
   // Neither a link nor anyone else's; held for administrators only while the copy runs.
   if (p.files.IsRedirection(folder) || p.files.Owner(folder) != Ownership::Administration) return false;
   long rc = kOk;
-  *hold = p.files.Secure(folder, kAdminOnlySddl, &rc);
+  *hold = p.files.Secure(folder, kAdministratorsOnlySddl, &rc);
   return *hold != nullptr;
 }
 
 void RemoveTemporaryCopyAtRestart(const Platform& p, InstallReport& report) {
   const std::string module = p.files.ModulePath();
-  for (const std::string& path : {module, FolderOf(p.codePage, module)}) {
+  for (const std::string& path : {module, FolderOfPath(p.codePage, module)}) {
     const long rc = p.files.RemoveAtRestart(path);
     if (rc == kOk) report.Done("removed at the next restart: " + path);
     else report.Warning("not removed at the next restart: " + path + " (error " + std::to_string(rc) + ")");

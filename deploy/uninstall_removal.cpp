@@ -11,26 +11,15 @@ namespace {
 
 constexpr char kTrustedPathsValue[] = "TRUSTEDPATHS";
 
-bool IsGone(long rc) { return rc == kErrFileNotFound || rc == kErrPathNotFound; }
-
-std::string ErrorText(long rc) { return " (error " + std::to_string(rc) + ")"; }
-
-std::string ParentOf(const CodePage& cp, const std::string& path) {
-  const size_t slash = FindLastBackslash(cp, path);
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 // Whether `path` lies below `folder`, without regard to case.
 bool IsBelow(const CodePage& cp, const std::string& path, const std::string& folder) {
   if (folder.empty() || path.size() <= folder.size() + 1) return false;
   return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
 }
 
-bool SameText(const CodePage& cp, const std::string& a, const std::string& b) { return cp.Upper(a) == cp.Upper(b); }
-
 size_t Depth(const CodePage& cp, const std::string& path) {
   size_t depth = 0;
-  for (std::string rest = path; !rest.empty(); rest = ParentOf(cp, rest)) ++depth;
+  for (std::string rest = path; !rest.empty(); rest = FolderOfPath(cp, rest)) ++depth;
   return depth;
 }
 
@@ -93,7 +82,7 @@ bool WithoutEntry(const CodePage& cp, const std::string& setting, const std::str
     start = semicolon + 1;
   }
   for (size_t i = entries.size(); i-- > 0;) {
-    if (!SameText(cp, entries[i], entry)) continue;
+    if (!SameFileName(cp, entries[i], entry)) continue;
     entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
     rest->clear();
     for (size_t j = 0; j < entries.size(); ++j) *rest += (j ? ";" : "") + entries[j];
@@ -143,7 +132,7 @@ class Removal {
   void RemoveFile(const std::string& path) {
     const long rc = p_.files.Remove(path);
     if (rc == kOk) report_.Done("file removed: " + path);
-    else if (!IsGone(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
+    else if (!IsNotFound(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
   }
 
   void PutBackBackups() {
@@ -160,7 +149,7 @@ class Removal {
   }
 
   bool IsUninstallKey(const std::string& path) const {
-    return SameText(cp(), path, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
+    return SameFileName(cp(), path, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
   }
 
   // Add/Remove Programs goes last: until then the uninstall can be started again.
@@ -181,7 +170,7 @@ class Removal {
       report_.Done("registry key removed: " + path);
       return;
     }
-    if (IsGone(rc)) return;
+    if (IsNotFound(rc)) return;
     RegKey key(p_.registry);
     uint32_t subkeys = 0;
     if (key.Open(root, subkey, RegAccess::Read) == kOk && key.Handle() != 0 &&
@@ -217,14 +206,14 @@ class Removal {
   // A key removed since (AutoCAD or the profile gone) leaves nothing to change.
   bool OpenForChange(RegKey& key, RegHandle root, const std::string& subkey, const std::string& where) {
     const long rc = key.Open(root, subkey, RegAccess::ReadWrite);
-    if (rc != kOk && !IsGone(rc)) report_.Failure("registry key cannot be opened, kept: " + where + ErrorText(rc));
+    if (rc != kOk && !IsNotFound(rc)) report_.Failure("registry key cannot be opened, kept: " + where + ErrorText(rc));
     return rc == kOk;
   }
 
   void DeleteValue(RegHandle key, const std::string& name, const std::string& where) {
     const long rc = p_.registry.DeleteValue(key, name);
     if (rc == kOk) report_.Done("registry value removed: " + where);
-    else if (!IsGone(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
+    else if (!IsNotFound(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
   }
 
   // The entry comes out of the setting as it is now; a setting that the install made and that
@@ -252,7 +241,7 @@ class Removal {
   }
 
   bool HoldsRecordFolder(const std::string& folder) const {
-    return SameText(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
+    return SameFileName(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
   }
 
   // The folders that hold the record folder go after it. Its parent (the maker's folder in
@@ -261,20 +250,20 @@ class Removal {
     std::vector<std::string> folders;
     for (const std::string& folder : record_.createdFolders) {
       if (HoldsRecordFolder(folder) != holdingRecordFolder) continue;
-      if (holdingRecordFolder && SameText(cp(), folder, recordFolder_)) continue;
+      if (holdingRecordFolder && SameFileName(cp(), folder, recordFolder_)) continue;
       folders.push_back(folder);
     }
-    const std::string parent = ParentOf(cp(), recordFolder_);
+    const std::string parent = FolderOfPath(cp(), recordFolder_);
     const bool parentRecorded = std::any_of(folders.begin(), folders.end(),
-                                            [&](const std::string& folder) { return SameText(cp(), folder, parent); });
+                                            [&](const std::string& folder) { return SameFileName(cp(), folder, parent); });
     if (holdingRecordFolder && !parentRecorded) folders.push_back(parent);
     for (const std::string& folder : InnermostFirst(cp(), folders)) {
-      const bool ours = parentRecorded || !SameText(cp(), folder, parent) || !holdingRecordFolder;
+      const bool ours = parentRecorded || !SameFileName(cp(), folder, parent) || !holdingRecordFolder;
       const long rc = p_.files.RemoveDirectory(folder);
       if (rc == kOk) report_.Done("folder removed: " + folder);
       else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
       else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
-      else if (!IsGone(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+      else if (!IsNotFound(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
     }
   }
 
@@ -289,19 +278,19 @@ class Removal {
     bool later = false;
     if (rc == kOk) {
       report_.Done("file removed: " + uninstaller);
-    } else if (!IsGone(rc)) {
+    } else if (!IsNotFound(rc)) {
       later = RemoveLater(uninstaller, rc);
     }
     const long folderRc = p_.files.RemoveDirectory(recordFolder_);
     if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
     else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
-    else if (!IsGone(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
+    else if (!IsNotFound(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
   }
 
   void RemoveEmptyFolder(const std::string& folder) {
     const long rc = p_.files.RemoveDirectory(folder);
     if (rc == kOk) report_.Done("folder removed: " + folder);
-    else if (!IsGone(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+    else if (!IsNotFound(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
   }
 
   bool RemoveLater(const std::string& path, long nowRc) {

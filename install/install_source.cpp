@@ -17,10 +17,8 @@ PathKind GetPathKind(FileSystem& files, const std::string& path) {
 }  // namespace
 
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath) {
-  const std::string modulePath = p.files.ModulePath();
   // A Chinese folder name may hold a 0x5C trail byte: only a real backslash ends the folder.
-  const size_t slash = FindLastBackslash(p.codePage, modulePath);
-  const std::string exeDir = slash == std::string::npos ? std::string() : modulePath.substr(0, slash);
+  const std::string exeDir = FolderOfPath(p.codePage, p.files.ModulePath());
 
   *sourcePath = exeDir + "\\Data";
   if (GetPathKind(p.files, *sourcePath) == PathIsFolder) return true;

@@ -12,3 +12,12 @@ constexpr char kProtectedFolderSddl[] =
     "(A;OICI;0x1200a9;;;BU)"   // Users: read and execute, here and below
     "(A;;0x6;;;BU)"            // Users: add files and folders, this folder only
     "(A;OICIIO;FA;;;CO)";      // what a user adds: full control for that user
+
+// Folders no user may add anything to: the record folder with the kept uninstaller, and the folder
+// the uninstaller runs from. Users may still read them (Add/Remove Programs shows the kept
+// program's icon), but cannot put a file beside the program or a record that it would trust.
+constexpr char kAdministratorsOnlySddl[] =
+    "O:BAD:PAI"
+    "(A;OICI;FA;;;SY)"         // SYSTEM: full control, here and below
+    "(A;OICI;FA;;;BA)"         // Administrators: the same
+    "(A;OICI;0x1200a9;;;BU)";  // Users: read and execute, here and below

@@ -33,6 +33,11 @@ bool SameFileName(const CodePage& cp, const std::string& a, const std::string& b
   return a.size() == b.size() && cp.Lower(a) == cp.Lower(b);
 }
 
+std::string FolderOfPath(const CodePage& cp, const std::string& path) {
+  const size_t slash = FindLastBackslash(cp, path);
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
 std::string BaseNameWithoutExtension(const CodePage& cp, const std::string& path) {
   size_t slash = FindLastBackslash(cp, path);
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);

@@ -14,6 +14,8 @@ enum class LoneBackslash { Keep, Remove };
 bool RemoveTrailingBackslash(const CodePage& cp, std::string& text, LoneBackslash lone);
 // Offset of the first occurrence of needle that begins at a character start, or npos.
 size_t FindAtCharStart(const CodePage& cp, const std::string& haystack, const std::string& needle);
+// The folder part of a path: everything before the last backslash, or "" when there is none.
+std::string FolderOfPath(const CodePage& cp, const std::string& path);
 // File names compared without regard to case (double-byte characters as characters).
 bool SameFileName(const CodePage& cp, const std::string& a, const std::string& b);
 // The file name after the last backslash, without its extension.

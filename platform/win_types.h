@@ -27,6 +27,9 @@ enum : long {
   kErrReparsePointEncountered = 4395,
 };
 
+// A file, folder, key or value that is not there (rather than one that cannot be reached).
+inline bool IsNotFound(long rc) { return rc == kErrFileNotFound || rc == kErrPathNotFound; }
+
 // File attributes.
 constexpr uint32_t kAttrReadOnly = 0x1;
 constexpr uint32_t kAttrHidden = 0x2;

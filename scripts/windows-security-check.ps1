@@ -13,6 +13,8 @@
         PASS C:\Quilox: Users may read, execute and add, nothing more
         PASS C:\Quilox\Tessarune: owner BUILTIN\Administrators, protected, no rule inherited
         PASS C:\Quilox\Tessarune: Users may read, execute and add, nothing more
+        PASS C:\Program Files\Quilox\Tessarune Setup: owner BUILTIN\Administrators, protected, no rule inherited
+        PASS C:\Program Files\Quilox\Tessarune Setup: Users may read and execute, nothing more
    2. As the standard user:  .\windows-security-check.ps1 -Step UserAccess
       Expected:
         PASS replacing Quilox2010.ARX is denied
@@ -21,6 +23,7 @@
         PASS renaming the folder C:\Quilox\Tessarune is denied
         PASS deleting the folder C:\Quilox is denied
         PASS creating a new file in C:\Quilox\Tessarune is allowed
+        PASS creating a new file in C:\Program Files\Quilox\Tessarune Setup is denied
    3. As administrator:  .\windows-security-check.ps1 -Step MakeJunction
       then run SetUp.exe and press Install with the path C:\Quilox.
       Expected: the message "文件夹 C:\Quilox 是链接或不属于管理员，为安全起见不能安装到这里。" (caption
@@ -59,6 +62,7 @@ $ErrorActionPreference = 'Stop'
 $chosen = 'C:\Quilox'
 $install = 'C:\Quilox\Tessarune'
 $target = 'C:\QuiloxTarget'
+$record = Join-Path $env:ProgramFiles 'Quilox\Tessarune Setup'
 
 function Report([bool]$ok, [string]$what) {
   if ($ok) { Write-Output "PASS $what" } else { Write-Output "FAIL $what" }
@@ -75,7 +79,9 @@ switch ($Step) {
     $users = New-Object System.Security.Principal.SecurityIdentifier('S-1-5-32-545')
     $readExecute = [System.Security.AccessControl.FileSystemRights]'ReadAndExecute, Synchronize'
     $add = [System.Security.AccessControl.FileSystemRights]'CreateFiles, CreateDirectories'
-    foreach ($folder in $chosen, $install) {
+    # The record folder keeps the uninstaller: nobody but administrators may add to it.
+    foreach ($folder in $chosen, $install, $record) {
+      $mayAdd = $folder -ne $record
       $acl = Get-Acl -LiteralPath $folder
       $rules = $acl.GetAccessRules($true, $true, [System.Security.Principal.SecurityIdentifier])
       $inherited = @($rules | Where-Object { $_.IsInherited }).Count
@@ -88,7 +94,11 @@ switch ($Step) {
         if ($rule.IdentityReference -eq $users -and $rule.AccessControlType -eq 'Allow' -and
             ($rule.PropagationFlags -band 2) -eq 0) { $userRights = $userRights -bor [int]$rule.FileSystemRights }
       }
-      Report ($userRights -eq ([int]$readExecute -bor [int]$add)) "${folder}: Users may read, execute and add, nothing more"
+      if ($mayAdd) {
+        Report ($userRights -eq ([int]$readExecute -bor [int]$add)) "${folder}: Users may read, execute and add, nothing more"
+      } else {
+        Report ($userRights -eq [int]$readExecute) "${folder}: Users may read and execute, nothing more"
+      }
     }
   }
   'UserAccess' {
@@ -104,6 +114,9 @@ switch ($Step) {
       Report $true "creating a new file in $install is allowed"
       Remove-Item -LiteralPath $probe
     } catch { Report $false "creating a new file in $install is allowed ($($_.Exception.Message))" }
+    Test-Denied "creating a new file in $record" {
+      [System.IO.File]::WriteAllText((Join-Path $record "user-probe-$PID.txt"), 'probe')
+    }
   }
   'MakeJunction' {
     if (Test-Path -LiteralPath $chosen) { Remove-Item -LiteralPath $chosen -Recurse -Force }

@@ -21,9 +21,7 @@ std::string LevelPath(const std::string& path) { return path.size() == 2 ? path 
 // The folder the payload would come from. Only a Data folder redirects: a flat distribution's
 // files lie beside SetUp.exe, in the folder the administrator started it from.
 std::string DataFolder(const Platform& p) {
-  const std::string modulePath = p.files.ModulePath();
-  const size_t slash = FindLastBackslash(p.codePage, modulePath);
-  return (slash == std::string::npos ? std::string() : modulePath.substr(0, slash)) + "\\Data";
+  return FolderOfPath(p.codePage, p.files.ModulePath()) + "\\Data";
 }
 
 // The setup runs elevated and makes what it installs trusted by AutoCAD for every user: a folder

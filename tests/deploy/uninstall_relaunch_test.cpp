@@ -31,12 +31,12 @@ TEST(UninstallRelaunch, KeptCopyRunsAFreshAdministratorsOnlyCopyAndPassesItsExit
   EXPECT_EQ((std::vector<std::string>{"\"" + copy + "\" /TEMPCOPY /UNINSTALL /S /LOG=C:\\T\\u.log"}),
             m.processes.CommandLinesRun());
   EXPECT_EQ("the uninstaller", contentWhenRun);
-  // Users can neither put anything beside the copy nor change it; nothing is inherited.
+  // Users may read and run, but neither put anything beside the copy nor change it; nothing is inherited.
   const descriptor::Descriptor d = descriptor::Parse(m.files.Descriptor(env.temp + "\\Tessarune-Uninstall-2"));
   ASSERT_TRUE(d.parsed);
   EXPECT_TRUE(d.protectedDacl);
   for (descriptor::Target t : {descriptor::Target::Folder, descriptor::Target::SetupsFile}) {
-    EXPECT_EQ(0u, descriptor::UserRights(d, t));
+    EXPECT_EQ(0x1200A9u, descriptor::UserRights(d, t));
   }
   EXPECT_EQ(0x1F01FFu, descriptor::TrusteeRights(d, "BA", descriptor::Target::SetupsFile));
   EXPECT_EQ(0, report.Failures());

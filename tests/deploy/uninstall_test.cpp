@@ -298,9 +298,13 @@ TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
     if (c.answer) u.m.boxes.Answer(c.answer);
     EXPECT_EQ(c.exitCode, RunUninstall(u.m.platform(), u.env, c.silent, u.report));
     EXPECT_EQ(c.boxes, u.m.boxes.Shown().size());
-    if (c.answer) EXPECT_EQ(kMbYesNo, u.m.boxes.Shown()[0].style & 0xF);
+    if (c.answer) {
+      EXPECT_EQ(kMbYesNo, u.m.boxes.Shown()[0].style & 0xF);
+    }
     // The result names what stayed.
-    if (c.boxes == 2) EXPECT_EQ(c.readOnly, u.m.boxes.Shown()[1].text.find(file) != std::string::npos);
+    if (c.boxes == 2) {
+      EXPECT_EQ(c.readOnly, u.m.boxes.Shown()[1].text.find(file) != std::string::npos);
+    }
     EXPECT_EQ(!c.removed, u.m.files.IsFile(file));
   }
 }

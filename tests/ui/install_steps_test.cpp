@@ -262,7 +262,9 @@ TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHold
     EXPECT_EQ(c.installSecured, installExisted);
     EXPECT_NE("", m.files.Descriptor(installFolder));
     EXPECT_EQ(c.chosenSecured, m.files.Descriptor(c.chosenLevel) != "");
-    if (c.chosenSecured) EXPECT_EQ(m.files.Descriptor(installFolder), m.files.Descriptor(c.chosenLevel));
+    if (c.chosenSecured) {
+      EXPECT_EQ(m.files.Descriptor(installFolder), m.files.Descriptor(c.chosenLevel));
+    }
     EXPECT_TRUE(m.boxes.Shown().empty());
   }
 }
