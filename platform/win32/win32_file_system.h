@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -24,4 +25,10 @@ class Win32FileSystem : public FileSystem {
   long Replace(const std::string& from, const std::string& to) override;
   std::string Sha256(const std::string& path) override;
   std::string ModulePath() override;
+
+ private:
+  // Whether the volume holding `path` keeps named streams; remembered for the last folder asked.
+  bool VolumeHasStreams(const std::string& path);
+  std::string streamsFolder_;
+  bool streamsFolderHas_ = true;
 };
