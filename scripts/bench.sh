@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Measures what the performance goals are about and prints one table: discovery and the trusted
-# paths natively (Google Benchmark, in-memory registry), and under Wine the Install click to the first
-# completion box (also with a payload manifest), the payload copy, the start-up, discovery on the real registry, SetUp.exe's size and its memory. Not a test: nothing
-# here passes or fails. About half an hour on two cores, most of it the Install click on 10,000 files
-# (the first run also makes a Wine prefix and writes 2.6 GB of sample payloads).
+# paths natively (Google Benchmark, in-memory registry), and under Wine the Install click to the
+# first completion box (also with a payload manifest), the payload copy, the start-up, discovery
+# on the real registry, SetUp.exe's size and its memory. Not a test: nothing passes or fails.
+# About half an hour on two cores, most of it the Install click on 10,000 files (the first run
+# also makes a Wine prefix and writes 2.6 GB of sample payloads).
 #
 #   scripts/bench.sh [--write-docs]     --write-docs also puts the table into docs/benchmarks.md
 # Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5).
