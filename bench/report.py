@@ -154,7 +154,7 @@ if empty.get("setup_ms") and empty.get("bare_ms"):
                  "one release), SetUp.exe less the bare dialog",
                  f"{ms(min(empty['setup_ms']) - min(empty['bare_ms']))} / "
                  f"{ms(statistics.median(empty['setup_ms']) - statistics.median(empty['bare_ms']))}", "", "", "", ""))
-for name, label, _, _ in (cases[0], cases[2]):
+for name, label, _, _ in cases[:2]:
     f = figures(f"release_{name}.txt")
     install_row(f"Install click, release build (signed payload manifest), {label}", f.get("release_ms"),
                 f.get("hashfloor_ms"), "within 5% of CopyFileA + SHA-256", 1.05)
