@@ -42,7 +42,7 @@ bool Dlg_Setup::RunInstallSequence() {
   progressBar.SetStep(1);
   progressBar.SetPos(0);
 
-  ProgressBarSink progress(progressBar);
+  ProgressBarSink progress(progressBar, 0, kProgressEnd);
   if (!RunInstallSteps(platform, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath,
                        progress)) {
     OnCancel();
