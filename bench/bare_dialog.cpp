@@ -7,7 +7,8 @@
 // bare_dialog.exe install | install-hash: the floor of the Install click. The dialog has an
 // Install button that copies every file of the Data folder beside the program into
 // C:\Quilox\Tessarune with a plain CopyFileA loop (install-hash: and hashes each copy with
-// CryptoAPI's SHA-256, as a build with a payload manifest checks it), then shows one box.
+// CryptoAPI's SHA-256, as a build with a payload manifest checks it; install-rename: copies each
+// under a temporary name and renames it over the old file, as SetUp.exe does), then shows one box.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -28,6 +29,7 @@ namespace {
 #ifndef TESSA_BARE_WITH_SETUP_TEMPLATE
 constexpr int kInstallId = 1022;
 bool hashCopies = false;
+bool renameCopies = false;
 
 // The digest is not used: the work is what is measured.
 void HashFile(const std::string& path) {
@@ -65,8 +67,16 @@ void Install(HWND dialog) {
   if (listing != INVALID_HANDLE_VALUE) {
     do {
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-      const std::string target = to + "\\" + entry.cFileName;
-      if (CopyFileA((from + "\\" + entry.cFileName).c_str(), target.c_str(), FALSE) && hashCopies) HashFile(target);
+      const std::string source = from + "\\" + entry.cFileName, target = to + "\\" + entry.cFileName;
+      if (renameCopies) {
+        // Written fresh under another name, then renamed over the old file, as SetUp.exe does.
+        const std::string fresh = to + "\\" + std::string(std::strlen(entry.cFileName), '~');
+        if (CopyFileA(source.c_str(), fresh.c_str(), TRUE)) {
+          MoveFileExA(fresh.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+        }
+      } else if (CopyFileA(source.c_str(), target.c_str(), FALSE) && hashCopies) {
+        HashFile(target);
+      }
     } while (FindNextFileA(listing, &entry));
     FindClose(listing);
   }
@@ -116,6 +126,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // Template 101 is template 100 with an Install button.
   const bool install = std::strstr(commandLine, "install") != nullptr;
   hashCopies = std::strstr(commandLine, "install-hash") != nullptr;
+  renameCopies = std::strstr(commandLine, "install-rename") != nullptr;
   const int kTemplate = install ? 101 : 100;
 #endif
   return static_cast<int>(DialogBoxParamA(instance, MAKEINTRESOURCEA(kTemplate), nullptr, DialogProc, 0));
