@@ -111,6 +111,56 @@ row("Start-up under Wine to the dialog, 21 releases", spread(startup.get("startu
 row("  the same against a bare program showing SetUp's dialog template", spread(startup.get("startup_ms", [])),
     spread(startup.get("startup_template_ms", [])), "(where the time goes)")
 
+def with_max(samples):
+    """min / median (max): the spread of the runs shows beside the two figures."""
+    return f"{ms(min(samples))} / {ms(statistics.median(samples))} (max {ms(max(samples))})"
+
+
+def install_row(figure, samples, floor, goal="", goal_ratio=None):
+    if not samples or not floor:
+        rows.append((figure, "not measured", "", "", goal, ""))
+        return
+    ratios = (min(samples) / min(floor), statistics.median(samples) / statistics.median(floor))
+    met = "" if goal_ratio is None else ("yes" if max(ratios) <= goal_ratio else "no")
+    rows.append((figure, with_max(samples), with_max(floor), f"{ratios[0]:.2f}x / {ratios[1]:.2f}x", goal, met))
+
+
+# The Install click, from the click to the first completion box (bench_session install).
+cases = (("files100", "100 files of 5 MB", 100, 100 * 5), ("small1k", "1,000 files of 4,000 bytes", 1000, 3.81),
+         ("small10k", "10,000 files of 4,000 bytes", 10000, 38.1),
+         ("big2g", "256 files of 8 MB (2 GB)", 256, 2048))
+empty = figures("install_empty.txt")
+for name, label, count, megabytes in cases:
+    f = figures(f"install_{name}.txt")
+    goal = ("within 5% of the floor", 1.05) if name in ("files100", "small10k") else ("", None)
+    install_row(f"Install click under Wine to the first box, {label}", f.get("setup_ms"), f.get("bare_ms"), *goal)
+    install_row("  the same against the bare loop writing fresh and renaming, as SetUp.exe does", f.get("setup_ms"),
+                f.get("rename_ms"), "(where the time goes)")
+    setup, bare = f.get("setup_ms"), f.get("bare_ms")
+    if setup and bare:
+        per_file = [v * 1000 / count for v in setup], [v * 1000 / count for v in bare]
+        per_mb = [v / megabytes for v in setup], [v / megabytes for v in bare]
+        us = lambda v: f"{v:,.0f} us"
+        rows.append((f"  time per file, {label}", f"{us(min(per_file[0]))} / {us(statistics.median(per_file[0]))}",
+                     f"{us(min(per_file[1]))} / {us(statistics.median(per_file[1]))}", "", "flat as files grow", ""))
+        rows.append((f"  time per MB, {label}", f"{ms(min(per_mb[0]))} / {ms(statistics.median(per_mb[0]))}",
+                     f"{ms(min(per_mb[1]))} / {ms(statistics.median(per_mb[1]))}", "", "flat as bytes grow", ""))
+    p = figures(f"progress_{name}.txt")
+    if p.get("progress_changes"):
+        rows.append((f"  progress bar, {label}: pictures seen / longest still spell",
+                     f"{p['progress_changes'][0]:,.0f} / {ms(p['progress_longest_still_ms'][0])}", "", "",
+                     "keeps moving", ""))
+if empty.get("setup_ms") and empty.get("bare_ms"):
+
+    rows.append(("  the rest of the sequence with an empty Data folder (registry, trusted paths, support files, "
+                 "one release), SetUp.exe less the bare dialog",
+                 f"{ms(min(empty['setup_ms']) - min(empty['bare_ms']))} / "
+                 f"{ms(statistics.median(empty['setup_ms']) - statistics.median(empty['bare_ms']))}", "", "", "", ""))
+for name, label, _, _ in cases[:2]:
+    f = figures(f"release_{name}.txt")
+    install_row(f"Install click, release build (signed payload manifest), {label}", f.get("release_ms"),
+                f.get("hashfloor_ms"), "within 5% of CopyFileA + SHA-256", 1.05)
+
 sizes = figures("size.txt")
 size = sizes.get("setup_bytes")
 stripped = sizes.get("setup_stripped_bytes")

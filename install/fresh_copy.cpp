@@ -24,13 +24,18 @@ CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const 
   if (slash == std::string::npos) return CopyOutcome::Failed;
   const std::string fresh = to.substr(0, slash + 1) + TemporaryName(p.codePage, to.substr(slash + 1));
 
-  // A file left under that name (by an earlier run, or by anyone) would keep its owner when
-  // copied over: it goes first, and the copy must create the file.
-  if (p.files.Remove(fresh) == kErrAccessDenied) {
-    ClearReadOnly(p.files, fresh);
-    p.files.Remove(fresh);
+  // The copy must create the file: one left under that name (by an earlier run, or by anyone)
+  // would keep its owner when copied over. It is removed only when it is there, since asking for
+  // a name that is missing means a search of the whole folder on some file systems (Wine's).
+  long copied = p.files.Copy(from, fresh, true);
+  if (copied == kErrFileExists || copied == kErrAlreadyExists) {
+    if (p.files.Remove(fresh) == kErrAccessDenied) {
+      ClearReadOnly(p.files, fresh);
+      p.files.Remove(fresh);
+    }
+    copied = p.files.Copy(from, fresh, true);
   }
-  if (p.files.Copy(from, fresh, true) != kOk) return CopyOutcome::Failed;
+  if (copied != kOk) return CopyOutcome::Failed;
 
   // Checked where it will stay: a source that changes after the check changes nothing.
   if (VerifyCopy(p, manifest, listedName, fresh) == Verdict::Mismatch) {

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "install/install.h"
 #include "install/install_texts.h"
 #include "install/path_buffer.h"
@@ -74,12 +76,15 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, 
 bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
                          const std::vector<std::string>& seen) {
   if (job.manifest == nullptr) return true;
+  // Sorted, in lower case: thousands of files must not make thousands of passes over each other.
+  std::vector<std::string> seenLower;
+  seenLower.reserve(seen.size());
+  for (const std::string& name : seen) seenLower.push_back(p.codePage.Lower(name));
+  std::sort(seenLower.begin(), seenLower.end());
   for (const ManifestEntry& entry : job.manifest->Entries()) {
     // Sub-folders belong to the drawing library, the excluded names to the support files.
     if (FindLastBackslash(p.codePage, entry.name) != std::string::npos || IsExcluded(p.codePage, entry.name)) continue;
-    bool found = false;
-    for (const std::string& name : seen) found = found || SameFileName(p.codePage, name, entry.name);
-    if (found) continue;
+    if (std::binary_search(seenLower.begin(), seenLower.end(), p.codePage.Lower(entry.name))) continue;
     const std::string from = JoinPath(source, entry.name);
     for (;;) {
       if (p.files.Exists(from)) {

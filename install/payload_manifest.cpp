@@ -1,5 +1,6 @@
 #include "install/payload_manifest.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "platform/mb_string.h"
@@ -52,10 +53,19 @@ PayloadManifest PayloadManifest::Parse(const std::string& text) {
 }
 
 const ManifestEntry* PayloadManifest::Find(const CodePage& cp, const std::string& name) const {
-  for (const ManifestEntry& entry : entries_) {
-    if (SameFileName(cp, entry.name, name)) return &entry;
+  // Every file installed is looked up: a list of thousands would otherwise be read through for each.
+  if (indexCodePage_ != &cp) {
+    index_.clear();
+    for (size_t i = 0; i < entries_.size(); ++i) index_.emplace_back(cp.Lower(entries_[i].name), i);
+    // Equal names keep the order of the list, so the first one listed is found, as before.
+    std::stable_sort(index_.begin(), index_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    indexCodePage_ = &cp;
   }
-  return nullptr;
+  const std::string key = cp.Lower(name);
+  auto found = std::lower_bound(index_.begin(), index_.end(), key,
+                                [](const auto& item, const std::string& k) { return item.first < k; });
+  return found != index_.end() && found->first == key ? &entries_[found->second] : nullptr;
 }
 
 Verdict VerifyCopy(const Platform& p, const PayloadManifest* manifest, const std::string& name,

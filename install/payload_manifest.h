@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -25,6 +26,9 @@ class PayloadManifest {
 
  private:
   std::vector<ManifestEntry> entries_;
+  // The names in lower case with their entries, sorted: made by the first Find, for its code page.
+  mutable std::vector<std::pair<std::string, size_t>> index_;
+  mutable const CodePage* indexCodePage_ = nullptr;
 };
 
 // The manifest of this build, or null in a build without one.

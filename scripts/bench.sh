@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Measures what the performance goals are about and prints one table: discovery and the trusted
-# paths natively (Google Benchmark, in-memory registry), and under Wine the payload copy, the
-# start-up, discovery on the real registry, SetUp.exe's size and its memory. Not a test: nothing
-# here passes or fails. About three minutes on two cores (the first run also makes a Wine prefix).
+# paths natively (Google Benchmark, in-memory registry), and under Wine the Install click to the
+# first completion box (also with a payload manifest), the payload copy, the start-up, discovery
+# on the real registry, SetUp.exe's size and its memory. Not a test: nothing passes or fails.
+# About half an hour on two cores, most of it the Install click on 10,000 files (the first run
+# also makes a Wine prefix and writes 2.6 GB of sample payloads).
 #
 #   scripts/bench.sh [--write-docs]     --write-docs also puts the table into docs/benchmarks.md
 # Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5).
@@ -10,9 +12,9 @@ set -euo pipefail
 . "$(dirname "$0")/lib.sh"
 tessa_usage "usage: scripts/bench.sh [--write-docs]
 
-Measures discovery and the trusted paths natively, and under Wine the payload copy, the
-start-up, discovery on the real registry, SetUp.exe's size and its memory; prints one table.
-Not a test: nothing passes or fails. About three minutes on two cores.
+Measures discovery and the trusted paths natively, and under Wine the Install click to the
+first completion box (also of a build with a payload manifest), the payload copy, the start-up, discovery on the real registry, SetUp.exe's size and its memory; prints one table.
+Not a test: nothing passes or fails. About half an hour on two cores.
   --write-docs   also put the table into docs/benchmarks.md
 Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5)." "$@"
 
@@ -76,6 +78,57 @@ for _ in $(seq 1 3); do
   wine "$bench_session" peak-memory 'C:\bench_dist\SetUp.exe' >>"$results/memory.txt"
 done
 wine "$bench_session" clear-machine
+
+# The Install click as a user times it: from the click to the first completion box, through the
+# message loop and the progress bar, against bare_dialog.exe copying the same Data folder with a
+# CopyFileA loop, and against the same loop writing each file under a temporary name and renaming
+# it over the old one, as SetUp.exe does (where the time goes). One release is registered. Each
+# case is a folder C:\bench_install\CASE holding both programs and Data; the install folder is
+# C:\Quilox\Tessarune for all, so every measured run is a reinstallation over the files the
+# program before it wrote.
+install_cases="empty:0:0 files100:100:5242880 small1k:1000:4000 small10k:10000:4000 big2g:256:8388608"
+install_root="$drive_c/bench_install"
+mkdir -p "$install_root"
+for case in $install_cases; do
+  IFS=: read -r name files bytes <<<"$case"
+  mkdir -p "$install_root/$name/Data"
+  python3 "$root/bench/make_payload.py" "$install_root/$name/Data" "$files" "$bytes"
+  cp "$setup_exe" "$work/win/bench/bare_dialog.exe" "$install_root/$name/"
+done
+wine "$bench_session" seed-one
+for case in $install_cases; do
+  IFS=: read -r name files bytes <<<"$case"
+  echo "[bench] install click under Wine: $name" >&2
+  # Under Wine each new name in a folder of 10,000 files costs a search of the folder: that case
+  # takes minutes a run, and gets two.
+  case $name in
+    big2g) case_runs=$runs ;;
+    small10k) case_runs=2 ;;
+    *) case_runs=$((runs * 2)) ;;
+  esac
+  wine "$bench_session" install "$case_runs" "setup=C:\\bench_install\\$name\\SetUp.exe" \
+    "bare=C:\\bench_install\\$name\\bare_dialog.exe install" \
+    "rename=C:\\bench_install\\$name\\bare_dialog.exe install-rename" >"$results/install_$name.txt"
+  [ "$files" -gt 0 ] && wine "$bench_session" progress "C:\\bench_install\\$name\\SetUp.exe" >"$results/progress_$name.txt"
+done
+
+# The release build: SetUp.exe with the signed payload manifest of the case compiled in, which
+# hashes every file it installs, against the same bare dialog hashing each copy with CryptoAPI.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+for name in files100 small1k; do
+  echo "[bench] install click under Wine, release build: $name" >&2
+  build="$work/win-release-$name"
+  python3 "$root/scripts/payload-manifest.py" "$install_root/$name/Data" "$work/$name.manifest"
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DTESSA_PAYLOAD_MANIFEST="$work/$name.manifest" \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" "${launcher[@]}" >"$build-configure.log"
+  cmake --build "$build" -j2 --target SetUp >"$build-build.log"
+  cp "$build/app/SetUp.exe" "$install_root/$name/SetUpRelease.exe"
+  wine "$bench_session" install "$((runs * 2))" "release=C:\\bench_install\\$name\\SetUpRelease.exe" \
+    "hashfloor=C:\\bench_install\\$name\\bare_dialog.exe install-hash" >"$results/release_$name.txt"
+done
+wine "$bench_session" clear-machine
+rm -rf "$drive_c/Quilox"
 
 echo "[bench] payload copy under Wine" >&2
 wine "$bench_win" payload-copy 'C:\bench_payload' 100 5 $((runs * 2)) >"$results/payload.txt"

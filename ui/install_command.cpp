@@ -55,7 +55,7 @@ bool Dlg_Setup::RunInstallSequence(const Platform& p) {
   progressBar.SetStep(1);
   progressBar.SetPos(0);
 
-  ProgressBarSink progress(progressBar);
+  ProgressBarSink progress(progressBar, 0, kProgressEnd);
   TrustedPathUsers users;
   users.allUsers = allUsers;
   if (!RunInstallSteps(p, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath, progress,

@@ -224,7 +224,33 @@ long Win32FileSystem::SetAttributes(const std::string& path, uint32_t attributes
   return Result(SetFileAttributesA(path.c_str(), attributes));
 }
 
-long Win32FileSystem::Remove(const std::string& path) { return Result(DeleteFileA(path.c_str())); }
+bool Win32FileSystem::VolumeHasStreams(const std::string& path) {
+  // The folder is what is cached: the payload's files all lie in one.
+  const char* name = path.c_str();
+  for (const char* at = name; *at != '\0'; at = CharNextA(at)) {
+    if (*at == '\\') name = at + 1;
+  }
+  const std::string folder = path.substr(0, static_cast<size_t>(name - path.c_str()));
+  if (folder.empty() || folder != streamsFolder_) {
+    char root[MAX_PATH];
+    DWORD flags = 0;
+    // When the volume cannot be told, a stream may be there.
+    streamsFolderHas_ = !GetVolumePathNameA(path.c_str(), root, MAX_PATH) ||
+                        !GetVolumeInformationA(root, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+                        (flags & FILE_NAMED_STREAMS) != 0;
+    streamsFolder_ = folder;
+  }
+  return streamsFolderHas_;
+}
+
+long Win32FileSystem::Remove(const std::string& path) {
+  // A volume without named streams (FAT, Wine's drives) holds none to delete, and asking for one
+  // there searches the whole folder for the name. ':' is never a trail byte in code page 936.
+  const size_t colon = path.rfind(':');
+  const bool stream = colon != std::string::npos && colon > 2 && path.compare(0, 4, "\\\\?\\") != 0;
+  if (stream && !VolumeHasStreams(path.substr(0, colon))) return ERROR_FILE_NOT_FOUND;
+  return Result(DeleteFileA(path.c_str()));
+}
 
 long Win32FileSystem::Replace(const std::string& from, const std::string& to) {
   return Result(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));

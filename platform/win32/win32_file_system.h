@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/file_system.h"
 
@@ -34,4 +35,10 @@ class Win32FileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long FileSize(const std::string& path, uint64_t* size) override;
+
+ private:
+  // Whether the volume holding `path` keeps named streams; remembered for the last folder asked.
+  bool VolumeHasStreams(const std::string& path);
+  std::string streamsFolder_;
+  bool streamsFolderHas_ = true;
 };

@@ -106,6 +106,22 @@ TEST_F(PayloadCopyTest, ReadOnlyFilesOnEitherSideAreCopiedAndTheCopyIsNeverReadO
   }
 }
 
+// The copy goes under a name of '~' as long as the file's, then into place: a file an earlier
+// run left under that name, even read-only, is removed rather than copied over or in the way.
+TEST(FreshCopy, AFileLeftUnderTheTemporaryNameIsReplacedAndGone) {
+  for (uint32_t leftover : {kAttrArchive, kAttrReadOnly}) {
+    SCOPED_TRACE(leftover);
+    MemoryPlatform local;
+    local.files.AddFile("C:\\Setup\\Data\\a.txt", "new");
+    local.files.AddFolder("C:\\Quilox\\Tessarune");
+    local.files.AddFile("C:\\Quilox\\Tessarune\\~~~~~", "left", leftover);
+    EXPECT_TRUE(CopyPayload(local.platform(), kOwner, InstallJob{"C:\\Quilox\\Tessarune", nullptr}));
+    EXPECT_EQ("new", local.files.Content("C:\\Quilox\\Tessarune\\a.txt"));
+    EXPECT_FALSE(local.files.Exists("C:\\Quilox\\Tessarune\\~~~~~"));
+    EXPECT_TRUE(local.boxes.Shown().empty());
+  }
+}
+
 TEST_F(PayloadCopyTest, ZoneIdentifierIsRemovedFromTheSourceBeforeCopying) {
   m.files.AddFile(Data("a.txt"), "a");
   m.files.AddStream(Data("a.txt"), "Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3");
