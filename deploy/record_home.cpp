@@ -1,5 +1,6 @@
 #include "deploy/record_home.h"
 
+#include "deploy/install_report.h"
 #include "deploy/record_folder.h"
 #include "platform/folder_security.h"
 #include "platform/mb_string.h"
@@ -29,7 +30,7 @@ bool RecordHome::Prepare(std::string* why) {
   long error = kOk;
   hold_ = files_.Secure(path_, kAdministratorsOnlySddl, &error);
   if (!hold_) {
-    *why = "record folder cannot be secured: " + path_ + " (error " + std::to_string(error) + ")";
+    *why = "record folder cannot be secured: " + path_ + ErrorText(error);
     return false;
   }
   return true;

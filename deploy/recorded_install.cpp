@@ -3,13 +3,11 @@
 #include <algorithm>
 
 #include "deploy/record_folder.h"
+#include "install/install.h"
 #include "platform/mb_string.h"
 #include "tessa_version.h"
 
 namespace {
-
-// AutoCAD 2008 gets the product's plotter driver in place of its own.
-constexpr int kPlotDriverYearIndex = 2008 - kFirstYear;
 
 bool HasBackupOf(const CodePage& cp, const InstallRecord& record, const std::string& original) {
   return std::any_of(record.backups.begin(), record.backups.end(),
@@ -28,10 +26,10 @@ RecordedInstall::RecordedInstall(const Platform& p, const Environment& env, Mess
       files_(p.files, p.codePage, report, record_),
       recording_{registry_, files_, p.processes, boxes, p.codePage} {
   hasEarlier_ = home_.ReadRecord(&earlier_);
-  if (!selected[kPlotDriverYearIndex]) return;
+  if (!selected[kPlotDriverYear - kFirstYear]) return;
   std::vector<std::string> drivers;
-  for (const std::string& folder : table.acadFolders[kPlotDriverYearIndex]) {
-    drivers.push_back(folder + "\\Drv\\pdfplot9.hdi");
+  for (const std::string& folder : table.acadFolders[kPlotDriverYear - kFirstYear]) {
+    drivers.push_back(PlotDriverPath(folder));
   }
   files_.KeepBeforeReplacing(drivers, [this](const std::string& original, const std::string& productDriverSha256) {
     KeepDriver(original, productDriverSha256);
@@ -63,7 +61,7 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
   if (rc == kOk) rc = home_.Write(relative, bytes);
   if (rc == kOk && p_.files.Sha256(backup) != hash) rc = kErrAccessDenied;
   if (rc != kOk) {
-    report_.Failure("driver not saved: " + original + " (error " + std::to_string(rc) + ")");
+    report_.Failure("driver not saved: " + original + ErrorText(rc));
     return;
   }
   record_.backups.push_back({original, backup});
@@ -82,7 +80,7 @@ void RecordedInstall::KeepUninstaller() {
   // What was read is what the module is: a file changed meanwhile is no uninstaller.
   if (rc == kOk && p_.files.Sha256(kept) != p_.files.Sha256(module)) rc = kErrAccessDenied;
   if (rc != kOk) {
-    report_.Failure("uninstaller not kept: " + kept + " (error " + std::to_string(rc) + ")");
+    report_.Failure("uninstaller not kept: " + kept + ErrorText(rc));
   } else {
     report_.Done("uninstaller kept: " + kept);
   }

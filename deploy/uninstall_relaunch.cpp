@@ -48,7 +48,7 @@ int RunTemporaryCopy(const Platform& p, const Environment& env, const std::strin
   const std::string copy = folder + "\\" + kUninstallerName;
   const long copied = p.files.Copy(module, copy, true);
   if (copied != kOk || p.files.Sha256(copy) != p.files.Sha256(module) || p.files.Sha256(copy).empty()) {
-    report.Failure("the uninstaller cannot be copied to " + copy + " (error " + std::to_string(copied) + ")");
+    report.Failure("the uninstaller cannot be copied to " + copy + ErrorText(copied));
     p.files.Remove(copy);
     p.files.RemoveDirectory(folder);
     return kExitFailed;
@@ -57,7 +57,7 @@ int RunTemporaryCopy(const Platform& p, const Environment& env, const std::strin
   int exitCode = kExitFailed;
   const long rc = p.processes.Run("\"" + copy + "\" " + kTemporaryCopySwitch + " " + arguments, &exitCode);
   if (rc != kOk) {
-    report.Failure("the uninstaller cannot be started: " + copy + " (error " + std::to_string(rc) + ")");
+    report.Failure("the uninstaller cannot be started: " + copy + ErrorText(rc));
     p.files.Remove(copy);
     p.files.RemoveDirectory(folder);
     return kExitFailed;
@@ -83,6 +83,6 @@ void RemoveTemporaryCopyAtRestart(const Platform& p, InstallReport& report) {
   for (const std::string& path : {module, FolderOfPath(p.codePage, module)}) {
     const long rc = p.files.RemoveAtRestart(path);
     if (rc == kOk) report.Done("removed at the next restart: " + path);
-    else report.Warning("not removed at the next restart: " + path + " (error " + std::to_string(rc) + ")");
+    else report.Warning("not removed at the next restart: " + path + ErrorText(rc));
   }
 }

@@ -40,5 +40,9 @@ void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
 
+// AutoCAD 2008 gets the product's plotter driver in place of its own, in its Drv folder.
+constexpr int kPlotDriverYear = 2008;
+inline std::string PlotDriverPath(const std::string& acadFolder) { return acadFolder + "\\Drv\\pdfplot9.hdi"; }
+
 void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTable& table,
                          const int selected[kYearCount], const PayloadManifest* manifest = nullptr);

@@ -3,9 +3,6 @@
 
 namespace {
 
-// Release 2008 gets the product's plotter driver in place of its own.
-constexpr int kPlotDriverYearIndex = 2008 - kFirstYear;
-
 // A copy whose paths do not fit their buffers is left out, like any other failed copy here; so
 // is a file that does not match the signed distribution.
 void CopyIfPathsFit(const Platform& p, const PayloadManifest* manifest, const std::string& source,
@@ -31,7 +28,7 @@ void CopySupportFiles(const Platform& p, WindowRef owner, const PayloadManifest*
   }
   const std::string driverFolder = JoinPath(acadFolder, "Drv");
   if (withPlotDriver && !p.files.IsRedirection(driverFolder)) {
-    CopyIfPathsFit(p, manifest, source, "Quilox.prt5", JoinPath(driverFolder, "pdfplot9.hdi"));
+    CopyIfPathsFit(p, manifest, source, "Quilox.prt5", PlotDriverPath(acadFolder));
   }
 }
 
@@ -42,7 +39,7 @@ void InstallSupportFiles(const Platform& p, WindowRef owner, const AcadReleaseTa
   for (int i = 0; i < kYearCount; ++i) {
     if (!selected[i]) continue;
     for (const std::string& acadFolder : table.acadFolders[i]) {
-      CopySupportFiles(p, owner, manifest, acadFolder, i == kPlotDriverYearIndex);
+      CopySupportFiles(p, owner, manifest, acadFolder, i == kPlotDriverYear - kFirstYear);
     }
   }
 }
