@@ -26,15 +26,18 @@ std::string ToHex(const unsigned char* digest, size_t size) {
 std::string Sha256OfBytes(const std::string& bytes) {
   unsigned char digest[32];
 #ifdef _WIN32
-  HCRYPTPROV provider = 0;
+  // One provider for the process: acquiring one reads the registry, which under Wine costs more
+  // than the hash of a small file, and the fault matrix hashes over and over.
+  static HCRYPTPROV provider = 0;
+  if (provider == 0 && !CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) {
+    provider = 0;
+  }
   HCRYPTHASH hash = 0;
   DWORD size = sizeof digest;
-  bool ok = CryptAcquireContextA(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-            CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
+  bool ok = provider != 0 && CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash) &&
             CryptHashData(hash, reinterpret_cast<const BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()), 0) &&
             CryptGetHashParam(hash, HP_HASHVAL, digest, &size, 0);
   if (hash != 0) CryptDestroyHash(hash);
-  if (provider != 0) CryptReleaseContext(provider, 0);
 #else
   unsigned int size = sizeof digest;
   bool ok = EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) == 1;
