@@ -179,15 +179,9 @@ long RecordingRegistry::QueryValue(RegHandle key, const std::string& name, uint3
 long RecordingRegistry::SetValue(RegHandle key, const std::string& name, uint32_t type, const unsigned char* data,
                                  uint32_t size) {
   // What the value held, read before it is replaced.
-  bool existed = false;
   uint32_t oldType = 0;
   std::string oldData;
-  uint32_t oldSize = 0;
-  if (inner_.QueryValue(key, name, &oldType, nullptr, &oldSize) == kOk) {
-    oldData.assign(oldSize, '\0');
-    existed = inner_.QueryValue(key, name, &oldType, reinterpret_cast<unsigned char*>(&oldData[0]), &oldSize) == kOk;
-    oldData.resize(existed ? oldSize : 0);
-  }
+  const bool existed = inner_.GetBytes(key, name, &oldType, &oldData) == kOk;
 
   const long rc = inner_.SetValue(key, name, type, data, size);
   const KeyName keyName = names_.count(key) ? names_.at(key) : KeyName{"?", "?", "", ""};

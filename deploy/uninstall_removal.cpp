@@ -54,19 +54,6 @@ bool WithKeyRoot(const Platform& p, const Environment& env, const std::string& p
   return WithUserHive(p, env, rest.substr(0, end), [&](RegHandle user) { visit(user, below); });
 }
 
-// The value as it is stored; false when it cannot be read (gone included).
-bool ReadValue(Registry& registry, RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
-  uint32_t size = 0;
-  if (registry.QueryValue(key, name, type, nullptr, &size) != kOk) return false;
-  std::string bytes(size, '\0');
-  if (size > 0 && registry.QueryValue(key, name, type, reinterpret_cast<unsigned char*>(&bytes[0]), &size) != kOk) {
-    return false;
-  }
-  bytes.resize(size);
-  *data = bytes;
-  return true;
-}
-
 // The setting's text without its terminating NUL.
 std::string TextOf(const std::string& data) { return data.substr(0, data.find('\0')); }
 
@@ -192,7 +179,7 @@ class Removal {
         if (!OpenForChange(key, root, subkey, where)) return;
         uint32_t type = 0;
         std::string data;
-        if (!ReadValue(p_.registry, key.Handle(), value.name, &type, &data)) return;
+        if (p_.registry.GetBytes(key.Handle(), value.name, &type, &data) != kOk) return;
         if (type != value.type || data != value.data) {
           report_.Warning("registry value changed since the install, kept: " + where);
           return;
@@ -226,7 +213,7 @@ class Removal {
       if (!OpenForChange(key, root, change.variablesKey, where)) return;
       uint32_t type = 0;
       std::string data;
-      if (!ReadValue(p_.registry, key.Handle(), kTrustedPathsValue, &type, &data)) return;
+      if (p_.registry.GetBytes(key.Handle(), kTrustedPathsValue, &type, &data) != kOk) return;
       std::string rest;
       if (!WithoutEntry(cp(), TextOf(data), change.appended, &rest)) return;
       if (rest.empty() && change.valueCreated) {

@@ -11,6 +11,18 @@ long Registry::SetDword(RegHandle key, const std::string& name, uint32_t value) 
   return SetValue(key, name, kRegDword, bytes, 4);
 }
 
+long Registry::GetBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  uint32_t size = 0;
+  long rc = QueryValue(key, name, type, nullptr, &size);
+  if (rc != kOk) return rc;
+  std::string bytes(size, '\0');
+  if (size > 0) rc = QueryValue(key, name, type, reinterpret_cast<unsigned char*>(&bytes[0]), &size);
+  if (rc != kOk) return rc;
+  bytes.resize(size);
+  *data = bytes;
+  return kOk;
+}
+
 RegKey& RegKey::operator=(RegKey&& other) noexcept {
   if (this != &other) {
     Close();

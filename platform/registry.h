@@ -50,6 +50,8 @@ class Registry {
   // REG_SZ with the terminating NUL counted in its size.
   long SetString(RegHandle key, const std::string& name, const std::string& value);
   long SetDword(RegHandle key, const std::string& name, uint32_t value);
+  // A value's type and bytes as stored, whatever their size.
+  long GetBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data);
 };
 
 // An open key that closes itself.
