@@ -40,6 +40,15 @@ std::string Map(const CodePage& cp, const std::string& text, bool upper) {
     int length = pair ? 2 : 1;
     // A lone lead byte at the end stays as it is.
     if (cp.IsLeadByte(static_cast<unsigned char>(out[i])) && !pair) break;
+    // The case tables change no ASCII character but the letters: paths are mostly ASCII, and a
+    // round trip through the tables per character made thousands of comparisons slow.
+    const char c = out[i];
+    if (length == 1 && static_cast<unsigned char>(c) < 0x80) {
+      if (upper && c >= 'a' && c <= 'z') out[i] = static_cast<char>(c - 'a' + 'A');
+      if (!upper && c >= 'A' && c <= 'Z') out[i] = static_cast<char>(c - 'A' + 'a');
+      ++i;
+      continue;
+    }
     MapCharacter(&out[i], length, upper);
     i += length;
   }
