@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 
 namespace {
 
@@ -145,9 +146,10 @@ bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<
   }
   if (kind == "folder" && f.size() == 2) {
     r->createdFolders.push_back(f[1]);
-  } else if (kind == "file" && f.size() == 4) {
+  } else if (kind == "file" && (f.size() == 4 || f.size() == 5)) {
     RecordedFile file{f[1], 0, f[3]};
     if (!Number(f[2], UINT64_MAX, &file.size) || !IsSha256(file.sha256)) return false;
+    if (f.size() == 5 && !Number(f[4], UINT64_MAX, &file.lastWrite)) return false;
     r->files.push_back(file);
   } else if (kind == "key" && f.size() == 2) {
     r->createdKeys.push_back(f[1]);
@@ -206,7 +208,7 @@ std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord
   w.Line({"account", record.account});
   w.Line({"installFolder", record.installFolder});
   for (const std::string& folder : record.createdFolders) w.Line({"folder", folder});
-  for (const RecordedFile& file : record.files) w.Line({"file", file.path, std::to_string(file.size), file.sha256});
+  for (const RecordedFile& file : record.files) w.Line({"file", file.path, std::to_string(file.size), file.sha256, std::to_string(file.lastWrite)});
   for (const std::string& key : record.createdKeys) w.Line({"key", key});
   for (const RecordedValue& v : record.values) {
     w.Line({"value", v.key, v.name, YesNo(v.existed), std::to_string(v.oldType), v.oldData, std::to_string(v.type),
@@ -255,11 +257,16 @@ void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const 
     AddOrUpdate<std::string>(earlier.createdFolders, folder, samePath, keep);
   }
   OutermostFirst(earlier.createdFolders);
-  // The later hash: the file as it is now.
+  // The later hash: the file as it is now. Looked up by key: a payload has thousands of files.
+  std::map<std::string, size_t> fileAt;
+  for (size_t i = 0; i < earlier.files.size(); ++i) fileAt.emplace(cp.Upper(earlier.files[i].path), i);
   for (const RecordedFile& file : later.files) {
-    AddOrUpdate<RecordedFile>(
-        earlier.files, file, [&](const RecordedFile& a, const RecordedFile& b) { return Same(cp, a.path, b.path); },
-        [](RecordedFile& a, const RecordedFile& b) { a = b; });
+    auto at = fileAt.emplace(cp.Upper(file.path), earlier.files.size());
+    if (at.second) {
+      earlier.files.push_back(file);
+    } else {
+      earlier.files[at.first->second] = file;
+    }
   }
   // A value in a key an earlier install made goes with the key; the key is not "made" again.
   const std::vector<std::string> earlierKeys = earlier.createdKeys;

@@ -10,11 +10,14 @@
 #include "platform/code_page.h"
 
 // A file the setup put in place. Only files inside the install folder are removed by an uninstall,
-// and only while their hash still matches; fonts stay, a replaced driver comes back from its backup.
+// and only while it is unchanged: its hash still matches, or where no hash was taken (a build
+// without a payload manifest), its size and last-write time; fonts stay, a replaced driver comes
+// back from its backup.
 struct RecordedFile {
   std::string path;
   uint64_t size = 0;
-  std::string sha256;  // 64 lower-case hex digits
+  std::string sha256;      // 64 lower-case hex digits; empty when the install checked no hash
+  uint64_t lastWrite = 0;  // FILETIME
 };
 
 // A registry value the setup wrote. Keys are full paths: "HKEY_LOCAL_MACHINE\SOFTWARE\...", and

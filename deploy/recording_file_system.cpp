@@ -4,10 +4,6 @@
 
 #include "platform/mb_string.h"
 
-namespace {
-
-}  // namespace
-
 RecordingFileSystem::RecordingFileSystem(FileSystem& inner, const CodePage& codePage, InstallReport& report,
                                          InstallRecord& record)
     : inner_(inner), codePage_(codePage), report_(report), record_(record) {}
@@ -18,30 +14,47 @@ void RecordingFileSystem::KeepBeforeReplacing(const std::vector<std::string>& or
 }
 
 void RecordingFileSystem::Placed(const std::string& path, const std::string& sha256) {
-  Gone(path);
+  const std::string key = Key(path);
+  Gone(key);
+  placedAt_[key] = placed_.size();
   placed_.push_back({path, 0, sha256});
 }
 
-void RecordingFileSystem::Gone(const std::string& path) {
-  placed_.erase(std::remove_if(placed_.begin(), placed_.end(),
-                               [&](const RecordedFile& file) { return Key(file.path) == Key(path); }),
-                placed_.end());
+void RecordingFileSystem::Gone(const std::string& key) {
+  auto at = placedAt_.find(key);
+  if (at == placedAt_.end()) return;
+  placed_[at->second].path.clear();
+  placedAt_.erase(at);
+}
+
+RecordedFile* RecordingFileSystem::PlacedFile(const std::string& path) {
+  auto at = placedAt_.find(Key(path));
+  return at == placedAt_.end() ? nullptr : &placed_[at->second];
 }
 
 void RecordingFileSystem::Finish() {
+  std::map<std::string, size_t> known;
+  for (size_t i = 0; i < record_.files.size(); ++i) known[Key(record_.files[i].path)] = i;
   for (RecordedFile& file : placed_) {
-    // A file whose size cannot be read any more is recorded all the same; the uninstall goes by the hash.
-    inner_.FileSize(file.path, &file.size);
-    if (file.sha256.empty()) file.sha256 = inner_.Sha256(file.path);
-    auto known = std::find_if(record_.files.begin(), record_.files.end(),
-                              [&](const RecordedFile& f) { return Key(f.path) == Key(file.path); });
-    if (known != record_.files.end()) {
-      *known = file;
+    if (file.path.empty()) continue;  // removed or moved on since
+    // A file whose stamp cannot be read any more is recorded all the same, and will not count as
+    // unchanged. The file is not read again for a hash: where the install took none, the stamp is
+    // what the uninstall goes by.
+    FileStamp stamp;
+    if (inner_.Stamp(file.path, &stamp) == kOk) {
+      file.size = stamp.size;
+      file.lastWrite = stamp.lastWrite;
+    }
+    auto at = known.find(Key(file.path));
+    if (at != known.end()) {
+      record_.files[at->second] = file;
     } else {
+      known[Key(file.path)] = record_.files.size();
       record_.files.push_back(file);
     }
   }
   placed_.clear();
+  placedAt_.clear();
 }
 
 std::unique_ptr<DirListing> RecordingFileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
@@ -69,16 +82,15 @@ long RecordingFileSystem::Copy(const std::string& from, const std::string& to, b
 }
 
 long RecordingFileSystem::Replace(const std::string& from, const std::string& to) {
-  auto copied = std::find_if(placed_.begin(), placed_.end(),
-                             [&](const RecordedFile& file) { return Key(file.path) == Key(from); });
-  std::string hash = copied != placed_.end() ? copied->sha256 : "";
+  const RecordedFile* copied = PlacedFile(from);
+  std::string hash = copied ? copied->sha256 : "";
   if (keep_ && kept_.count(Key(to)) && inner_.Exists(to)) {
     if (hash.empty()) hash = inner_.Sha256(from);
     keep_(to, hash);
   }
   const long rc = inner_.Replace(from, to);
   if (rc == kOk) {
-    Gone(from);
+    Gone(Key(from));
     Placed(to, hash);
     report_.Done("file written: " + to);
   } else {
@@ -91,9 +103,7 @@ long RecordingFileSystem::Replace(const std::string& from, const std::string& to
 // record's, so no file is read twice.
 std::string RecordingFileSystem::Sha256(const std::string& path) {
   const std::string hash = inner_.Sha256(path);
-  for (RecordedFile& file : placed_) {
-    if (Key(file.path) == Key(path)) file.sha256 = hash;
-  }
+  if (RecordedFile* file = PlacedFile(path)) file->sha256 = hash;
   return hash;
 }
 
@@ -122,11 +132,21 @@ long RecordingFileSystem::SetAttributes(const std::string& path, uint32_t attrib
 
 long RecordingFileSystem::Remove(const std::string& path) {
   const long rc = inner_.Remove(path);
-  if (rc == kOk) Gone(path);
+  if (rc == kOk) Gone(Key(path));
   return rc;
 }
 
-long RecordingFileSystem::RemoveDirectory(const std::string& path) { return inner_.RemoveDirectory(path); }
+// A folder made and removed again by the same install (the copies' own) is not in the record.
+long RecordingFileSystem::RemoveDirectory(const std::string& path) {
+  const long rc = inner_.RemoveDirectory(path);
+  if (rc == kOk && madeNow_.erase(Key(path))) {
+    auto& made = record_.createdFolders;
+    made.erase(std::remove_if(made.begin(), made.end(), [&](const std::string& f) { return Key(f) == Key(path); }),
+               made.end());
+    report_.Done("folder removed: " + path);
+  }
+  return rc;
+}
 
 long RecordingFileSystem::RemoveAtRestart(const std::string& path) { return inner_.RemoveAtRestart(path); }
 
@@ -140,11 +160,12 @@ long RecordingFileSystem::WriteNewFile(const std::string& path, const std::strin
   return rc;
 }
 
-long RecordingFileSystem::FileSize(const std::string& path, uint64_t* size) { return inner_.FileSize(path, size); }
+long RecordingFileSystem::Stamp(const std::string& path, FileStamp* stamp) { return inner_.Stamp(path, stamp); }
 
 long RecordingFileSystem::Made(const std::string& path, long rc) {
   if (rc == kOk) {
     report_.Done("folder created: " + path);
+    madeNow_.insert(Key(path));
     const bool known = std::any_of(record_.createdFolders.begin(), record_.createdFolders.end(),
                                    [&](const std::string& folder) { return Key(folder) == Key(path); });
     if (!known) record_.createdFolders.push_back(path);

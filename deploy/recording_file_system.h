@@ -42,22 +42,26 @@ class RecordingFileSystem : public FileSystem {
   std::string ModulePath() override;
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
-  long FileSize(const std::string& path, uint64_t* size) override;
+  long Stamp(const std::string& path, FileStamp* stamp) override;
 
  private:
   long Made(const std::string& path, long rc);
   std::string Key(const std::string& path) const { return codePage_.Upper(path); }
   void Placed(const std::string& path, const std::string& sha256);
-  void Gone(const std::string& path);
+  void Gone(const std::string& key);
+  RecordedFile* PlacedFile(const std::string& path);
 
   FileSystem& inner_;
   const CodePage& codePage_;
   InstallReport& report_;
   InstallRecord& record_;
   std::set<std::string> failedFolders_;
+  std::set<std::string> madeNow_;
   // Files put in place so far, in order, with the hash the install computed of them, if any. A
-  // copy under a temporary name moves on with the rename.
+  // copy under a temporary name moves on with the rename; one gone keeps its place with no path.
+  // Looked up by key: thousands of files must not make thousands of passes over each other.
   std::vector<RecordedFile> placed_;
+  std::map<std::string, size_t> placedAt_;
   std::set<std::string> kept_;
   Keeper keep_;
 };

@@ -98,17 +98,32 @@ class Removal {
  private:
   const CodePage& cp() const { return p_.codePage; }
 
+  enum class Sameness { Unchanged, Changed, Unreadable };
+
+  // By the hash where the install took one, else by size and last-write time.
+  Sameness Compare(const RecordedFile& file) {
+    if (!file.sha256.empty()) {
+      const std::string sha256 = p_.files.Sha256(file.path);
+      if (sha256.empty()) return Sameness::Unreadable;
+      return sha256 == file.sha256 ? Sameness::Unchanged : Sameness::Changed;
+    }
+    FileStamp now;
+    if (p_.files.Stamp(file.path, &now) != kOk) return Sameness::Unreadable;
+    const bool same = file.lastWrite != 0 && now.size == file.size && now.lastWrite == file.lastWrite;
+    return same ? Sameness::Unchanged : Sameness::Changed;
+  }
+
   // Files outside the install folder (fonts, the plotter driver) stay.
   void RemoveFiles() {
     for (const RecordedFile& file : record_.files) {
       if (!IsBelow(cp(), file.path, record_.installFolder)) continue;
       if (!p_.files.Exists(file.path)) continue;
-      const std::string sha256 = p_.files.Sha256(file.path);
-      if (sha256.empty()) {
+      const Sameness sameness = Compare(file);
+      if (sameness == Sameness::Unreadable) {
         report_.Failure("file cannot be read, kept: " + file.path);
         continue;
       }
-      if (sha256 != file.sha256) {
+      if (sameness == Sameness::Changed) {
         report_.Warning("file changed since the install, kept: " + file.path);
         continue;
       }

@@ -23,6 +23,12 @@ inline bool IsFolderEntry(const FindEntry& entry) {
 }
 
 // An open listing (a find handle); closes itself.
+// What tells a file unchanged without reading it, as Windows Installer tells it.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t lastWrite = 0;  // FILETIME: 100 ns since 1601; a copy keeps its source's
+};
+
 class DirListing {
  public:
   virtual ~DirListing() = default;
@@ -99,8 +105,8 @@ class FileSystem {
   // Creates the file with these bytes. Fails (kErrFileExists) when anything, a link included, is
   // there already: what the setup writes this way is never written through someone else's link.
   virtual long WriteNewFile(const std::string& path, const std::string& bytes) = 0;
-  // A file's size in bytes.
-  virtual long FileSize(const std::string& path, uint64_t* size) = 0;
+  // A file's size and the time it was last written.
+  virtual long Stamp(const std::string& path, FileStamp* stamp) = 0;
 
   bool Exists(const std::string& path) { return Attributes(path) != kInvalidAttributes; }
 };

@@ -56,10 +56,11 @@ long Win32FileSystem::WriteNewFile(const std::string& path, const std::string& b
   return rc;
 }
 
-long Win32FileSystem::FileSize(const std::string& path, uint64_t* size) {
+long Win32FileSystem::Stamp(const std::string& path, FileStamp* stamp) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return LastError();
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return ERROR_ACCESS_DENIED;
-  *size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp->size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+  stamp->lastWrite = (uint64_t{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
   return kOk;
 }

@@ -34,7 +34,7 @@ class Win32FileSystem : public FileSystem {
   // win32_file_content.cpp
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
-  long FileSize(const std::string& path, uint64_t* size) override;
+  long Stamp(const std::string& path, FileStamp* stamp) override;
 
  private:
   // Whether the volume holding `path` keeps named streams; remembered for the last folder asked.

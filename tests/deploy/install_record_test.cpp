@@ -8,7 +8,7 @@
 #include "platform/cp936_code_page.h"
 
 bool operator==(const RecordedFile& a, const RecordedFile& b) {
-  return a.path == b.path && a.size == b.size && a.sha256 == b.sha256;
+  return a.path == b.path && a.size == b.size && a.sha256 == b.sha256 && a.lastWrite == b.lastWrite;
 }
 bool operator==(const RecordedValue& a, const RecordedValue& b) {
   return a.key == b.key && a.name == b.name && a.existed == b.existed && a.oldType == b.oldType &&
@@ -51,7 +51,7 @@ InstallRecord Full() {
   r.account = "WORKSTATION\\管理员";
   r.installFolder = "C:\\運\\Tessarune";
   r.createdFolders = {"C:\\運", "C:\\運\\Tessarune"};
-  r.files = {{"C:\\運\\Tessarune\\说明.txt", 12345678901ull, kHashA}, {"C:\\a%b.txt", 0, ""}};
+  r.files = {{"C:\\運\\Tessarune\\说明.txt", 12345678901ull, kHashA}, {"C:\\a%b.txt", 0, "", 134100000000000000ull}};
   r.createdKeys = {"HKEY_USERS\\" + std::string(kUser) + "\\Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\"
                    "<<未命名配置>>\\Variables"};
   r.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "Path\tname", true, 4, std::string("\x01\x00\x00\x00", 4), 1,
@@ -72,8 +72,8 @@ TEST(InstallRecord, RoundTripsAsReadableUtf8) {
   for (const std::string& line :
        {std::string("Tessarune Setup install record\t1\r\nversion\t2026.03.31\r\n"),
         std::string(u8"account\tWORKSTATION\\管理员\r\n"),
-        std::string(u8"file\tC:\\運\\Tessarune\\说明.txt\t12345678901\t") + kHashA + "\r\n",
-        std::string("file\tC:\\a%25b.txt\t0\t\r\n"),
+        std::string(u8"file\tC:\\運\\Tessarune\\说明.txt\t12345678901\t") + kHashA + "\t0\r\n",
+        std::string("file\tC:\\a%25b.txt\t0\t\t134100000000000000\r\n"),
         std::string(u8"value\tHKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor\tPath%09name\tyes\t4\t%01%00%00%00\t1\tC:\\運\\a%0D%0A%25%00\r\n"),
         std::string("\tRaw\tyes\t3\t%B0%B2%81\t3\t%80%A1\r\n")}) {
     EXPECT_NE(std::string::npos, text.find(line)) << line << "\nin\n" << text;
@@ -85,6 +85,11 @@ TEST(InstallRecord, RoundTripsAsReadableUtf8) {
   InstallRecord empty;
   ASSERT_TRUE(ParseInstallRecord(cp, SerializeInstallRecord(cp, InstallRecord()), &parsed));
   ExpectSame(empty, parsed);
+
+  // A line of a record written before files had their time: no time, so never taken as unchanged.
+  ASSERT_TRUE(ParseInstallRecord(cp, "Tessarune Setup install record\t1\r\nfile\tC:\\x\t1\t\r\n", &parsed));
+  ASSERT_EQ(1u, parsed.files.size());
+  EXPECT_EQ(0u, parsed.files[0].lastWrite);
 }
 
 TEST(InstallRecord, AnythingElseIsRefused) {
@@ -103,6 +108,7 @@ TEST(InstallRecord, AnythingElseIsRefused) {
       header + "file\tC:\\x\t-1\t\r\n",               // no size
       header + "file\tC:\\x\t18446744073709551616\t\r\n",
       header + "file\tC:\\x\t1\t" + std::string(64, 'A') + "\r\n",  // not a hash as written
+      header + "file\tC:\\x\t1\t\tyesterday\r\n",
       header + "value\tK\tN\tmaybe\t1\t\t1\t\r\n",
       header + "value\tK\tN\tno\t4294967296\t\t1\t\r\n",
       header + "folder\tC:\\x%2\r\n",                 // a broken escape

@@ -53,21 +53,29 @@ TEST(Uninstall, RemovesOnlyTheInstalledFilesThatAreAsTheInstallWroteThem) {
       {"C:\\Quilox\\Tessarune\\Quilox2010.arx", "module", "module", true, false},
       {"C:\\QUILOX\\tessarune\\Quilox扩展绘图库\\门窗.dwg", "drawing", "drawing", true, false},
       {"C:\\Quilox\\Tessarune\\Readme.txt", "read-me", "read-me, with the user's notes", false, true},
+      {"C:\\Quilox\\Tessarune\\Quilox2018.arx", "module", "MODULE", false, true},  // the same size
       {"C:\\Quilox\\Tessarune\\Quilox2013.arx", "module", nullptr, false, false},
       // Fonts stay: drawings use them.
       {"C:\\Program Files\\AutoCAD 2010\\Fonts\\Quilox_EN.shx", "font", "font", false, false},
       // Only below the install folder, not beside it.
       {"C:\\Quilox\\Tessarune2\\Quilox2010.arx", "module", "module", false, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    Uninstall u;
-    u.record.files.push_back({c.path, std::string(c.written).size(), Sha256OfBytes(c.written)});
-    if (c.now) u.m.files.AddFile(c.path, c.now);
-    u.Run();
-    EXPECT_EQ(c.removed || !c.now, !u.m.files.IsFile(c.path));
-    EXPECT_EQ(c.namedInTheLog, u.Names("warning: ", c.path));
-    EXPECT_EQ(0, u.report.Failures());
+  // Recorded with the hash the install checked, or (a build without a manifest) with the file's stamp.
+  for (const bool hashed : {true, false}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.path) + (hashed ? ", by hash" : ", by size and time"));
+      Uninstall u;
+      u.m.files.AddFile(c.path, c.written);
+      FileStamp stamp;
+      ASSERT_EQ(kOk, u.m.files.Stamp(c.path, &stamp));
+      u.record.files.push_back({c.path, stamp.size, hashed ? Sha256OfBytes(c.written) : "", stamp.lastWrite});
+      if (!c.now) u.m.files.Remove(c.path);
+      if (c.now && std::string(c.now) != c.written) u.m.files.AddFile(c.path, c.now);
+      u.Run();
+      EXPECT_EQ(c.removed || !c.now, !u.m.files.IsFile(c.path));
+      EXPECT_EQ(c.namedInTheLog, u.Names("warning: ", c.path));
+      EXPECT_EQ(0, u.report.Failures());
+    }
   }
 }
 

@@ -44,6 +44,7 @@ struct MemoryFileSystem::Node {
   Ownership owner = Ownership::Administration;
   std::string descriptor;  // SDDL it was made or secured with; empty: inherited
   std::string content;
+  uint64_t lastWrite = 0;  // a tick of the file system's clock
   std::map<std::string, Stream> streams;                   // by NameKey
   std::map<std::string, std::unique_ptr<Node>> children;  // by NameKey: listing order
 
@@ -105,6 +106,7 @@ struct MemoryFileSystem::Impl {
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
   std::shared_ptr<size_t> heldFolders = std::make_shared<size_t>(0);
   std::shared_ptr<CallCounter> counter = std::make_shared<CallCounter>();
+  uint64_t clock = 1;  // every write is later than the one before
 
   // Where a parsed path leads: the folder that holds its last name, and the node of that name.
   struct Place {
@@ -285,6 +287,7 @@ long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool
   }
   // An overwritten file keeps the spelling of its name.
   slot->content = src.node->content;
+  slot->lastWrite = src.node->lastWrite;
   slot->attributes = src.node->attributes;
   slot->streams = src.node->streams;
   return kOk;
@@ -492,10 +495,10 @@ long MemoryFileSystem::ReadFile(const std::string& path, std::string* bytes) {
   return rc;
 }
 
-long MemoryFileSystem::FileSize(const std::string& path, uint64_t* size) {
+long MemoryFileSystem::Stamp(const std::string& path, FileStamp* stamp) {
   const Node* file = nullptr;
-  const long rc = Readable(path, "FileSize ", &file);
-  if (rc == kOk) *size = file->content.size();
+  const long rc = Readable(path, "Stamp ", &file);
+  if (rc == kOk) *stamp = {file->content.size(), file->lastWrite};
   return rc;
 }
 
@@ -511,6 +514,7 @@ long MemoryFileSystem::WriteNewFile(const std::string& path, const std::string& 
   auto file = std::make_unique<Node>();
   file->name = parsed.names.back();
   file->content = bytes;
+  file->lastWrite = ++impl_->clock;
   file->attributes = kAttrArchive;
   place.parent->children[place.key] = std::move(file);
   return kOk;
@@ -547,6 +551,7 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
   file = std::make_unique<Node>();
   file->name = parsed.names.back();
   file->content = content;
+  file->lastWrite = ++impl_->clock;
   file->attributes = attributes & ~kAttrDirectory;
 }
 

@@ -35,7 +35,7 @@ class MemoryFileSystem : public FileSystem {
   std::string ModulePath() override;
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
-  long FileSize(const std::string& path, uint64_t* size) override;
+  long Stamp(const std::string& path, FileStamp* stamp) override;
 
   // Set-up.
   void AddDrive(char letter);

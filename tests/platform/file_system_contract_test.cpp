@@ -318,12 +318,18 @@ TEST_P(FileSystemContract, CopyOntoReadOnlyFileIsDenied) {
   EXPECT_EQ("old", Read("to.txt"));
 }
 
-TEST_P(FileSystemContract, CopyCarriesAttributes) {
+TEST_P(FileSystemContract, CopyCarriesAttributesAndLastWriteTime) {
   Write("from.txt", "content");
   ASSERT_EQ(kOk, fs().SetAttributes(At("from.txt"), kAttrReadOnly | kAttrHidden | kAttrArchive));
   ASSERT_EQ(kOk, fs().Copy(At("from.txt"), At("to.txt"), false));
   EXPECT_EQ(kAttrReadOnly | kAttrHidden | kAttrArchive, fs().Attributes(At("to.txt")));
   EXPECT_EQ("content", Read("to.txt"));
+  FileStamp from, to;
+  ASSERT_EQ(kOk, fs().Stamp(At("from.txt"), &from));
+  ASSERT_EQ(kOk, fs().Stamp(At("to.txt"), &to));
+  EXPECT_NE(0u, from.lastWrite);
+  EXPECT_EQ(from.lastWrite, to.lastWrite);
+  EXPECT_EQ(7u, to.size);
 }
 
 TEST_P(FileSystemContract, CopyIntoExistingFileKeepsItsSpelling) {
@@ -373,9 +379,9 @@ TEST_P(FileSystemContract, WholeFilesAreWrittenOnlyWhereNothingIsAndReadBack) {
   std::string read;
   EXPECT_EQ(kOk, fs().ReadFile(At("NEW.BIN"), &read));
   EXPECT_EQ(bytes, read);
-  uint64_t size = 0;
-  EXPECT_EQ(kOk, fs().FileSize(At("new.bin"), &size));
-  EXPECT_EQ(70008u, size);
+  FileStamp stamp;
+  EXPECT_EQ(kOk, fs().Stamp(At("new.bin"), &stamp));
+  EXPECT_EQ(70008u, stamp.size);
 
   EXPECT_EQ(kErrFileExists, fs().WriteNewFile(At("new.bin"), "other")) << "an existing file";
   EXPECT_EQ(bytes, Read("new.bin"));
@@ -383,14 +389,14 @@ TEST_P(FileSystemContract, WholeFilesAreWrittenOnlyWhereNothingIsAndReadBack) {
   EXPECT_NE(kOk, fs().WriteNewFile(At("Sub"), "other")) << "a folder";
   EXPECT_EQ(kErrPathNotFound, fs().WriteNewFile(At("Missing\\a.txt"), "x"));
   EXPECT_EQ(kOk, fs().WriteNewFile(At("empty.txt"), ""));
-  EXPECT_EQ(kOk, fs().FileSize(At("empty.txt"), &size));
-  EXPECT_EQ(0u, size);
+  EXPECT_EQ(kOk, fs().Stamp(At("empty.txt"), &stamp));
+  EXPECT_EQ(0u, stamp.size);
 
   EXPECT_EQ(kErrFileNotFound, fs().ReadFile(At("missing.txt"), &read));
   EXPECT_EQ("", read);
-  EXPECT_EQ(kErrFileNotFound, fs().FileSize(At("missing.txt"), &size));
+  EXPECT_EQ(kErrFileNotFound, fs().Stamp(At("missing.txt"), &stamp));
   EXPECT_NE(kOk, fs().ReadFile(At("Sub"), &read)) << "a folder";
-  EXPECT_NE(kOk, fs().FileSize(At("Sub"), &size)) << "a folder";
+  EXPECT_NE(kOk, fs().Stamp(At("Sub"), &stamp)) << "a folder";
 }
 
 TEST_P(FileSystemContract, MakeDirectoryCreatesOneLevel) {

@@ -42,7 +42,7 @@ class ForwardingFileSystem : public FileSystem {
   long WriteNewFile(const std::string& path, const std::string& bytes) override {
     return inner_.WriteNewFile(path, bytes);
   }
-  long FileSize(const std::string& path, uint64_t* size) override { return inner_.FileSize(path, size); }
+  long Stamp(const std::string& path, FileStamp* stamp) override { return inner_.Stamp(path, stamp); }
 
  private:
   FileSystem& inner_;
