@@ -8,7 +8,8 @@
 // Install button that copies every file of the Data folder beside the program into
 // C:\Quilox\Tessarune with a plain CopyFileA loop (install-hash: and hashes each copy with
 // CryptoAPI's SHA-256, as a build with a payload manifest checks it; install-rename: copies each
-// under a temporary name and renames it over the old file, as SetUp.exe does), then shows one box.
+// into a new folder of its own beside the files and renames it over the old file, as SetUp.exe
+// does), then shows one box.
 #include <windows.h>
 #include <wincrypt.h>
 
@@ -62,6 +63,8 @@ void Install(HWND dialog) {
   const std::string to = "C:\\Quilox\\Tessarune";
   CreateDirectoryA("C:\\Quilox", nullptr);
   CreateDirectoryA(to.c_str(), nullptr);
+  const std::string copies = to + "\\~copying-1";
+  if (renameCopies) CreateDirectoryA(copies.c_str(), nullptr);
   WIN32_FIND_DATAA entry;
   HANDLE listing = FindFirstFileA((from + "\\*.*").c_str(), &entry);
   if (listing != INVALID_HANDLE_VALUE) {
@@ -69,8 +72,8 @@ void Install(HWND dialog) {
       if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
       const std::string source = from + "\\" + entry.cFileName, target = to + "\\" + entry.cFileName;
       if (renameCopies) {
-        // Written fresh under another name, then renamed over the old file, as SetUp.exe does.
-        const std::string fresh = to + "\\" + std::string(std::strlen(entry.cFileName), '~');
+        // Written fresh in a folder of its own, then renamed over the old file, as SetUp.exe does.
+        const std::string fresh = copies + "\\" + entry.cFileName;
         if (CopyFileA(source.c_str(), fresh.c_str(), TRUE)) {
           MoveFileExA(fresh.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
         }
@@ -80,6 +83,7 @@ void Install(HWND dialog) {
     } while (FindNextFileA(listing, &entry));
     FindClose(listing);
   }
+  if (renameCopies) RemoveDirectoryA(copies.c_str());
   MessageBoxA(dialog, "done", "Tessarune", MB_OK);
 }
 #endif

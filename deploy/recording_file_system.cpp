@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "install/install.h"
 #include "platform/mb_string.h"
 
 RecordingFileSystem::RecordingFileSystem(FileSystem& inner, const CodePage& codePage, InstallReport& report,
@@ -61,15 +62,19 @@ std::unique_ptr<DirListing> RecordingFileSystem::FindFirst(const std::string& pa
   return inner_.FindFirst(pattern, first);
 }
 
-// Files are copied under a temporary name of their own length and then renamed into place: a
-// failed copy is reported under the name it is to have, which is the source's, in the target folder.
+// Files are copied under a temporary name, or their own in a folder for the copies, and then
+// renamed into place: a failed copy is reported under the name it is to have, which is the
+// source's, in the folder it was to go to.
 long RecordingFileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
   const long rc = inner_.Copy(from, to, failIfExists);
   if (rc == kOk) {
     Placed(to, "");
     return rc;
   }
-  const std::string folder = FolderOfPath(codePage_, to);
+  std::string folder = FolderOfPath(codePage_, to);
+  // A copy into this install's folder for the copies was to go into the folder that holds it.
+  const std::string folderName = folder.substr(FindLastBackslash(codePage_, folder) + 1);
+  if (folderName.rfind(kCopyFolderPrefix, 0) == 0 && madeNow_.count(Key(folder))) folder = FolderOfPath(codePage_, folder);
   const std::string target = folder + "\\" + from.substr(FindLastBackslash(codePage_, from) + 1);
   // AutoCAD's own folders are never created: one that is not there is skipped. A folder of
   // ours that could not be made is a failure like the copy.

@@ -1,5 +1,6 @@
 #include "install/install.h"
 #include "install/path_buffer.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -13,8 +14,24 @@ std::string TemporaryName(const CodePage& cp, const std::string& name) {
 
 }  // namespace
 
+CopyFolder::CopyFolder(FileSystem& files, const std::string& installFolder) : files_(files) {
+  for (int n = 1; n <= 9; ++n) {
+    const std::string path = JoinPath(installFolder, kCopyFolderPrefix + std::to_string(n));
+    const long rc = files.MakeSecuredDirectory(path, kCopyFolderSddl);
+    if (rc == kOk) {
+      path_ = path;
+      return;
+    }
+    if (rc != kErrAlreadyExists) return;
+  }
+}
+
+CopyFolder::~CopyFolder() {
+  if (!path_.empty()) files_.RemoveDirectory(path_);
+}
+
 CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const std::string& listedName,
-                      const std::string& from, const std::string& to) {
+                      const std::string& from, const std::string& to, const std::string& copyFolder) {
   // Not even copied: nothing outside the signed distribution lands in the folder.
   if (manifest != nullptr && manifest->Find(p.codePage, listedName) == nullptr) return CopyOutcome::Unlisted;
   // A junction or symbolic link that a user put in the source is never followed.
@@ -22,7 +39,9 @@ CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const 
 
   const size_t slash = FindLastBackslash(p.codePage, to);
   if (slash == std::string::npos) return CopyOutcome::Failed;
-  const std::string fresh = to.substr(0, slash + 1) + TemporaryName(p.codePage, to.substr(slash + 1));
+  const std::string name = to.substr(slash + 1);
+  std::string fresh = JoinPath(copyFolder, name);
+  if (copyFolder.empty() || !FitsPathBuffer(fresh)) fresh = to.substr(0, slash + 1) + TemporaryName(p.codePage, name);
 
   // The copy must create the file: one left under that name (by an earlier run, or by anyone)
   // would keep its owner when copied over. It is removed only when it is there, since asking for

@@ -32,10 +32,29 @@ void ClearReadOnly(FileSystem& files, const std::string& path);
 
 enum class CopyOutcome { Installed, Failed, Unlisted, Mismatch };
 // Writes `to` as a fresh file, so that it takes its owner and permissions from its folder: copied
-// under a temporary name in that folder, checked against the manifest (`listedName` is the file's
-// name relative to the source folder), then renamed over `to`. Anything else leaves `to` as it was.
+// under a temporary name in that folder, or under its own name in `copyFolder` when one is given,
+// checked against the manifest (`listedName` is the file's name relative to the source folder),
+// then renamed over `to`. Anything else leaves `to` as it was.
 CopyOutcome CopyFresh(const Platform& p, const PayloadManifest* manifest, const std::string& listedName,
-                      const std::string& from, const std::string& to);
+                      const std::string& from, const std::string& to, const std::string& copyFolder = "");
+
+// A new folder of the setup's own inside the install folder, for CopyFresh: a name missing from a
+// folder of thousands of files costs a search of that folder on some file systems (Wine's), one
+// missing from an empty folder does not. Never one that was there before (a user may add folders
+// to the install folder); removed again when done. Path() is empty when none could be made.
+constexpr char kCopyFolderPrefix[] = "~copying-";  // then 1 to 9
+class CopyFolder {
+ public:
+  CopyFolder(FileSystem& files, const std::string& installFolder);
+  ~CopyFolder();
+  CopyFolder(const CopyFolder&) = delete;
+  CopyFolder& operator=(const CopyFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  FileSystem& files_;
+  std::string path_;
+};
 void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
 void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);

@@ -41,8 +41,8 @@ std::unique_ptr<DirListing> ListSource(FileSystem& files, const std::string& sou
 }
 
 // Copies one file, asking the user while it fails. False when the user chose Abort.
-bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
-                     const std::string& name) {
+bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& copyFolder,
+                     const std::string& source, const std::string& name) {
   const std::string from = JoinPath(source, name);
   const std::string to = JoinPath(job.folder, name);
   // A path too long for its buffer is never cut short: its copy fails, and the user decides.
@@ -54,7 +54,7 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, 
     ClearReadOnly(p.files, to);
   }
   for (;;) {
-    const CopyOutcome outcome = fits ? CopyFresh(p, job.manifest, name, from, to) : CopyOutcome::Failed;
+    const CopyOutcome outcome = fits ? CopyFresh(p, job.manifest, name, from, to, copyFolder) : CopyOutcome::Failed;
     if (outcome == CopyOutcome::Installed) {
       if (job.installed) job.installed->push_back(name);
       break;
@@ -73,8 +73,8 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, 
 
 // Files of the signed distribution that the source folder lacks: each is asked about like a
 // file that does not match. False when the user chose Abort.
-bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
-                         const std::vector<std::string>& seen) {
+bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& copyFolder,
+                         const std::string& source, const std::vector<std::string>& seen) {
   if (job.manifest == nullptr) return true;
   // Sorted, in lower case: thousands of files must not make thousands of passes over each other.
   std::vector<std::string> seenLower;
@@ -88,7 +88,7 @@ bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& j
     const std::string from = JoinPath(source, entry.name);
     for (;;) {
       if (p.files.Exists(from)) {
-        if (!CopyPayloadFile(p, owner, job, source, entry.name)) return false;
+        if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name)) return false;
         break;
       }
       const Answer answer = Ask(p, owner, kNotSignedFormat, from);
@@ -104,8 +104,8 @@ enum class Pass { Finished, Aborted, BrokenOff };
 // Copies the files of one listing of the source folder, `entry` being its first entry.
 // One pass per entry, and one more that finds the end of the listing. Every entry is examined,
 // however many there are.
-Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& source,
-                     DirListing& listing, FindEntry entry, std::vector<std::string>* seen) {
+Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& copyFolder,
+                     const std::string& source, DirListing& listing, FindEntry entry, std::vector<std::string>* seen) {
   for (bool firstPass = true;; firstPass = false) {
     if (job.progress) job.progress->Step();
     if (!firstPass && !listing.Next(&entry)) {
@@ -113,7 +113,7 @@ Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, 
     }
     if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
     seen->push_back(entry.name);
-    if (!CopyPayloadFile(p, owner, job, source, entry.name)) return Pass::Aborted;
+    if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name)) return Pass::Aborted;
   }
 }
 
@@ -143,6 +143,7 @@ bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
 
   // The install command has normally created it already.
   p.files.MakeDirectory(job.folder);
+  const CopyFolder copyFolder(p.files, job.folder);
 
   for (;;) {
     // The source check has just found the folder, so a listing that does not open means that none
@@ -157,8 +158,8 @@ bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
     }
 
     std::vector<std::string> seen;
-    const Pass pass = CopyListedFiles(p, owner, job, source, *listing, entry, &seen);
-    if (pass == Pass::Finished) return CheckNothingMissing(p, owner, job, source, seen);
+    const Pass pass = CopyListedFiles(p, owner, job, copyFolder.Path(), source, *listing, entry, &seen);
+    if (pass == Pass::Finished) return CheckNothingMissing(p, owner, job, copyFolder.Path(), source, seen);
     if (pass == Pass::Aborted) return false;
 
     // A listing that broke off (a network share gone, say) leaves the rest of the payload unread:

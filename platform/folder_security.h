@@ -13,6 +13,16 @@ constexpr char kProtectedFolderSddl[] =
     "(A;;0x6;;;BU)"            // Users: add files and folders, this folder only
     "(A;OICIIO;FA;;;CO)";      // what a user adds: full control for that user
 
+// The folder the install copies are written into before each is renamed into the install folder:
+// what is made there inherits what it would in the install folder (the same inheritable entries,
+// which a rename keeps), but no user may add anything to it, so no copy lands on a user's file.
+constexpr char kCopyFolderSddl[] =
+    "O:BAD:PAI"
+    "(A;OICI;FA;;;SY)"
+    "(A;OICI;FA;;;BA)"
+    "(A;OICI;0x1200a9;;;BU)"
+    "(A;OICIIO;FA;;;CO)";
+
 // Folders no user may add anything to: the record folder with the kept uninstaller, and the folder
 // the uninstaller runs from. Users may still read them (Add/Remove Programs shows the kept
 // program's icon), but cannot put a file beside the program or a record that it would trust.

@@ -15,6 +15,8 @@
         PASS C:\Quilox\Tessarune: Users may read, execute and add, nothing more
         PASS C:\Program Files\Quilox\Tessarune Setup: owner BUILTIN\Administrators, protected, no rule inherited
         PASS C:\Program Files\Quilox\Tessarune Setup: Users may read and execute, nothing more
+        PASS Quilox2010.ARX: owner BUILTIN\Administrators, the rules of a file made in C:\Quilox\Tessarune now
+        PASS C:\Quilox\Tessarune: no folder of copies left
    2. As the standard user:  .\windows-security-check.ps1 -Step UserAccess
       Expected:
         PASS replacing Quilox2010.ARX is denied
@@ -100,6 +102,20 @@ switch ($Step) {
         Report ($userRights -eq [int]$readExecute) "${folder}: Users may read and execute, nothing more"
       }
     }
+    # Installed files are written in a folder of the setup's own and renamed into place, keeping the
+    # rules they got there: they must be those a file made in the install folder gets.
+    $module = Get-Acl -LiteralPath (Join-Path $install 'Quilox2010.ARX')
+    $probe = Join-Path $install "admin-probe-$PID.txt"
+    [System.IO.File]::WriteAllText($probe, 'probe')
+    $made = Get-Acl -LiteralPath $probe
+    Remove-Item -LiteralPath $probe
+    $owner = (New-Object System.Security.Principal.NTAccount($module.Owner)).Translate(
+      [System.Security.Principal.SecurityIdentifier]).Value
+    Report ($owner -eq 'S-1-5-32-544' -and
+            $module.GetSecurityDescriptorSddlForm('Access') -eq $made.GetSecurityDescriptorSddlForm('Access')) `
+      "Quilox2010.ARX: owner BUILTIN\Administrators, the rules of a file made in $install now"
+    Report (@(Get-ChildItem -LiteralPath $install -Directory -Force -Filter '~copying-*').Count -eq 0) `
+      "${install}: no folder of copies left"
   }
   'UserAccess' {
     $module = Join-Path $install 'Quilox2010.ARX'

@@ -106,8 +106,9 @@ TEST_F(PayloadCopyTest, ReadOnlyFilesOnEitherSideAreCopiedAndTheCopyIsNeverReadO
   }
 }
 
-// The copy goes under a name of '~' as long as the file's, then into place: a file an earlier
-// run left under that name, even read-only, is removed rather than copied over or in the way.
+// Without a folder for the copies, the copy goes under a name of '~' as long as the file's, then
+// into place: a file an earlier run left under that name, even read-only, is removed rather than
+// copied over or in the way.
 TEST(FreshCopy, AFileLeftUnderTheTemporaryNameIsReplacedAndGone) {
   for (uint32_t leftover : {kAttrArchive, kAttrReadOnly}) {
     SCOPED_TRACE(leftover);
@@ -115,10 +116,46 @@ TEST(FreshCopy, AFileLeftUnderTheTemporaryNameIsReplacedAndGone) {
     local.files.AddFile("C:\\Setup\\Data\\a.txt", "new");
     local.files.AddFolder("C:\\Quilox\\Tessarune");
     local.files.AddFile("C:\\Quilox\\Tessarune\\~~~~~", "left", leftover);
-    EXPECT_TRUE(CopyPayload(local.platform(), kOwner, InstallJob{"C:\\Quilox\\Tessarune", nullptr}));
+    EXPECT_EQ(CopyOutcome::Installed, CopyFresh(local.platform(), nullptr, "a.txt", "C:\\Setup\\Data\\a.txt",
+                                                "C:\\Quilox\\Tessarune\\a.txt"));
     EXPECT_EQ("new", local.files.Content("C:\\Quilox\\Tessarune\\a.txt"));
     EXPECT_FALSE(local.files.Exists("C:\\Quilox\\Tessarune\\~~~~~"));
-    EXPECT_TRUE(local.boxes.Shown().empty());
+  }
+}
+
+// The copies go through a folder the install makes for them in the install folder, never one
+// that was there (users may add folders there), and which is gone afterwards. When none can be
+// made they go beside their files.
+TEST(FreshCopy, CopiesGoThroughANewFolderOfTheirOwn) {
+  const std::string kFolder = "C:\\Quilox\\Tessarune";
+  struct Case {
+    int planted;  // folders ~copying-1.. a user made first
+    bool denied;  // no folder can be made
+  } cases[] = {{0, false}, {1, false}, {9, false}, {0, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.planted) + (c.denied ? ", denied" : ""));
+    MemoryPlatform local;
+    local.files.AddFolder(kFolder);
+    for (int n = 1; n <= c.planted; ++n) {
+      local.files.AddFile(kFolder + "\\~copying-" + std::to_string(n) + "\\a.txt", "the user's");
+    }
+    local.files.AddFile("C:\\Setup\\Data\\a.txt", "new");
+    std::string used;
+    {
+      if (c.denied) local.files.FailCall(local.files.Calls() + 1);
+      const CopyFolder folder(local.files, kFolder);
+      used = folder.Path();
+      EXPECT_EQ(CopyOutcome::Installed,
+                CopyFresh(local.platform(), nullptr, "a.txt", "C:\\Setup\\Data\\a.txt", kFolder + "\\a.txt", used));
+    }
+    const std::string expected = c.planted < 9 && !c.denied ? kFolder + "\\~copying-" + std::to_string(c.planted + 1) : "";
+    EXPECT_EQ(expected, used);
+    EXPECT_EQ("new", local.files.Content(kFolder + "\\a.txt"));
+    for (int n = 1; n <= 9; ++n) {
+      const std::string planted = kFolder + "\\~copying-" + std::to_string(n) + "\\a.txt";
+      EXPECT_EQ(n <= c.planted ? "the user's" : "", local.files.Content(planted)) << n;
+    }
+    EXPECT_FALSE(local.files.Exists(expected.empty() ? kFolder + "\\~~~~~" : expected)) << "gone afterwards";
   }
 }
 
@@ -373,8 +410,9 @@ TEST_F(BrokenListingTest, ABreakAtTheVeryEndIsStillABreak) {
   ASSERT_TRUE(m.boxes.Shown().empty()) << "a listing that ends normally asks nothing";
   const size_t calls = m.files.Calls() - before;
 
-  // The same run again, its last call (the search past the last entry) failing.
-  m.files.FailCall(m.files.Calls() + calls);
+  // The same run again, the search past the last entry failing (the last call but the removal of
+  // the copies' folder).
+  m.files.FailCall(m.files.Calls() + calls - 1);
   m.boxes.Answer(kIdAbort);
   EXPECT_FALSE(Copy());
   EXPECT_EQ("Next", m.files.FailedCall());
