@@ -41,20 +41,25 @@ std::unique_ptr<DirListing> ListSource(FileSystem& files, const std::string& sou
 }
 
 // Copies one file, asking the user while it fails. False when the user chose Abort.
+// `listed` are the source file's attributes as its listing gave them, kInvalidAttributes when
+// unknown: each question about a file costs a search on some file systems (Wine's).
 bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, const std::string& copyFolder,
-                     const std::string& source, const std::string& name) {
+                     const std::string& source, const std::string& name, uint32_t listed) {
   const std::string from = JoinPath(source, name);
   const std::string to = JoinPath(job.folder, name);
   // A path too long for its buffer is never cut short: its copy fails, and the user decides.
   const bool fits = FitsPathBuffer(from) && FitsPathBuffer(to);
+  // Its copy carries the attribute unless it could be cleared.
+  const bool sourceReadOnly = listed == kInvalidAttributes || (listed & kAttrReadOnly) != 0;
   if (fits) {
-    ClearReadOnly(p.files, from);
+    if (sourceReadOnly) ClearReadOnly(p.files, from);
     RemoveZoneIdentifier(p.files, from);
     // An earlier installation may have left a read-only copy.
     ClearReadOnly(p.files, to);
   }
+  CopyOutcome outcome;
   for (;;) {
-    const CopyOutcome outcome = fits ? CopyFresh(p, job.manifest, name, from, to, copyFolder) : CopyOutcome::Failed;
+    outcome = fits ? CopyFresh(p, job.manifest, name, from, to, copyFolder) : CopyOutcome::Failed;
     if (outcome == CopyOutcome::Installed) {
       if (job.installed) job.installed->push_back(name);
       break;
@@ -67,7 +72,7 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, 
     if (answer == Answer::Ignore) break;
   }
   // Also after Ignore: an older copy may be there.
-  if (fits) ClearReadOnly(p.files, to);
+  if (fits && (outcome != CopyOutcome::Installed || sourceReadOnly)) ClearReadOnly(p.files, to);
   return true;
 }
 
@@ -88,7 +93,7 @@ bool CheckNothingMissing(const Platform& p, WindowRef owner, const InstallJob& j
     const std::string from = JoinPath(source, entry.name);
     for (;;) {
       if (p.files.Exists(from)) {
-        if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name)) return false;
+        if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name, kInvalidAttributes)) return false;
         break;
       }
       const Answer answer = Ask(p, owner, kNotSignedFormat, from);
@@ -113,7 +118,7 @@ Pass CopyListedFiles(const Platform& p, WindowRef owner, const InstallJob& job, 
     }
     if (IsFolderEntry(entry) || IsExcluded(p.codePage, entry.name)) continue;
     seen->push_back(entry.name);
-    if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name)) return Pass::Aborted;
+    if (!CopyPayloadFile(p, owner, job, copyFolder, source, entry.name, entry.attributes)) return Pass::Aborted;
   }
 }
 

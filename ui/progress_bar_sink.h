@@ -7,8 +7,8 @@
 #include "install/install.h"
 
 // The bar redraws itself on every step, at once: on thousands of small files that took longer
-// than the copies. Steps are counted as they come and shown at most once a frame, each shown
-// position being where StepIt would have put the bar.
+// than the copies. Steps are counted as they come and shown at most 20 times a second (under Wine
+// each redraw costs milliseconds), each shown position being where StepIt would have put the bar.
 class ProgressBarSink : public ProgressSink {
  public:
   // The bar's range and step 1 are set, and its position is `lower`.
@@ -24,7 +24,7 @@ class ProgressBarSink : public ProgressSink {
   }
 
  private:
-  static constexpr ULONGLONG kFrameMs = 15;
+  static constexpr ULONGLONG kFrameMs = 50;
   CProgressCtrl& bar_;
   int lower_, upper_, position_;
   ULONGLONG shown_ = 0;
