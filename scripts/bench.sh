@@ -3,7 +3,7 @@
 # paths natively (Google Benchmark, in-memory registry), and under Wine the Install click to the
 # first completion box (also with a payload manifest), the payload copy, the start-up, discovery
 # on the real registry, SetUp.exe's size and its memory. Not a test: nothing passes or fails.
-# About half an hour on two cores, most of it the Install click on 10,000 files (the first run
+# About 40 minutes on two cores, most of it the Install click on 2 GB and the release builds (the first run
 # also makes a Wine prefix and writes 2.6 GB of sample payloads).
 #
 #   scripts/bench.sh [--write-docs]     --write-docs also puts the table into docs/benchmarks.md
@@ -14,7 +14,7 @@ tessa_usage "usage: scripts/bench.sh [--write-docs]
 
 Measures discovery and the trusted paths natively, and under Wine the Install click to the
 first completion box (also of a build with a payload manifest), the payload copy, the start-up, discovery on the real registry, SetUp.exe's size and its memory; prints one table.
-Not a test: nothing passes or fails. About half an hour on two cores.
+Not a test: nothing passes or fails. About 40 minutes on two cores.
   --write-docs   also put the table into docs/benchmarks.md
 Environment: TESSA_BENCH_DIR (builds and results, default /tmp/tessa-bench), TESSA_BENCH_RUNS (5)." "$@"
 
@@ -99,11 +99,9 @@ wine "$bench_session" seed-one
 for case in $install_cases; do
   IFS=: read -r name files bytes <<<"$case"
   echo "[bench] install click under Wine: $name" >&2
-  # Under Wine each new name in a folder of 10,000 files costs a search of the folder: that case
-  # takes minutes a run, and gets two.
+  # The large cases take seconds a run and get the plain number of runs.
   case $name in
-    big2g) case_runs=$runs ;;
-    small10k) case_runs=2 ;;
+    big2g | small10k) case_runs=$runs ;;
     *) case_runs=$((runs * 2)) ;;
   esac
   wine "$bench_session" install "$case_runs" "setup=C:\\bench_install\\$name\\SetUp.exe" \
