@@ -208,7 +208,9 @@ std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord
   w.Line({"account", record.account});
   w.Line({"installFolder", record.installFolder});
   for (const std::string& folder : record.createdFolders) w.Line({"folder", folder});
-  for (const RecordedFile& file : record.files) w.Line({"file", file.path, std::to_string(file.size), file.sha256, std::to_string(file.lastWrite)});
+  for (const RecordedFile& file : record.files) {
+    w.Line({"file", file.path, std::to_string(file.size), file.sha256, std::to_string(file.lastWrite)});
+  }
   for (const std::string& key : record.createdKeys) w.Line({"key", key});
   for (const RecordedValue& v : record.values) {
     w.Line({"value", v.key, v.name, YesNo(v.existed), std::to_string(v.oldType), v.oldData, std::to_string(v.type),

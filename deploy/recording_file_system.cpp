@@ -74,7 +74,9 @@ long RecordingFileSystem::Copy(const std::string& from, const std::string& to, b
   std::string folder = FolderOfPath(codePage_, to);
   // A copy into this install's folder for the copies was to go into the folder that holds it.
   const std::string folderName = folder.substr(FindLastBackslash(codePage_, folder) + 1);
-  if (folderName.rfind(kCopyFolderPrefix, 0) == 0 && madeNow_.count(Key(folder))) folder = FolderOfPath(codePage_, folder);
+  if (folderName.rfind(kCopyFolderPrefix, 0) == 0 && madeNow_.count(Key(folder))) {
+    folder = FolderOfPath(codePage_, folder);
+  }
   const std::string target = folder + "\\" + from.substr(FindLastBackslash(codePage_, from) + 1);
   // AutoCAD's own folders are never created: one that is not there is skipped. A folder of
   // ours that could not be made is a failure like the copy.

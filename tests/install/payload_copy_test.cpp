@@ -148,7 +148,8 @@ TEST(FreshCopy, CopiesGoThroughANewFolderOfTheirOwn) {
       EXPECT_EQ(CopyOutcome::Installed,
                 CopyFresh(local.platform(), nullptr, "a.txt", "C:\\Setup\\Data\\a.txt", kFolder + "\\a.txt", used));
     }
-    const std::string expected = c.planted < 9 && !c.denied ? kFolder + "\\~copying-" + std::to_string(c.planted + 1) : "";
+    const bool made = c.planted < 9 && !c.denied;
+    const std::string expected = made ? kFolder + "\\~copying-" + std::to_string(c.planted + 1) : "";
     EXPECT_EQ(expected, used);
     EXPECT_EQ("new", local.files.Content(kFolder + "\\a.txt"));
     for (int n = 1; n <= 9; ++n) {
