@@ -21,6 +21,7 @@
 #include "automation/windows.h"
 #include "automation/wine_paths.h"
 #include "distribution.h"
+#include "installed_places.h"
 #include "machine_snapshot.h"
 #include "setup_session.h"
 #include "simulated_machine.h"
@@ -33,10 +34,6 @@ using harness::StandardAcad;
 namespace e2e {
 namespace {
 
-const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
-// What every install keeps beside the install folder: its record and Add/Remove Programs.
-const char kRecordFolder[] = "C:\\Program Files\\Quilox\\Tessarune Setup";
-const char kArpKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarune";
 // Folders other cases install into, removed after every case.
 const char* const kOtherInstallRoots[] = {"C:\\Long", "C:\\T"};
 

@@ -17,6 +17,7 @@
 #include "automation/text.h"
 #include "automation/windows.h"
 #include "automation/wine_paths.h"
+#include "installed_places.h"
 #include "machine_snapshot.h"
 #include "setup_session.h"
 #include "simulated_machine.h"
@@ -31,7 +32,6 @@ namespace {
 
 const char kDist[] = "C:\\tessa_signed";
 const char kData[] = "C:\\tessa_signed\\Data";
-const char kInstallFolder[] = "C:\\Quilox\\Tessarune";
 
 // relative path -> "size<TAB>hash" of every file below a folder.
 std::map<std::string, std::string> Files(const std::string& root) {

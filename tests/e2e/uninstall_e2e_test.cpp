@@ -15,6 +15,7 @@
 #include "automation/registry_seed.h"
 #include "automation/text.h"
 #include "distribution.h"
+#include "installed_places.h"
 #include "machine_snapshot.h"
 #include "setup_session.h"
 #include "simulated_machine.h"
@@ -27,9 +28,7 @@ using harness::StandardAcad;
 namespace e2e {
 namespace {
 
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tessarune";
-const char kRecordRoot[] = "C:\\Program Files\\Quilox";
-const char kKeptUninstaller[] = "C:\\Program Files\\Quilox\\Tessarune Setup\\SetUp.exe";
+const char kRecordRoot[] = "C:\\Program Files\\Quilox";  // the record folder's parent
 
 std::string TempFolder() {
   wchar_t temp[MAX_PATH];
@@ -131,13 +130,13 @@ class UninstallCommand : public ::testing::Test {
 
   void RemoveWhatTheSetupKeeps() {
     DeleteFileTree(kRecordRoot);
-    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kUninstallKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kArpKey);
     for (int i = 1; i <= 20; ++i) DeleteFileTree(TempFolder() + "Tessarune-Uninstall-" + std::to_string(i));
   }
 
   std::string UninstallValue(const std::string& name) {
     std::string text;
-    return ReadRegistryText(HKEY_LOCAL_MACHINE, kUninstallKey, name, &text) ? text : "<missing>";
+    return ReadRegistryText(HKEY_LOCAL_MACHINE, kArpKey, name, &text) ? text : "<missing>";
   }
 
   SimulatedMachine machine_;
@@ -159,8 +158,8 @@ TEST_F(UninstallCommand, QuietUninstallStringLeavesTheMachineAsBeforeApartFromTh
   ExpectSame(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
   ExpectSame(before.files, WithoutFonts(after.files));
   EXPECT_NE(before.files, after.files) << "the fonts stay";
-  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
-  EXPECT_FALSE(PathExists(std::string(kRecordRoot) + "\\Tessarune Setup\\InstallRecord.txt"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kArpKey));
+  EXPECT_FALSE(PathExists(std::string(kRecordFolder) + "\\InstallRecord.txt"));
 }
 
 TEST_F(UninstallCommand, RunningAutoCadStopsTheUninstallWithNothingRemoved) {
@@ -168,7 +167,7 @@ TEST_F(UninstallCommand, RunningAutoCadStopsTheUninstallWithNothingRemoved) {
   const MachineSnapshot installed = TakeSnapshot(machine_);
   acad_ = StartAcad(TESSA_SLEEPER_EXE);
 
-  EXPECT_EQ(1618u, RunToEnd(program_, kKeptUninstaller, {"/UNINSTALL", "/S"}));
+  EXPECT_EQ(1618u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
   const MachineSnapshot after = TakeSnapshot(machine_);
   ExpectSame(installed.registry, after.registry);
   ExpectSame(installed.files, after.files);
