@@ -40,6 +40,17 @@ long ReadSubkeyName(Registry& registry, RegHandle key, uint32_t index, std::stri
   return kOk;
 }
 
+std::vector<std::string> SubkeyNames(Registry& registry, RegHandle key) {
+  std::vector<std::string> names;
+  uint32_t count = 0;
+  if (registry.SubkeyCount(key, &count) != kOk) return names;
+  for (uint32_t index = 0; index < count; ++index) {
+    std::string name;
+    if (ReadSubkeyName(registry, key, index, &name) == kOk) names.push_back(name);
+  }
+  return names;
+}
+
 long ReadValueText(Registry& registry, RegHandle key, const std::string& name, uint32_t bufferSize,
                    std::string* text) {
   uint32_t size = 0;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/registry.h"
 
@@ -14,6 +15,9 @@ constexpr size_t kMaxRegistryTextLength = 259;
 
 // The name of the subkey at index, or an error when that index cannot be enumerated.
 long ReadSubkeyName(Registry& registry, RegHandle key, uint32_t index, std::string* name);
+
+// The names of key's subkeys in enumeration order; a name that cannot be read is left out.
+std::vector<std::string> SubkeyNames(Registry& registry, RegHandle key);
 
 // Value `name` as text: the data up to its first NUL byte, or all of it when it has none,
 // whatever the value's type. A value larger than bufferSize is not read: kErrMoreData.

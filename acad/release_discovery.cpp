@@ -55,11 +55,7 @@ void WalkForValue(Registry& registry, RegHandle parentKey, const std::string& su
     return;
   }
 
-  uint32_t subkeyCount = 0;
-  if (registry.SubkeyCount(key.Handle(), &subkeyCount) != kOk) return;
-  for (uint32_t index = 0; index < subkeyCount; ++index) {
-    std::string name;
-    if (ReadSubkeyName(registry, key.Handle(), index, &name) != kOk) continue;
+  for (const std::string& name : SubkeyNames(registry, key.Handle())) {
     WalkForValue(registry, key.Handle(), name, valueName, keyPath + name + "\\", found);
   }
 }
@@ -77,12 +73,7 @@ void ScanReleaseRoot(const Platform& p, AcadReleaseTable& table, const std::stri
   Registry& registry = p.registry;
   RegKey root(registry);
   if (root.Open(kHkeyLocalMachine, rootPath, RegAccess::Read) != kOk) return;
-  uint32_t releaseCount = 0;
-  if (registry.SubkeyCount(root.Handle(), &releaseCount) != kOk) return;
-
-  for (uint32_t index = 0; index < releaseCount; ++index) {
-    std::string releaseName;
-    if (ReadSubkeyName(registry, root.Handle(), index, &releaseName) != kOk) continue;
+  for (const std::string& releaseName : SubkeyNames(registry, root.Handle())) {
     std::string releasePath = ReleasePath(releasePathFormat, releaseName);
     RegKey release(registry);
     if (release.Open(root.Handle(), releaseName, RegAccess::Read) != kOk) continue;

@@ -22,11 +22,7 @@ std::string JoinKeyPath(const CodePage& codePage, const std::string& parent, con
 
 // The subkeys of key that open for reading; one that cannot be read or opened is left out.
 void ListOpenableSubkeys(Registry& registry, RegHandle key, StringList* names) {
-  uint32_t count = 0;
-  if (registry.SubkeyCount(key, &count) != kOk) return;
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string name;
-    if (ReadSubkeyName(registry, key, index, &name) != kOk) continue;
+  for (const std::string& name : SubkeyNames(registry, key)) {
     RegKey subkey(registry);
     if (subkey.Open(key, name, RegAccess::Read) == kOk) names->push_back(name);
   }
@@ -38,12 +34,7 @@ StringList CollectProfileRoots(const Platform& p, RegHandle userRoot) {
   StringList roots;
   RegKey acad(registry);
   if (acad.Open(userRoot, kUserAcadRoot, RegAccess::Read) != kOk) return roots;
-  uint32_t releaseCount = 0;
-  if (registry.SubkeyCount(acad.Handle(), &releaseCount) != kOk) return roots;
-
-  for (uint32_t index = 0; index < releaseCount; ++index) {
-    std::string releaseName;
-    if (ReadSubkeyName(registry, acad.Handle(), index, &releaseName) != kOk) continue;
+  for (const std::string& releaseName : SubkeyNames(registry, acad.Handle())) {
     RegKey release(registry);
     if (release.Open(acad.Handle(), releaseName, RegAccess::Read) != kOk) continue;
     StringList productNames;

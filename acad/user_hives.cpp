@@ -40,17 +40,10 @@ bool IsUserSid(const std::string& name) {
   return digits;
 }
 
-std::vector<std::string> SubkeyNames(Registry& registry, RegHandle root, const std::string& path) {
-  std::vector<std::string> names;
+std::vector<std::string> SubkeyNamesOf(Registry& registry, RegHandle root, const std::string& path) {
   RegKey key(registry);
-  if (key.Open(root, path, RegAccess::Read) != kOk) return names;
-  uint32_t count = 0;
-  if (registry.SubkeyCount(key.Handle(), &count) != kOk) return names;
-  for (uint32_t index = 0; index < count; ++index) {
-    std::string name;
-    if (ReadSubkeyName(registry, key.Handle(), index, &name) == kOk) names.push_back(name);
-  }
-  return names;
+  if (key.Open(root, path, RegAccess::Read) != kOk) return {};
+  return SubkeyNames(registry, key.Handle());
 }
 
 // ProfileImagePath is REG_EXPAND_SZ: "%SystemDrive%\Users\name" in profiles that older Windows
@@ -145,8 +138,8 @@ void ForEachUserHive(const Platform& p, const std::function<void(const std::stri
                      const HiveSkipped& skipped) {
   std::set<std::string> visited;  // upper-cased SIDs
   // Both lists are taken before anything is loaded: a hive mounted here never joins the walk.
-  const std::vector<std::string> loaded = SubkeyNames(p.registry, kHkeyUsers, "");
-  const std::vector<std::string> profiles = SubkeyNames(p.registry, kHkeyLocalMachine, kProfileList);
+  const std::vector<std::string> loaded = SubkeyNamesOf(p.registry, kHkeyUsers, "");
+  const std::vector<std::string> profiles = SubkeyNamesOf(p.registry, kHkeyLocalMachine, kProfileList);
   for (const std::string& name : loaded) {
     const std::string sid = SidOfUsersSubkey(name);
     if (sid.empty() || !visited.insert(AsciiUpper(sid)).second) continue;
