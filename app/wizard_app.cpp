@@ -10,7 +10,7 @@
 #include "install/install_texts.h"
 #include "tessa_version.h"
 #include "ui/dlg_setup.h"
-#include "ui/silent_install.h"
+#include "setup/silent_install.h"
 
 CWizardApp theApp;
 

@@ -13,7 +13,7 @@
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
-#include "ui/command_line.h"
+#include "setup/command_line.h"
 
 class CWizardApp : public CWinApp {
  public:

@@ -3,11 +3,10 @@
 
 #include "deploy/record_folder.h"
 #include "deploy/uninstall_texts.h"
+#include "install/exit_codes.h"
 #include "install/install.h"
 #include "install/install_texts.h"
 #include "platform/mb_string.h"
-#include "ui/command_line.h"
-#include "ui/install_command_texts.h"
 
 namespace {
 

@@ -29,6 +29,10 @@ RecordFound LoadInstallRecord(const Platform& p, const Environment& env, Install
 
 // ---- The uninstaller never runs from the record folder: Windows cannot delete a running program.
 
+// Not in the usage text: the kept uninstaller starts its temporary copy with it. The copy checks
+// its own place all the same.
+constexpr char kTemporaryCopySwitch[] = "/TEMPCOPY";
+
 // Whether this process is the kept copy in the record folder.
 bool RunsFromRecordFolder(const Platform& p, const Environment& env);
 

@@ -2,9 +2,9 @@
 // while it runs, and the copy in the record folder is to go too.
 #include "deploy/record_folder.h"
 #include "deploy/uninstall.h"
+#include "install/exit_codes.h"
 #include "platform/folder_security.h"
 #include "platform/mb_string.h"
-#include "ui/command_line.h"
 
 namespace {
 

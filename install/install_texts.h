@@ -3,6 +3,9 @@
 
 constexpr char kSetupCaption[] = "Tessarune软件安装";
 
+// Shown by the install and by the uninstall while AutoCAD runs.
+constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
+
 constexpr char kSourceMissingText[] =
     "未找到安装所需的Data文件夹 !\n\n可能安装文件下载后没有解压，\n\n请解压后再执行SetUp.exe !";
 

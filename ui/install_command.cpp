@@ -5,7 +5,7 @@
 #include "deploy/recorded_install.h"
 #include "fw/framework.h"
 #include "ui/dlg_setup.h"
-#include "ui/install_steps.h"
+#include "setup/install_steps.h"
 #include "ui/progress_bar_sink.h"
 
 // The bar's range: the copies step it once per entry and wrap past the end; it is set full last.

@@ -10,7 +10,7 @@
 #include "deploy/install_record.h"
 #include "tests/memory/memory_environment.h"
 #include "tests/support/acad_machine_sinks.h"
-#include "ui/silent_install.h"
+#include "setup/silent_install.h"
 
 bool operator==(const RecordedBackup& a, const RecordedBackup& b) { return a.original == b.original && a.backup == b.backup; }
 

@@ -15,7 +15,7 @@
 #include "tests/memory/memory_environment.h"
 #include "tests/memory/memory_platform.h"
 #include "tests/support/acad_machine_sinks.h"
-#include "ui/install_steps.h"
+#include "setup/install_steps.h"
 
 namespace {
 

@@ -1,8 +1,9 @@
-#include "ui/command_line.h"
+#include "setup/command_line.h"
 
 #include <cctype>
 
 #include "acad/acad_release_table.h"
+#include "deploy/uninstall.h"
 #include "picker/folder_validation.h"
 
 const char kUsageText[] =

@@ -1,6 +1,6 @@
 // The unattended install on the simulated AutoCAD machine: each exit code by its cause, the log
 // naming what happened, and never a message box.
-#include "ui/silent_install.h"
+#include "setup/silent_install.h"
 
 #include <gtest/gtest.h>
 

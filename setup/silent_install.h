@@ -8,7 +8,7 @@
 #include "deploy/install_report.h"
 #include "platform/environment.h"
 #include "platform/platform.h"
-#include "ui/command_line.h"
+#include "setup/command_line.h"
 
 // Runs the install after discovery has filled `table`, keeping its record; returns the exit code.
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,

@@ -1,6 +1,6 @@
 // The Install command's window-free part on an in-memory machine: the running-AutoCAD warning,
 // forming and creating the install folder, the installation steps in order, the completion.
-#include "ui/install_steps.h"
+#include "setup/install_steps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "ui/install_steps.h"
+#include "setup/install_steps.h"
 
 #include "acad/demand_load_modules.h"
 #include "install/install_texts.h"
 #include "picker/folder_validation.h"
 #include "platform/folder_security.h"
 #include "platform/mb_string.h"
-#include "ui/install_command_texts.h"
+#include "setup/install_command_texts.h"
 
 namespace {
 

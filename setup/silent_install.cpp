@@ -1,9 +1,9 @@
-#include "ui/silent_install.h"
+#include "setup/silent_install.h"
 
 #include "deploy/logged_message_boxes.h"
 #include "deploy/recorded_install.h"
 #include "install/install.h"
-#include "ui/install_steps.h"
+#include "setup/install_steps.h"
 
 namespace {
 

@@ -2,7 +2,6 @@
 // file installation's caption, kSetupCaption of install/install_texts.h.
 #pragma once
 
-constexpr char kCloseAcadText[] = "请关闭AutoCAD后再进行安装 !";
 constexpr char kPathTooLongText[] = "安装路径过长，请选择较短的安装路径 !";
 // Around the folder's path.
 constexpr char kUntrustedFolderHead[] = "文件夹 ";

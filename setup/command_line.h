@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "install/exit_codes.h"
 #include "platform/code_page.h"
 
 struct SetupOptions {
@@ -24,17 +25,6 @@ struct SetupOptions {
   // The kept uninstaller's temporary copy, started with kTemporaryCopySwitch (with /UNINSTALL).
   bool temporaryCopy = false;
 };
-
-// Not in the usage text: the kept uninstaller starts its temporary copy with it. The copy checks
-// its own place all the same.
-constexpr char kTemporaryCopySwitch[] = "/TEMPCOPY";
-
-// Exit codes of a silent run, as Windows Installer's.
-constexpr int kExitDone = 0;
-constexpr int kExitBadArguments = 87;
-constexpr int kExitUserDeclined = 1602;
-constexpr int kExitFailed = 1603;
-constexpr int kExitAcadRunning = 1618;
 
 // The text of the usage box.
 extern const char kUsageText[];

@@ -1,5 +1,5 @@
 // The switches of SetUp.exe as a deployment tool passes them.
-#include "ui/command_line.h"
+#include "setup/command_line.h"
 
 #include <gtest/gtest.h>
 

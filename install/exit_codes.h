@@ -1,0 +1,9 @@
+// Exit codes of SetUp.exe, as Windows Installer's: deployment tools read them from the install
+// and from the uninstall alike.
+#pragma once
+
+constexpr int kExitDone = 0;
+constexpr int kExitBadArguments = 87;
+constexpr int kExitUserDeclined = 1602;
+constexpr int kExitFailed = 1603;
+constexpr int kExitAcadRunning = 1618;
