@@ -1,19 +1,13 @@
+// Win32FileSystem's listings, copies, attributes and removals of files, and the module's own path.
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
-#include <wincrypt.h>
-
-#include <vector>
-
-#include <aclapi.h>
-#include <sddl.h>
 
 #include <memory>
-#include <vector>
+
+#include "platform/win32/win32_handles.h"
 
 namespace {
-
-long Result(BOOL ok) { return ok ? kOk : static_cast<long>(GetLastError()); }
 
 FindEntry ToEntry(const WIN32_FIND_DATAA& data) {
   FindEntry entry;
@@ -45,134 +39,7 @@ class Win32Listing : public DirListing {
   long error_ = kOk;
 };
 
-// The file or folder itself: a junction or symbolic link is opened, not followed.
-HANDLE OpenItself(const std::string& path, DWORD access, DWORD share) {
-  return CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING,
-                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-}
-
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-struct HandleCloser {
-  void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct LocalFreer {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
-using LocalMemory = std::unique_ptr<void, LocalFreer>;
-
-// `pathAttributes`: what GetFileAttributesA says of the path itself.
-bool HandleIsRedirection(HANDLE handle, DWORD pathAttributes) {
-  FILE_ATTRIBUTE_TAG_INFO info = {};
-  // Without the tag, any reparse point counts: the folder might lead elsewhere.
-  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) return true;
-  if (IsRedirection(info.FileAttributes, info.ReparseTag)) return true;
-  // The path is a reparse point but the handle is not: the open followed it after all (Wine
-  // does, for a symbolic link), so the path leads elsewhere.
-  return pathAttributes != INVALID_FILE_ATTRIBUTES && (pathAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
-         (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
-
-// The account this process runs as, when its token is a member of the local Administrators.
-bool IsRunningAdministrator(PSID owner) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  UniqueHandle tokenHolder(token);
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  if (size == 0) return false;
-  std::vector<unsigned char> buffer(size);
-  if (!GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) return false;
-  if (!EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid)) return false;
-
-  BYTE admins[SECURITY_MAX_SID_SIZE];
-  DWORD adminsSize = sizeof admins;
-  BOOL member = FALSE;
-  return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &adminsSize) &&
-         CheckTokenMembership(nullptr, admins, &member) && member;
-}
-
-bool IsAdministration(PSID owner) {
-  if (!IsValidSid(owner)) return false;
-  if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid)) return true;
-  PSID trustedInstaller = nullptr;
-  if (ConvertStringSidToSidA("S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", &trustedInstaller)) {
-    LocalMemory holder(trustedInstaller);
-    if (EqualSid(owner, trustedInstaller)) return true;
-  }
-  return IsRunningAdministrator(owner);
-}
-
-// A descriptor from SDDL text; LocalFree'd with the holder.
-PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl, LocalMemory* holder) {
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
-    return nullptr;
-  }
-  holder->reset(descriptor);
-  return descriptor;
-}
-
-class Win32FolderHold : public FolderHold {
- public:
-  explicit Win32FolderHold(HANDLE handle) : handle_(handle) {}
-  ~Win32FolderHold() override { CloseHandle(handle_); }
-  Win32FolderHold(const Win32FolderHold&) = delete;
-  Win32FolderHold& operator=(const Win32FolderHold&) = delete;
-
- private:
-  HANDLE handle_;
-};
-
 }  // namespace
-
-long Win32FileSystem::MakeSecuredDirectory(const std::string& path, const std::string& sddl) {
-  LocalMemory holder;
-  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
-  if (!descriptor) return static_cast<long>(GetLastError());
-  SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-  return Result(CreateDirectoryA(path.c_str(), &attributes));
-}
-
-std::unique_ptr<FolderHold> Win32FileSystem::Secure(const std::string& path, const std::string& sddl, long* error) {
-  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
-  // No FILE_SHARE_DELETE: while the handle is open the folder cannot be renamed or removed.
-  HANDLE handle = OpenItself(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES,
-                             FILE_SHARE_READ | FILE_SHARE_WRITE);
-  if (handle == INVALID_HANDLE_VALUE) {
-    *error = static_cast<long>(GetLastError());
-    return nullptr;
-  }
-  auto hold = std::make_unique<Win32FolderHold>(handle);
-  if (HandleIsRedirection(handle, pathAttributes)) {
-    *error = kErrReparsePointEncountered;
-    return nullptr;
-  }
-  LocalMemory holder;
-  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL defaulted = FALSE, present = FALSE;
-  if (!descriptor || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
-      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
-    *error = static_cast<long>(GetLastError());
-    return nullptr;
-  }
-  // Inheritable entries reach what is already inside: files the setup wrote earlier lose the
-  // rights they inherited from the old folder.
-  const DWORD result = SetSecurityInfo(handle, SE_FILE_OBJECT,
-                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                           PROTECTED_DACL_SECURITY_INFORMATION,
-                                       owner, nullptr, dacl, nullptr);
-  if (result != ERROR_SUCCESS) {
-    *error = static_cast<long>(result);
-    return nullptr;
-  }
-  *error = kOk;
-  return hold;
-}
 
 bool Win32FileSystem::IsRedirection(const std::string& path) {
   const DWORD pathAttributes = GetFileAttributesA(path.c_str());
@@ -188,22 +55,6 @@ bool Win32FileSystem::IsRedirection(const std::string& path) {
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
   }
   return HandleIsRedirection(handle.get(), pathAttributes);
-}
-
-Ownership Win32FileSystem::Owner(const std::string& path) {
-  UniqueHandle handle(OpenItself(path, READ_CONTROL, kShareAll));
-  if (handle.get() == INVALID_HANDLE_VALUE) {
-    handle.release();
-    return Ownership::Other;
-  }
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(handle.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                      &descriptor) != ERROR_SUCCESS) {
-    return Ownership::Other;
-  }
-  LocalMemory holder(descriptor);
-  return owner != nullptr && IsAdministration(owner) ? Ownership::Administration : Ownership::Other;
 }
 
 std::unique_ptr<DirListing> Win32FileSystem::FindFirst(const std::string& pattern, FindEntry* first) {
@@ -258,64 +109,6 @@ long Win32FileSystem::Remove(const std::string& path) {
 
 long Win32FileSystem::Replace(const std::string& from, const std::string& to) {
   return Result(MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING));
-}
-
-namespace {
-
-// CryptoAPI from advapi32, a known DLL: nothing beside the executable can stand in for it.
-class Sha256Hash {
- public:
-  Sha256Hash() {
-    if (!CryptAcquireContextA(&provider_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT)) provider_ = 0;
-    if (provider_ != 0 && !CryptCreateHash(provider_, CALG_SHA_256, 0, 0, &hash_)) hash_ = 0;
-  }
-  ~Sha256Hash() {
-    if (hash_ != 0) CryptDestroyHash(hash_);
-    if (provider_ != 0) CryptReleaseContext(provider_, 0);
-  }
-  Sha256Hash(const Sha256Hash&) = delete;
-  Sha256Hash& operator=(const Sha256Hash&) = delete;
-
-  bool Add(const BYTE* data, DWORD size) { return hash_ != 0 && CryptHashData(hash_, data, size, 0); }
-  std::string Hex() {
-    BYTE digest[32];
-    DWORD size = sizeof digest;
-    if (hash_ == 0 || !CryptGetHashParam(hash_, HP_HASHVAL, digest, &size, 0) || size != sizeof digest) return "";
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (BYTE b : digest) {
-      hex += kDigits[b >> 4];
-      hex += kDigits[b & 0xF];
-    }
-    return hex;
-  }
-
- private:
-  HCRYPTPROV provider_ = 0;
-  HCRYPTHASH hash_ = 0;
-};
-
-}  // namespace
-
-std::string Win32FileSystem::Sha256(const std::string& path) {
-  // No writer may change the file while it is read.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "";
-  Sha256Hash hash;
-  std::vector<BYTE> buffer(1 << 16);
-  std::string hex;
-  for (;;) {
-    DWORD read = 0;
-    if (!::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) break;
-    if (read == 0) {
-      hex = hash.Hex();
-      break;
-    }
-    if (!hash.Add(buffer.data(), read)) break;
-  }
-  CloseHandle(file);
-  return hex;
 }
 
 std::string ReadModulePath(size_t initialSize) {

@@ -18,19 +18,21 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<DirListing> FindFirst(const std::string& pattern, FindEntry* first) override;
   long Copy(const std::string& from, const std::string& to, bool failIfExists) override;
   long MakeDirectory(const std::string& path) override;
-  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override;
-  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override;
   uint32_t Attributes(const std::string& path) override;
   long SetAttributes(const std::string& path, uint32_t attributes) override;
   long Remove(const std::string& path) override;
-  // In win32_file_removal.cpp.
+  bool IsRedirection(const std::string& path) override;
+  long Replace(const std::string& from, const std::string& to) override;
+  std::string ModulePath() override;
+  // win32_folder_security.cpp
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override;
+  std::unique_ptr<FolderHold> Secure(const std::string& path, const std::string& sddl, long* error) override;
+  Ownership Owner(const std::string& path) override;
+  // win32_hashing.cpp
+  std::string Sha256(const std::string& path) override;
+  // win32_file_removal.cpp
   long RemoveDirectory(const std::string& path) override;
   long RemoveAtRestart(const std::string& path) override;
-  bool IsRedirection(const std::string& path) override;
-  Ownership Owner(const std::string& path) override;
-  long Replace(const std::string& from, const std::string& to) override;
-  std::string Sha256(const std::string& path) override;
-  std::string ModulePath() override;
   // win32_file_content.cpp
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;

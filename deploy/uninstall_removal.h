@@ -1,0 +1,77 @@
+// The two halves of RemoveRecordedInstall (uninstall_removal.cpp), which interleaves them: what
+// the install put on the disk, and what it wrote into the registry.
+#pragma once
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "deploy/install_record.h"
+#include "deploy/install_report.h"
+#include "deploy/record_folder.h"
+#include "platform/environment.h"
+#include "platform/mb_string.h"
+#include "platform/platform.h"
+
+// Innermost first: deeper paths before the ones that hold them, otherwise last recorded first.
+inline std::vector<std::string> InnermostFirst(const CodePage& cp, std::vector<std::string> paths) {
+  const auto depth = [&](const std::string& path) {
+    size_t n = 0;
+    for (std::string rest = path; !rest.empty(); rest = FolderOfPath(cp, rest)) ++n;
+    return n;
+  };
+  std::reverse(paths.begin(), paths.end());
+  std::stable_sort(paths.begin(), paths.end(),
+                   [&](const std::string& a, const std::string& b) { return depth(a) > depth(b); });
+  return paths;
+}
+
+// Files, backups and folders (uninstall_removal_files.cpp).
+class FileRemoval {
+ public:
+  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
+      : p_(p), record_(record), report_(report), recordFolder_(RecordFolder(env)) {}
+
+  void RemoveFiles();
+  void PutBackBackups();
+  void RemoveCreatedFolders(bool holdingRecordFolder);
+  void RemoveRecordFolder();
+
+ private:
+  const CodePage& cp() const { return p_.codePage; }
+  enum class Sameness { Unchanged, Changed, Unreadable };
+  Sameness Compare(const RecordedFile& file);
+  void RemoveFile(const std::string& path);
+  bool HoldsRecordFolder(const std::string& folder) const;
+  void RemoveEmptyFolder(const std::string& folder);
+  bool RemoveLater(const std::string& path, long nowRc);
+
+  const Platform& p_;
+  const InstallRecord& record_;
+  InstallReport& report_;
+  const std::string recordFolder_;
+  bool recordFolderLater_ = false;
+};
+
+// Keys, values and trusted-path entries (uninstall_removal_registry.cpp).
+class RegistryRemoval {
+ public:
+  RegistryRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
+      : p_(p), env_(env), record_(record), report_(report) {}
+
+  void RemoveCreatedKeys();
+  void RemoveAddedValues();
+  void TakeOutTrustedPath(const RecordedTrustedPath& change);
+  void RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
+
+ private:
+  const CodePage& cp() const { return p_.codePage; }
+  bool IsUninstallKey(const std::string& path) const;
+  bool OpenForChange(RegKey& key, RegHandle root, const std::string& subkey, const std::string& where);
+  void DeleteValue(RegHandle key, const std::string& name, const std::string& where);
+
+  const Platform& p_;
+  const Environment& env_;
+  const InstallRecord& record_;
+  InstallReport& report_;
+};

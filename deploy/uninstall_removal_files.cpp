@@ -1,0 +1,132 @@
+// RemoveRecordedInstall's files, backups and folders: the files inside the install folder only
+// while unchanged, the backups put back, the folders once empty, the record folder last.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "deploy/record_folder.h"
+#include "deploy/uninstall_removal.h"
+#include "platform/mb_string.h"
+
+namespace {
+
+// Whether `path` lies below `folder`, without regard to case.
+bool IsBelow(const CodePage& cp, const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() <= folder.size() + 1) return false;
+  return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
+}
+
+}  // namespace
+
+// By the hash where the install took one, else by size and last-write time.
+FileRemoval::Sameness FileRemoval::Compare(const RecordedFile& file) {
+  if (!file.sha256.empty()) {
+    const std::string sha256 = p_.files.Sha256(file.path);
+    if (sha256.empty()) return Sameness::Unreadable;
+    return sha256 == file.sha256 ? Sameness::Unchanged : Sameness::Changed;
+  }
+  FileStamp now;
+  if (p_.files.Stamp(file.path, &now) != kOk) return Sameness::Unreadable;
+  const bool same = file.lastWrite != 0 && now.size == file.size && now.lastWrite == file.lastWrite;
+  return same ? Sameness::Unchanged : Sameness::Changed;
+}
+
+// Files outside the install folder (fonts, the plotter driver) stay.
+void FileRemoval::RemoveFiles() {
+  for (const RecordedFile& file : record_.files) {
+    if (!IsBelow(cp(), file.path, record_.installFolder)) continue;
+    if (!p_.files.Exists(file.path)) continue;
+    const Sameness sameness = Compare(file);
+    if (sameness == Sameness::Unreadable) {
+      report_.Failure("file cannot be read, kept: " + file.path);
+      continue;
+    }
+    if (sameness == Sameness::Changed) {
+      report_.Warning("file changed since the install, kept: " + file.path);
+      continue;
+    }
+    RemoveFile(file.path);
+  }
+}
+
+void FileRemoval::RemoveFile(const std::string& path) {
+  const long rc = p_.files.Remove(path);
+  if (rc == kOk) report_.Done("file removed: " + path);
+  else if (!IsNotFound(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
+}
+
+void FileRemoval::PutBackBackups() {
+  for (const RecordedBackup& backup : record_.backups) {
+    const long rc = p_.files.Copy(backup.backup, backup.original, false);
+    if (rc != kOk) {
+      // Kept where it is, so that it can still be put back by hand.
+      report_.Failure("file not put back: " + backup.original + " from " + backup.backup + ErrorText(rc));
+      continue;
+    }
+    report_.Done("file put back: " + backup.original);
+    RemoveFile(backup.backup);
+  }
+}
+
+bool FileRemoval::HoldsRecordFolder(const std::string& folder) const {
+  return SameFileName(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
+}
+
+// The folders that hold the record folder go after it. Its parent (the maker's folder in
+// Program Files) goes too once nothing else is in it, whoever made it.
+void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
+  std::vector<std::string> folders;
+  for (const std::string& folder : record_.createdFolders) {
+    if (HoldsRecordFolder(folder) != holdingRecordFolder) continue;
+    if (holdingRecordFolder && SameFileName(cp(), folder, recordFolder_)) continue;
+    folders.push_back(folder);
+  }
+  const std::string parent = FolderOfPath(cp(), recordFolder_);
+  const bool parentRecorded = std::any_of(folders.begin(), folders.end(),
+                                          [&](const std::string& folder) { return SameFileName(cp(), folder, parent); });
+  if (holdingRecordFolder && !parentRecorded) folders.push_back(parent);
+  for (const std::string& folder : InnermostFirst(cp(), folders)) {
+    const bool ours = parentRecorded || !SameFileName(cp(), folder, parent) || !holdingRecordFolder;
+    const long rc = p_.files.RemoveDirectory(folder);
+    if (rc == kOk) report_.Done("folder removed: " + folder);
+    else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
+    else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
+    else if (!IsNotFound(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+  }
+}
+
+// The kept uninstaller cannot go while it runs (it started this copy and waits for it): it
+// goes at the next restart, and the folder with it.
+void FileRemoval::RemoveRecordFolder() {
+  RemoveFile(recordFolder_ + "\\" + kRecordFileName);
+  RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
+  const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
+  const long rc = p_.files.Remove(uninstaller);
+  bool later = false;
+  if (rc == kOk) {
+    report_.Done("file removed: " + uninstaller);
+  } else if (!IsNotFound(rc)) {
+    later = RemoveLater(uninstaller, rc);
+  }
+  const long folderRc = p_.files.RemoveDirectory(recordFolder_);
+  if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
+  else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
+  else if (!IsNotFound(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
+}
+
+void FileRemoval::RemoveEmptyFolder(const std::string& folder) {
+  const long rc = p_.files.RemoveDirectory(folder);
+  if (rc == kOk) report_.Done("folder removed: " + folder);
+  else if (!IsNotFound(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
+}
+
+bool FileRemoval::RemoveLater(const std::string& path, long nowRc) {
+  const long rc = p_.files.RemoveAtRestart(path);
+  if (rc == kOk) {
+    report_.Done("removed at the next restart: " + path);
+    return true;
+  }
+  report_.Failure("not removed: " + path + ErrorText(nowRc));
+  return false;
+}
+

@@ -1,0 +1,156 @@
+// RemoveRecordedInstall's registry: the keys the install made, the values it added and its
+// entries in the users' trusted paths.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "acad/user_hives.h"
+#include "deploy/record_folder.h"
+#include "deploy/uninstall_removal.h"
+#include "platform/mb_string.h"
+
+namespace {
+
+constexpr char kTrustedPathsValue[] = "TRUSTEDPATHS";
+
+// A recorded key path as a root and the path below it: HKEY_LOCAL_MACHINE\..., HKEY_CURRENT_USER\...,
+// or HKEY_USERS\<SID>\... (that user's hive, loaded for the call when it is not).
+bool WithKeyRoot(const Platform& p, const Environment& env, const std::string& path,
+                 const std::function<void(RegHandle root, const std::string& subkey)>& visit) {
+  const size_t slash = path.find('\\');
+  if (slash == std::string::npos) return false;
+  const std::string root = path.substr(0, slash);
+  const std::string rest = path.substr(slash + 1);
+  if (root == "HKEY_LOCAL_MACHINE") {
+    visit(kHkeyLocalMachine, rest);
+    return true;
+  }
+  if (root == "HKEY_CURRENT_USER") {
+    visit(kHkeyCurrentUser, rest);
+    return true;
+  }
+  if (root != "HKEY_USERS") return false;
+  const size_t end = rest.find('\\');
+  if (end == std::string::npos) return false;
+  const std::string below = rest.substr(end + 1);
+  return WithUserHive(p, env, rest.substr(0, end), [&](RegHandle user) { visit(user, below); });
+}
+
+// The setting's text without its terminating NUL.
+std::string TextOf(const std::string& data) { return data.substr(0, data.find('\0')); }
+
+// The setting without the entry the install added: the last entry that is the same without
+// regard to case. False when no entry is.
+bool WithoutEntry(const CodePage& cp, const std::string& setting, const std::string& entry, std::string* rest) {
+  // ';' is never the trail byte of a double-byte character.
+  std::vector<std::string> entries;
+  for (size_t start = 0;;) {
+    const size_t semicolon = setting.find(';', start);
+    entries.push_back(setting.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start));
+    if (semicolon == std::string::npos) break;
+    start = semicolon + 1;
+  }
+  for (size_t i = entries.size(); i-- > 0;) {
+    if (!SameFileName(cp, entries[i], entry)) continue;
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(i));
+    rest->clear();
+    for (size_t j = 0; j < entries.size(); ++j) *rest += (j ? ";" : "") + entries[j];
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool RegistryRemoval::IsUninstallKey(const std::string& path) const {
+  return SameFileName(cp(), path, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
+}
+
+// Add/Remove Programs goes last: until then the uninstall can be started again.
+void RegistryRemoval::RemoveCreatedKeys() {
+  for (const std::string& path : InnermostFirst(cp(), record_.createdKeys)) {
+    if (IsUninstallKey(path)) continue;
+    const bool reached = WithKeyRoot(p_, env_, path, [&](RegHandle root, const std::string& subkey) {
+      RemoveKey(root, subkey, path);
+    });
+    if (!reached) report_.Warning("registry key of a user without a profile, left: " + path);
+  }
+}
+
+// A key that others have added keys to stays.
+void RegistryRemoval::RemoveKey(RegHandle root, const std::string& subkey, const std::string& path) {
+  const long rc = p_.registry.Delete(root, subkey);
+  if (rc == kOk) {
+    report_.Done("registry key removed: " + path);
+    return;
+  }
+  if (IsNotFound(rc)) return;
+  RegKey key(p_.registry);
+  uint32_t subkeys = 0;
+  if (key.Open(root, subkey, RegAccess::Read) == kOk && key.Handle() != 0 &&
+      p_.registry.SubkeyCount(key.Handle(), &subkeys) == kOk && subkeys > 0) {
+    report_.Warning("registry key holds keys of others, kept: " + path);
+  } else {
+    report_.Failure("registry key not removed: " + path + ErrorText(rc));
+  }
+}
+
+// Values the install added to keys it did not make go when they still hold what it wrote.
+// A value it replaced stays as it is now.
+void RegistryRemoval::RemoveAddedValues() {
+  for (const RecordedValue& value : record_.values) {
+    if (value.existed) continue;
+    const std::string where = value.key + " : " + value.name;
+    const bool reached = WithKeyRoot(p_, env_, value.key, [&](RegHandle root, const std::string& subkey) {
+      RegKey key(p_.registry);
+      if (!OpenForChange(key, root, subkey, where)) return;
+      uint32_t type = 0;
+      std::string data;
+      if (p_.registry.GetBytes(key.Handle(), value.name, &type, &data) != kOk) return;
+      if (type != value.type || data != value.data) {
+        report_.Warning("registry value changed since the install, kept: " + where);
+        return;
+      }
+      DeleteValue(key.Handle(), value.name, where);
+    });
+    if (!reached) report_.Warning("registry value of a user without a profile, left: " + where);
+  }
+}
+
+// A key removed since (AutoCAD or the profile gone) leaves nothing to change.
+bool RegistryRemoval::OpenForChange(RegKey& key, RegHandle root, const std::string& subkey, const std::string& where) {
+  const long rc = key.Open(root, subkey, RegAccess::ReadWrite);
+  if (rc != kOk && !IsNotFound(rc)) report_.Failure("registry key cannot be opened, kept: " + where + ErrorText(rc));
+  return rc == kOk;
+}
+
+void RegistryRemoval::DeleteValue(RegHandle key, const std::string& name, const std::string& where) {
+  const long rc = p_.registry.DeleteValue(key, name);
+  if (rc == kOk) report_.Done("registry value removed: " + where);
+  else if (!IsNotFound(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
+}
+
+// The entry comes out of the setting as it is now; a setting that the install made and that
+// holds nothing else goes. One it replaced whole or only upper-cased stays as it is.
+void RegistryRemoval::TakeOutTrustedPath(const RecordedTrustedPath& change) {
+  if (change.appended.empty()) return;
+  const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
+  const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) {
+    RegKey key(p_.registry);
+    if (!OpenForChange(key, root, change.variablesKey, where)) return;
+    uint32_t type = 0;
+    std::string data;
+    if (p_.registry.GetBytes(key.Handle(), kTrustedPathsValue, &type, &data) != kOk) return;
+    std::string rest;
+    if (!WithoutEntry(cp(), TextOf(data), change.appended, &rest)) return;
+    if (rest.empty() && change.valueCreated) {
+      DeleteValue(key.Handle(), kTrustedPathsValue, where);
+      return;
+    }
+    const long rc = p_.registry.SetString(key.Handle(), kTrustedPathsValue, rest);
+    if (rc == kOk) report_.Done("trusted path taken out: " + where + " = " + rest);
+    else report_.Failure("trusted path not taken out: " + where + ErrorText(rc));
+  });
+  if (!reached) report_.Warning("trusted path of a user without a profile, left: " + where);
+}
+
