@@ -4,6 +4,7 @@
 
 #include "acad/user_hives.h"
 #include "deploy/record_folder.h"
+#include "deploy/run_log.h"
 #include "deploy/uninstall.h"
 #include "platform/mb_string.h"
 
@@ -275,6 +276,10 @@ class Removal {
   void RemoveRecordFolder() {
     RemoveFile(recordFolder_ + "\\" + kRecordFileName);
     RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
+    // The installs' logs go with it; this run's own lies elsewhere.
+    const std::string logs = recordFolder_ + "\\" + kLogsFolderName;
+    for (const std::string& log : OldLogs(p_.files, logs, 0)) RemoveFile(log);
+    RemoveEmptyFolder(logs);
     const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
     const long rc = p_.files.Remove(uninstaller);
     bool later = false;
