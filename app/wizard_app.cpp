@@ -31,7 +31,7 @@ int CWizardApp::Run(bool parsed, const SetupOptions& options, RunLog& log, Insta
   }
   if (options.uninstall) return Uninstall(options, log, report);
   // A log that cannot be made where asked: as before, a bad argument.
-  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return kExitBadArguments;
+  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return RefuseLog(options, report);
 
   if (!InstallCodePageSupported(environment, report)) {
     if (!options.silent) MessageBoxW(nullptr, kCodePageRefusedText, kCodePageCaption, MB_OK | MB_ICONSTOP);
@@ -54,6 +54,13 @@ int CWizardApp::Run(bool parsed, const SetupOptions& options, RunLog& log, Insta
   return kExitDone;
 }
 
+int CWizardApp::RefuseLog(const SetupOptions& options, InstallReport& report) {
+  // Said in the log that goes to the system's Temp folder instead.
+  report.Failure("the log cannot be made there (a link, a file that is not a log, or no such folder): " +
+                 options.logPath);
+  return kExitBadArguments;
+}
+
 int CWizardApp::Uninstall(const SetupOptions& options, RunLog& log, InstallReport& report) {
   std::unique_ptr<FolderHold> copyFolder;
   const bool temporaryCopy = options.temporaryCopy && IsTemporaryCopy(platform, environment, &copyFolder);
@@ -69,7 +76,7 @@ int CWizardApp::Uninstall(const SetupOptions& options, RunLog& log, InstallRepor
   }
 
   // From the start: an uninstall that is stopped leaves what it removed.
-  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return kExitBadArguments;
+  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return RefuseLog(options, report);
   if (options.logPath.empty()) log.OpenInSystemTemp();
 
   const int code = RunUninstall(platform, environment, options.silent, report);

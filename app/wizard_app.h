@@ -29,6 +29,8 @@ class CWizardApp : public CWinApp {
  private:
   // The run after the command line; `dialog` is set when the setup dialog opened.
   int Run(bool parsed, const SetupOptions& options, RunLog& log, InstallReport& report, bool* dialog);
+  // A /LOG= file that cannot be made: 87.
+  int RefuseLog(const SetupOptions& options, InstallReport& report);
   // /UNINSTALL, from the kept copy through a temporary one.
   int Uninstall(const SetupOptions& options, RunLog& log, InstallReport& report);
 

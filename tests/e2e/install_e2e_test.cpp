@@ -652,7 +652,7 @@ TEST_F(InstallCommand, AllUsersReachesAUserWhoIsNotLoggedOnAndUnloadsTheHive) {
         "registry value written: " + mount + "\\SOFTWARE" + variables.substr(8) +
             " : TRUSTEDPATHS = D:\\LISP;C:\\QUILOX\\TESSARUNE",
         "user hive unloaded: " + mount}) {
-    EXPECT_NE(std::string::npos, log.find("\r\n" + line + "\r\n")) << line << "\n" << log;
+    EXPECT_NE(std::string::npos, log.find(" " + line + "\r\n")) << line << "\n" << log;
   }
   EXPECT_FALSE(RegistryKeyExists(HKEY_USERS, "Tessarune_" + sid));
 
