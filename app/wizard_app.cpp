@@ -2,83 +2,84 @@
 
 #include <windows.h>
 
-#include <ctime>
-
-#include "app/install_log_file.h"
 #include "deploy/uninstall.h"
 #include "deploy/uninstall_texts.h"
 #include "install/install_texts.h"
-#include "tessa_version.h"
-#include "ui/dlg_setup.h"
+#include "setup/code_page_requirement.h"
 #include "setup/silent_install.h"
+#include "ui/dlg_setup.h"
 
 CWizardApp theApp;
 
 void CWizardApp::InitInstance() {
   SetupOptions options;
-  if (!ParseCommandLine(codePage, commandLine, &options)) {
-    // A deployment tool reads the exit code; nobody would press OK.
-    if (!options.silent) boxes.Show(0, kUsageText, kSetupCaption, kMbOk | MB_ICONINFORMATION);
-    exitCode = kExitBadArguments;
-    return;
-  }
+  const bool parsed = ParseCommandLine(codePage, commandLine, &options);
+  RunLog log(logFiles, files, codePage, environment, options.uninstall ? "uninstall" : "install", commandLine);
+  InstallReport report;
+  report.StreamTo(&log);
+  bool dialog = false;
+  exitCode = Run(parsed, options, log, report, &dialog);
+  // Every run but a dialog that installed nothing leaves a log.
+  if (!log.IsOpen() && !dialog && !temporaryCopyStarted_) log.OpenInSystemTemp();
+  log.Close(exitCode);
+}
 
-  if (options.uninstall) {
-    exitCode = Uninstall(options);
-    return;
+int CWizardApp::Run(bool parsed, const SetupOptions& options, RunLog& log, InstallReport& report, bool* dialog) {
+  if (!parsed) {
+    report.Failure("command line refused");
+    return RefuseCommandLine(boxes, options, environment.DesktopVisible());
   }
+  if (options.uninstall) return Uninstall(options, log, report);
+  // A log that cannot be made where asked: as before, a bad argument.
+  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return RefuseLog(options, report);
 
+  if (!InstallCodePageSupported(environment, report)) {
+    if (!options.silent) MessageBoxW(nullptr, kCodePageRefusedText, kCodePageCaption, MB_OK | MB_ICONSTOP);
+    return kExitFailed;
+  }
   // Before any window exists: the dialog only reads what discovery leaves.
   releaseTable.DiscoverReleases(platform);
-  if (options.silent) {
-    exitCode = RunSilent(options);
-    return;
-  }
+  if (options.silent) return RunSilentInstall(platform, environment, releaseTable, options, report, &log);
 
-  Dlg_Setup dialog(platform, releaseTable);
-  dialog.environment = &environment;
-  if (options.hasInstallPath) dialog.installPath = options.installPath;
-  dialog.allUsers = options.allUsers;
-  dialog.DoModal();
+  *dialog = true;
+  Dlg_Setup setup(platform, releaseTable);
+  setup.environment = &environment;
+  setup.log = &log;
+  if (options.hasInstallPath) setup.installPath = options.installPath;
+  setup.allUsers = options.allUsers;
+  // While the install runs, Windows sees the program alive in its long steps too.
+  files.keepAlive = registry.keepAlive = &keepAlive;
+  setup.DoModal();
+  files.keepAlive = registry.keepAlive = nullptr;
+  return kExitDone;
 }
 
-int CWizardApp::RunSilent(const SetupOptions& options) {
-  InstallLogFile logFile;
-  if (!options.logPath.empty() && !logFile.Open(options.logPath)) return kExitBadArguments;
-
-  char started[32] = "";
-  const std::time_t now = std::time(nullptr);
-  std::strftime(started, sizeof started, "%Y-%m-%d %H:%M:%S", std::localtime(&now));
-  InstallReport report;
-  report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", silent install, " + started);
-  report.Done("command line: " + commandLine);
-  const int code = RunSilentInstall(platform, environment, releaseTable, options, report);
-  report.Done("exit code: " + std::to_string(code));
-  logFile.Write(report.Lines());
-  return code;
+int CWizardApp::RefuseLog(const SetupOptions& options, InstallReport& report) {
+  // Said in the log that goes to the system's Temp folder instead.
+  report.Failure("the log cannot be made there (a link, a file that is not a log, or no such folder): " +
+                 options.logPath);
+  return kExitBadArguments;
 }
 
-int CWizardApp::Uninstall(const SetupOptions& options) {
-  InstallReport report;
+int CWizardApp::Uninstall(const SetupOptions& options, RunLog& log, InstallReport& report) {
   std::unique_ptr<FolderHold> copyFolder;
   const bool temporaryCopy = options.temporaryCopy && IsTemporaryCopy(platform, environment, &copyFolder);
   if (!temporaryCopy && RunsFromRecordFolder(platform, environment)) {
-    // The copy writes the log and shows the boxes; this one only waits for it.
+    // The copy writes the log and shows the boxes; this one only waits for it, and logs only
+    // when the copy could not be started.
     const int code = RunTemporaryCopy(platform, environment, commandLine, report);
-    if (report.Failures() == 0) return code;
+    temporaryCopyStarted_ = report.Failures() == 0;
+    if (temporaryCopyStarted_) return code;
+    if (!options.logPath.empty()) log.OpenAt(options.logPath);
     if (!options.silent) boxes.Show(0, kUninstallerNotStartedText, kSetupCaption, kMbOk);
-    InstallLogFile logFile;
-    if (!options.logPath.empty() && logFile.Open(options.logPath)) logFile.Write(report.Lines());
     return code;
   }
 
-  InstallLogFile logFile;
-  if (!options.logPath.empty() && !logFile.Open(options.logPath)) return kExitBadArguments;
-  report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", uninstall, " + environment.LocalTime());
-  report.Done("command line: " + commandLine);
+  // From the start: an uninstall that is stopped leaves what it removed.
+  if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return RefuseLog(options, report);
+  if (options.logPath.empty()) log.OpenInSystemTemp();
+
   const int code = RunUninstall(platform, environment, options.silent, report);
   if (temporaryCopy) RemoveTemporaryCopyAtRestart(platform, report);
-  report.Done("exit code: " + std::to_string(code));
-  logFile.Write(report.Lines());
   return code;
 }

@@ -5,11 +5,14 @@
 #include <string>
 
 #include "acad/acad_release_table.h"
+#include "deploy/run_log.h"
 #include "fw/win_app.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_code_page.h"
 #include "platform/win32/win32_environment.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_keep_alive.h"
+#include "platform/win32/win32_log_files.h"
 #include "platform/win32/win32_message_boxes.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
@@ -24,9 +27,12 @@ class CWizardApp : public CWinApp {
   int exitCode = 0;         // the process's, once InitInstance has returned
 
  private:
-  int RunSilent(const SetupOptions& options);
+  // The run after the command line; `dialog` is set when the setup dialog opened.
+  int Run(bool parsed, const SetupOptions& options, RunLog& log, InstallReport& report, bool* dialog);
+  // A /LOG= file that cannot be made: 87.
+  int RefuseLog(const SetupOptions& options, InstallReport& report);
   // /UNINSTALL, from the kept copy through a temporary one.
-  int Uninstall(const SetupOptions& options);
+  int Uninstall(const SetupOptions& options, RunLog& log, InstallReport& report);
 
   Win32Registry registry;
   Win32FileSystem files;
@@ -34,6 +40,9 @@ class CWizardApp : public CWinApp {
   Win32MessageBoxes boxes;
   Win32CodePage codePage;
   Win32Environment environment;
+  Win32LogFiles logFiles;
+  PeekKeepAlive keepAlive;
+  bool temporaryCopyStarted_ = false;  // the copy writes the log
   const Platform platform{registry, files, processes, boxes, codePage};
   AcadReleaseTable releaseTable;
 };

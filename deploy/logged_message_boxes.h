@@ -1,5 +1,6 @@
-// Message boxes of the unattended install: none is shown, its text goes into the log. A failed
-// copy is answered Abort, a question No.
+// Message boxes as the log sees them. The unattended install shows none: its text goes into the
+// log, a failed copy answered Abort, a question No. The dialog shows each and logs it as shown,
+// with the answer.
 #pragma once
 
 #include "deploy/install_report.h"
@@ -11,5 +12,15 @@ class LoggedMessageBoxes : public MessageBoxes {
   int Show(WindowRef owner, const std::string& text, const std::string& caption, unsigned style) override;
 
  private:
+  InstallReport& report_;
+};
+
+class ShownMessageBoxes : public MessageBoxes {
+ public:
+  ShownMessageBoxes(MessageBoxes& shown, InstallReport& report) : shown_(shown), report_(report) {}
+  int Show(WindowRef owner, const std::string& text, const std::string& caption, unsigned style) override;
+
+ private:
+  MessageBoxes& shown_;
   InstallReport& report_;
 };

@@ -4,6 +4,7 @@
 
 #include "deploy/record_folder.h"
 #include "install/install.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 #include "tessa_version.h"
 
@@ -111,6 +112,16 @@ InstallRecord RecordedInstall::Merged() const {
   InstallRecord merged = earlier_;
   MergeInstallRecord(p_.codePage, merged, record_);
   return merged;
+}
+
+void RecordedInstall::Begin(RunLog* log) {
+  std::string why;
+  // A folder that cannot be used now is reported when the record is written.
+  if (!home_.Prepare(&why) || !log || log->IsOpen()) return;
+  const std::string logs = home_.Path() + "\\" + kLogsFolderName;
+  p_.files.MakeSecuredDirectory(logs, kAdministratorsOnlySddl);
+  if (p_.files.IsRedirection(logs) || p_.files.Owner(logs) != Ownership::Administration) return;
+  log->OpenIn(logs, kLogsKept);
 }
 
 void RecordedInstall::Finish(const std::string& installFolder, bool completed) {

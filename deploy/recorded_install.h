@@ -13,6 +13,7 @@
 #include "deploy/record_home.h"
 #include "deploy/recording_file_system.h"
 #include "deploy/recording_registry.h"
+#include "deploy/run_log.h"
 #include "platform/environment.h"
 #include "platform/platform.h"
 
@@ -26,6 +27,9 @@ class RecordedInstall {
 
   // The seams the install runs on.
   const Platform& platform() const { return recording_; }
+  // When the install sequence starts: the record folder is made and held, and `log`, unless it
+  // is open already (/LOG=), opens in its Logs folder.
+  void Begin(RunLog* log);
   // After the install into `installFolder`; `completed` when it ran to its end.
   void Finish(const std::string& installFolder, bool completed);
 

@@ -80,5 +80,5 @@ int RunUninstall(const Platform& p, const Environment& env, bool silent, Install
     p.boxes.Show(kNoWindow, stayed.empty() ? std::string(kUninstalledText) : kUninstalledExceptText + stayed,
                  kSetupCaption, kMbOk);
   }
-  return failed ? kExitFailed : kExitDone;
+  return failed ? kExitFailed : FinishedExitCode(report);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "deploy/record_folder.h"
+#include "deploy/run_log.h"
 #include "deploy/uninstall_removal.h"
 #include "platform/mb_string.h"
 
@@ -100,6 +101,10 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
 void FileRemoval::RemoveRecordFolder() {
   RemoveFile(recordFolder_ + "\\" + kRecordFileName);
   RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
+  // The installs' logs go with it; this run's own lies elsewhere.
+  const std::string logs = recordFolder_ + "\\" + kLogsFolderName;
+  for (const std::string& log : OldLogs(p_.files, logs, 0)) RemoveFile(log);
+  RemoveEmptyFolder(logs);
   const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
   const long rc = p_.files.Remove(uninstaller);
   bool later = false;

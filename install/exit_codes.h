@@ -7,3 +7,5 @@ constexpr int kExitBadArguments = 87;
 constexpr int kExitUserDeclined = 1602;
 constexpr int kExitFailed = 1603;
 constexpr int kExitAcadRunning = 1618;
+// Done, but a file waits for the next restart (the setup never restarts Windows itself).
+constexpr int kExitRestartNeeded = 3010;

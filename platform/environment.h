@@ -16,4 +16,11 @@ class Environment {
   virtual std::string UserName() const = 0;
   // Local time, "2026-12-08 10:00:00".
   virtual std::string LocalTime() const = 0;
+  // GetSystemWindowsDirectoryA ("C:\Windows"), without a trailing backslash.
+  virtual std::string WindowsFolder() const = 0;
+  // GetACP: the system's ANSI code page (936 where the setup's texts and folder names are right).
+  virtual unsigned AnsiCodePage() const = 0;
+  // Whether the process's window station is the one a user sees: not so for a service's, where
+  // a message box would wait for nobody.
+  virtual bool DesktopVisible() const = 0;
 };

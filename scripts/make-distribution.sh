@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Packs a release: checks the payload, writes its manifest, builds SetUp.exe with the manifest
-# compiled in (or takes one built so), signs it, and writes OUT/Tessarune/{SetUp.exe, Data/...},
+# compiled in (or takes one built so), signs it, and writes OUT/Tessarune/{SetUp.exe, Admin-Guide.html, Data/...},
 # OUT/Tessarune-VERSION.zip, OUT/Tessarune-VERSION.manifest and OUT/SHA256SUMS. Nothing is written
 # unless all of it succeeds. The same inputs give the same zip, byte for byte.
 set -euo pipefail
@@ -12,7 +12,8 @@ tessa_usage "usage: scripts/make-distribution.sh --payload DIR --out DIR [--exe 
 Checks the payload (scripts/check-payload.sh), writes its manifest (scripts/payload-manifest.py),
 builds SetUp.exe with the manifest compiled in, signs it (scripts/sign-setup.sh) and writes into
 OUT:
-  Tessarune/                 SetUp.exe and Data/ (the payload), as the user unpacks them
+  Tessarune/                 SetUp.exe, Admin-Guide.html (docs/admin.md) and Data/ (the payload),
+                             as the user unpacks them
   Tessarune-VERSION.zip      that folder; VERSION (yyyy.mm.dd) is the product's version
   Tessarune-VERSION.manifest what SetUp.exe installs: every file of Data/, its size and SHA-256
   SHA256SUMS                 the hashes of the zip and of SetUp.exe (sha256sum -c SHA256SUMS)
@@ -86,6 +87,12 @@ trap 'rm -rf "$stage"' EXIT
 dist=$stage/Tessarune
 mkdir -p "$dist/Data"
 cp -RL "$payload/." "$dist/Data/"
+# The administrators' guide travels beside SetUp.exe. Debian's python3-markdown belongs to
+# Debian's python3, whichever python3 comes first on PATH.
+guide_python=python3
+python3 -c 'import markdown' 2>/dev/null || guide_python=/usr/bin/python3
+"$guide_python" "$top/scripts/render-guide.py" "$top/docs/admin.md" "$dist/Admin-Guide.html" ||
+  fail "the guide cannot be rendered; nothing packed"
 
 # The manifest of exactly what is packed, compiled into SetUp.exe so that its signature covers it.
 manifest=$stage/Tessarune-$version.manifest

@@ -13,7 +13,7 @@ missing; installs nothing that is already installed." "$@"
 packages=(
   cmake make g++ googletest libgtest-dev ccache
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-  wine wine64 xvfb x11-utils xauth imagemagick fonts-wqy-zenhei locales python3
+  wine wine64 xvfb x11-utils xauth imagemagick fonts-wqy-zenhei locales python3 python3-markdown
   clang libclang-rt-14-dev zip unzip osslsigncode openssl
   libbenchmark-dev
 )

@@ -4,17 +4,22 @@
 
 #include "acad/acad_release_table.h"
 #include "deploy/uninstall.h"
+#include "install/install_texts.h"
 #include "picker/folder_validation.h"
+#include "platform/message_boxes.h"
 
 const char kUsageText[] =
-    "用法：SetUp.exe [/S] [/ALLUSERS] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
-    "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本\n"
+    "用法：SetUp.exe [/S] [/ALLUSERS] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n"
+    "      SetUp.exe /UNINSTALL [/S] [/LOG=日志文件]\n\n"
+    "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本（/VERYSILENT、/QN 同义）\n"
     "/ALLUSERS\t把安装路径加入本机所有用户的AutoCAD配置（以后新建的用户除外）\n"
-    "/RELEASES=\t只安装到列出的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
-    "/LOG=\t把安装日志写入该文件（与 /S 一起使用）\n"
+    "/RELEASES=\t只安装到列出的、已安装的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
+    "/LOG=\t把日志写入该文件，而不是默认位置（与 /S 一起使用）\n"
     "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n"
-    "/UNINSTALL\t卸载本软件，可与 /S、/LOG= 一起使用\n\n"
-    "静默安装的退出码：0 完成，87 参数错误，1603 安装失败，1618 AutoCAD正在运行";
+    "/UNINSTALL\t卸载本软件，可与 /S、/LOG= 一起使用\n"
+    "/NORESTART\t可以加上，不起作用：本软件从不重启Windows\n\n"
+    "退出码（安装和卸载）：0 完成，87 参数错误，1602 用户取消卸载，1603 失败，"
+    "1618 AutoCAD正在运行，3010 完成，重启Windows后生效";
 
 namespace {
 
@@ -87,8 +92,11 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
       if (!IsTypedInstallPath(codePage, rest)) ok = false;
       break;
     }
-    if (name == "/s" && equals == std::string::npos) {
+    const bool flag = equals == std::string::npos;
+    if ((name == "/s" || name == "/verysilent" || name == "/qn") && flag) {
       options->silent = true;
+    } else if (name == "/norestart" && flag) {
+      // Typed by habit for every installer; nothing here restarts Windows.
     } else if (name == "/allusers" && equals == std::string::npos) {
       options->allUsers = true;
     } else if (name == "/releases" && equals != std::string::npos) {
@@ -110,4 +118,9 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
   if (options->uninstall && (releasesGiven || options->hasInstallPath)) ok = false;
   if (options->temporaryCopy && !options->uninstall) ok = false;
   return ok;
+}
+
+int RefuseCommandLine(MessageBoxes& boxes, const SetupOptions& options, bool desktopVisible) {
+  if (!options.silent && desktopVisible) boxes.Show(0, kUsageText, kSetupCaption, kMbOk | kMbIconInformation);
+  return kExitBadArguments;
 }

@@ -1,10 +1,12 @@
 // The command line of SetUp.exe, for unattended installs by deployment tools.
-//   /S                  silent: no window, no message box; every found release (or those of /RELEASES)
+//   /S                  silent: no window, no message box; every found release (or those of /RELEASES);
+//                       /VERYSILENT and /QN, which administrators type for other installers, mean the same
 //   /D=<path>           the path the path box would hold; takes the rest of the line, so it comes last
-//   /RELEASES=2010,2021 only these releases (with /S)
-//   /LOG=<file>         a UTF-8 log of the run (with /S)
+//   /RELEASES=2010,2021 only these releases where installed (with /S)
+//   /LOG=<file>         the run's log there rather than in the default place (with /S)
 //   /ALLUSERS           the trusted path in every user's AutoCAD profiles, not only the current user's
 //   /UNINSTALL          removes what the install record names (with or without /S)
+//   /NORESTART          accepted and ignored: the setup never restarts Windows
 // Switches are case-insensitive; a value with spaces may be quoted.
 #pragma once
 
@@ -32,4 +34,9 @@ extern const char kUsageText[];
 // False for an unknown switch or a bad value; `options->silent` is set all the same when /S is
 // among the switches, so that a silent run never shows the usage box.
 bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOptions* options);
+
+class MessageBoxes;
+// A command line ParseCommandLine refused: the usage box, unless the run is silent or nobody can
+// see the desktop (a deployment tool's service: the box would wait for its time-out). Returns 87.
+int RefuseCommandLine(MessageBoxes& boxes, const SetupOptions& options, bool desktopVisible);
 

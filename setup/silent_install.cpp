@@ -1,5 +1,7 @@
 #include "setup/silent_install.h"
 
+#include <algorithm>
+
 #include "deploy/logged_message_boxes.h"
 #include "deploy/recorded_install.h"
 #include "install/install.h"
@@ -17,26 +19,32 @@ class NoProgress : public ProgressSink {
 }  // namespace
 
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report) {
-  int selected[kYearCount] = {};
-  for (int year : options.releases) {
-    if (!table.IsFound(year)) {
-      report.Failure("AutoCAD " + std::to_string(year) + " is not installed");
-      return kExitBadArguments;
-    }
-    selected[year - kFirstYear] = 1;
-  }
-  bool any = false;
-  for (int year = kFirstYear; year <= kLastYear; ++year) {
-    if (options.releases.empty() && table.IsFound(year)) selected[year - kFirstYear] = 1;
-    if (selected[year - kFirstYear]) {
-      report.Done("release selected: " + std::to_string(year));
-      any = true;
-    }
-  }
-  if (!any) {
+                     const SetupOptions& options, InstallReport& report, RunLog* log) {
+  // No AutoCAD at all is judged first: a release list changes nothing about it.
+  bool found = false;
+  for (int year = kFirstYear; year <= kLastYear; ++year) found = found || table.IsFound(year);
+  if (!found) {
     report.Failure("no AutoCAD found: nothing to install into");
     return kExitFailed;
+  }
+  int selected[kYearCount] = {};
+  bool any = false;
+  for (int year = kFirstYear; year <= kLastYear; ++year) {
+    const bool listed = options.releases.empty() ||
+                        std::find(options.releases.begin(), options.releases.end(), year) != options.releases.end();
+    if (!listed) continue;
+    // One list for a whole fleet: a release that a machine does not have is left out there.
+    if (!table.IsFound(year)) {
+      if (!options.releases.empty()) report.Warning("AutoCAD " + std::to_string(year) + " is not installed");
+      continue;
+    }
+    selected[year - kFirstYear] = 1;
+    report.Done("release selected: " + std::to_string(year));
+    any = true;
+  }
+  if (!any) {
+    report.Failure("none of the releases listed is installed");
+    return kExitBadArguments;
   }
   if (IsAcadRunning(p)) {
     report.Failure("AutoCAD is running: nothing changed; close it and run the setup again");
@@ -62,6 +70,7 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
     return kExitFailed;
   }
   report.Done("install folder: " + installPath);
+  recorded.Begin(log);
 
   NoProgress progress;
   TrustedPathUsers users;
@@ -73,6 +82,8 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
   if (!completed) report.Failure("the copy of the program files stopped");
   recorded.Finish(installPath, completed);
   if (!completed) return kExitFailed;
-  ShowCompletionMessages(reporting, kNoWindow);
-  return report.Failures() == 0 ? kExitDone : kExitFailed;
+  const int code = FinishedExitCode(report);
+  // The log says what a user would have read; after a failure that is not "installed".
+  if (code != kExitFailed) ShowCompletionMessages(reporting, kNoWindow);
+  return code;
 }

@@ -6,10 +6,12 @@
 
 #include "acad/acad_release_table.h"
 #include "deploy/install_report.h"
+#include "deploy/run_log.h"
 #include "platform/environment.h"
 #include "platform/platform.h"
 #include "setup/command_line.h"
 
 // Runs the install after discovery has filled `table`, keeping its record; returns the exit code.
+// `log`, unless open already, opens in the record folder once the install has started.
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report);
+                     const SetupOptions& options, InstallReport& report, RunLog* log = nullptr);

@@ -5,6 +5,7 @@
 
 #include "fw/framework.h"
 #include "acad/acad_release_table.h"
+#include "deploy/run_log.h"
 #include "platform/environment.h"
 #include "platform/platform.h"
 #include "res/resource.h"
@@ -31,6 +32,8 @@ class Dlg_Setup : public CDialog {
   bool allUsers = false;
   // With it, an install keeps its record, the uninstaller and the Add/Remove Programs entry.
   const Environment* environment = nullptr;
+  // With it, an install that starts writes its log there, the messages shown included.
+  RunLog* log = nullptr;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();
@@ -44,6 +47,9 @@ class Dlg_Setup : public CDialog {
 
   void OnBrowse();
   void OnInstall();
+  // Not while the install runs: the keep-alive peeks deliver messages sent from other threads,
+  // and a second Install or a Cancel must not be acted on then.
+  void OnCancel() override;
   // The progress view and the installation on `p`; false when the payload copy stopped, the
   // dialog then ending with IDCANCEL.
   bool RunInstallSequence(const Platform& p);
@@ -54,4 +60,5 @@ class Dlg_Setup : public CDialog {
   // Held for the dialog's life: a font must stay valid while a label's context uses it.
   CFont versionFont;
   CFont bitnessFont;
+  bool installing_ = false;
 };

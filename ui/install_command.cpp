@@ -2,6 +2,7 @@
 // the dialog's progress view, and the completion messages.
 #include <memory>
 
+#include "deploy/logged_message_boxes.h"
 #include "deploy/recorded_install.h"
 #include "fw/framework.h"
 #include "ui/dlg_setup.h"
@@ -12,16 +13,18 @@
 constexpr short kProgressEnd = 50;
 
 void Dlg_Setup::OnInstall() {
+  if (installing_) return;
   const WindowRef owner = reinterpret_cast<WindowRef>(m_hWnd);
   if (StopForRunningAcad(platform, owner, warnIfHostRunning)) return;
 
   UpdateData(true);
-  // What the install writes goes into its record; nothing of that is shown.
+  // What the install writes goes into its record and its log; nothing of that is shown.
   InstallReport report;
+  if (log) report.StreamTo(log);
+  ShownMessageBoxes boxes(platform.boxes, report);
   std::unique_ptr<RecordedInstall> recorded;
   if (environment != nullptr) {
-    recorded = std::make_unique<RecordedInstall>(platform, *environment, platform.boxes, report, releaseTable,
-                                                 releaseSelected);
+    recorded = std::make_unique<RecordedInstall>(platform, *environment, boxes, report, releaseTable, releaseSelected);
   }
   const Platform& p = recorded ? recorded->platform() : platform;
   // Held until the installation is over: nobody can swap a level for a link meanwhile.
@@ -36,12 +39,19 @@ void Dlg_Setup::OnInstall() {
     case InstallFolderResult::Created:
       break;
   }
+  if (recorded) recorded->Begin(log);
 
+  installing_ = true;
   const bool completed = RunInstallSequence(p);
   if (recorded) recorded->Finish(installPath, completed);
+  installing_ = false;
   if (!completed) return;
-  ShowCompletionMessages(platform, owner);
+  ShowCompletionMessages(p, owner);
   OnOK();
+}
+
+void Dlg_Setup::OnCancel() {
+  if (!installing_) CDialog::OnCancel();
 }
 
 bool Dlg_Setup::RunInstallSequence(const Platform& p) {
@@ -60,7 +70,7 @@ bool Dlg_Setup::RunInstallSequence(const Platform& p) {
   users.allUsers = allUsers;
   if (!RunInstallSteps(p, reinterpret_cast<WindowRef>(m_hWnd), releaseTable, releaseSelected, installPath, progress,
                        users)) {
-    OnCancel();
+    CDialog::OnCancel();
     return false;
   }
   progressBar.SetPos(kProgressEnd);

@@ -21,6 +21,10 @@ class ProgressBarSink : public ProgressSink {
     if (shown_ != 0 && now - shown_ < kFrameMs) return;
     bar_.SetPos(position_);
     shown_ = now;
+    // Between files, Windows sees the dialog alive (it marks it "Not Responding" after 5 s
+    // without a look at its queue). The look removes nothing, see platform/win32/win32_keep_alive.h.
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
   }
 
  private:

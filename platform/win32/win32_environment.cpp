@@ -89,3 +89,21 @@ std::string Win32Environment::LocalTime() const {
                 now.wMinute, now.wSecond);
   return text;
 }
+
+std::string Win32Environment::WindowsFolder() const {
+  // The system's own, not the user's %windir% on a terminal server.
+  char folder[MAX_PATH + 1] = "";
+  const UINT length = GetSystemWindowsDirectoryA(folder, sizeof folder);
+  if (length == 0 || length >= sizeof folder) return "C:\\Windows";
+  return WithoutTrailingBackslash(std::string(folder, length));
+}
+
+unsigned Win32Environment::AnsiCodePage() const { return GetACP(); }
+
+bool Win32Environment::DesktopVisible() const {
+  USEROBJECTFLAGS flags = {};
+  DWORD needed = 0;
+  // When it cannot be told, a box nobody sees is the worse mistake: a hung deployment.
+  return GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, &needed) &&
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}

@@ -10,4 +10,7 @@ class Win32Environment : public Environment {
   std::string UserSid() const override;
   std::string UserName() const override;
   std::string LocalTime() const override;
+  std::string WindowsFolder() const override;
+  unsigned AnsiCodePage() const override;
+  bool DesktopVisible() const override;
 };

@@ -65,8 +65,21 @@ std::unique_ptr<DirListing> Win32FileSystem::FindFirst(const std::string& patter
   return std::make_unique<Win32Listing>(find);
 }
 
+namespace {
+
+// Called by CopyFileEx for every chunk it copies: a big file keeps the dialog alive too.
+DWORD CALLBACK CopyBeat(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                        LPVOID keepAlive) {
+  static_cast<KeepAlive*>(keepAlive)->Beat();
+  return PROGRESS_CONTINUE;
+}
+
+}  // namespace
+
 long Win32FileSystem::Copy(const std::string& from, const std::string& to, bool failIfExists) {
-  return Result(CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
+  if (!keepAlive) return Result(CopyFileA(from.c_str(), to.c_str(), failIfExists ? TRUE : FALSE));
+  return Result(CopyFileExA(from.c_str(), to.c_str(), CopyBeat, keepAlive, nullptr,
+                            failIfExists ? COPY_FILE_FAIL_IF_EXISTS : 0));
 }
 
 long Win32FileSystem::MakeDirectory(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "platform/keep_alive.h"
 
 // The seam's call, also where windows.h came after file_system.h.
 #undef RemoveDirectory
@@ -37,6 +38,9 @@ class Win32FileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
+
+  // Beaten inside long copies and hashes while set (the dialog's install); borrowed.
+  KeepAlive* keepAlive = nullptr;
 
  private:
   // Whether the volume holding `path` keeps named streams; remembered for the last folder asked.

@@ -60,6 +60,7 @@ std::string Win32FileSystem::Sha256(const std::string& path) {
       break;
     }
     if (!hash.Add(buffer.data(), read)) break;
+    if (keepAlive) keepAlive->Beat();
   }
   CloseHandle(file);
   return hex;

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
+#include "platform/win32/win32_keep_alive.h"
+
 #include <windows.h>
 
 namespace {
@@ -104,10 +106,11 @@ long Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
 
 long Win32Registry::LoadHive(const std::string& mountName, const std::string& file) {
   EnableHivePrivilegesOnce();
-  return RegLoadKeyA(HKEY_USERS, mountName.c_str(), file.c_str());
+  // A large hive takes seconds to load.
+  return RunBeating(keepAlive, [&] { return static_cast<long>(RegLoadKeyA(HKEY_USERS, mountName.c_str(), file.c_str())); });
 }
 
 long Win32Registry::UnloadHive(const std::string& mountName) {
   EnableHivePrivilegesOnce();
-  return RegUnLoadKeyA(HKEY_USERS, mountName.c_str());
+  return RunBeating(keepAlive, [&] { return static_cast<long>(RegUnLoadKeyA(HKEY_USERS, mountName.c_str())); });
 }

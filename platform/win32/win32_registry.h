@@ -1,6 +1,7 @@
 // The registry through advapi32's A functions, in the process's own (64-bit) view.
 #pragma once
 
+#include "platform/keep_alive.h"
 #include "platform/registry.h"
 
 class Win32Registry : public Registry {
@@ -18,4 +19,7 @@ class Win32Registry : public Registry {
   long DeleteValue(RegHandle key, const std::string& name) override;
   long LoadHive(const std::string& mountName, const std::string& file) override;
   long UnloadHive(const std::string& mountName) override;
+
+  // Beaten while a hive loads or unloads, when set (the dialog's install); borrowed.
+  KeepAlive* keepAlive = nullptr;
 };

@@ -16,13 +16,14 @@ dist=$scratch/out/Tessarune
 zip=$(zip_in "$scratch/out")
 check "the unsigned SetUp.exe is the built one, byte for byte" cmp -s "$TESSA_SETUP_EXE" "$dist/SetUp.exe"
 check "Data holds the payload as it is" diff -r "$payload" "$dist/Data"
-check "nothing but SetUp.exe and Data beside each other" \
-  [ "$(cd "$dist" && ls -A | tr '\n' ' ')" = "Data SetUp.exe " ]
+check "nothing but SetUp.exe, the guide and Data beside each other" \
+  [ "$(cd "$dist" && ls -A | tr '\n' ' ')" = "Admin-Guide.html Data SetUp.exe " ]
+check "the guide is the rendered docs/admin.md" grep -q '<h2[^>]*>Exit codes' "$dist/Admin-Guide.html"
 
 # The entries the zip must list, worked out from the payload, in byte order of their names.
 expected=$scratch/expected
 {
-  printf '%s\n' Tessarune/ Tessarune/Data/ Tessarune/SetUp.exe
+  printf '%s\n' Tessarune/ Tessarune/Admin-Guide.html Tessarune/Data/ Tessarune/SetUp.exe
   (cd "$payload" && find . -mindepth 1 -type d) | sed 's|^\./\(.*\)|Tessarune/Data/\1/|'
   (cd "$payload" && find . -type f) | sed 's|^\./|Tessarune/Data/|'
 } | LC_ALL=C sort >"$expected"

@@ -88,6 +88,9 @@ check "the release note gives the zip's SHA-256" \
   contains "$note" "$(sha256sum "$out/Tessarune-2027.01.02.zip" | cut -d' ' -f1)"
 check "the release note says it is signed, with the timestamp service" \
   eval 'grep -q "^Signed: *yes" <<<"$note" && grep -qF "Timestamp: $timestamp" <<<"$note"'
+check "the release note names the signer as the shipped file does" \
+  eval 'grep -qF "Signer:    $("$real_osslsigncode" verify -in "$scratch/shipped.exe" -CAfile "$certs/cert.pem" 2>&1 |
+        sed -n "s/^[[:space:]]*Subject: //p" | head -1)" <<<"$note"'
 check "the tag command is printed" contains "$output" "git tag -s v2027.01.02"
 check "the tree is left clean" eval '[ -z "$(git -C "$tree" status --porcelain)" ]'
 

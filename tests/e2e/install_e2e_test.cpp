@@ -89,7 +89,10 @@ std::vector<std::string> DeploymentState() {
     DWORD value = 0;
     state.push_back(std::string(name) + "=" + (ReadDword(kArpKey, name, &value) ? std::to_string(value) : "<missing>"));
   }
-  for (const std::string& name : TreeNames(kRecordFolder)) state.push_back(name);
+  // A log's name is its time.
+  for (const std::string& name : TreeNames(kRecordFolder)) {
+    state.push_back(name.compare(0, 11, "Logs\\SetUp ") == 0 ? "Logs\\<log>" : name);
+  }
   return state;
 }
 
@@ -487,6 +490,14 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
   InstallWithDefaults();
   const MachineSnapshot dialog = Snapshot();
   const std::vector<std::string> dialogDeployment = DeploymentState();
+  // The dialog's install leaves its log in the record folder, with the messages it showed.
+  std::string dialogLog;
+  for (const std::string& name : TreeNames(kRecordFolder)) {
+    if (name.compare(0, 5, "Logs\\") == 0 && name.size() > 5) dialogLog = FileText(std::string(kRecordFolder) + "\\" + name);
+  }
+  EXPECT_EQ(0u, dialogLog.find("Tessarune Setup log\r\n")) << dialogLog;
+  EXPECT_NE(std::string::npos, dialogLog.find(std::string(" message shown: ") + kInstalledText + "\r\n")) << dialogLog;
+  EXPECT_NE(std::string::npos, dialogLog.find(" exit code: 0\r\n")) << dialogLog;
   machine_.Clear();
   ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
   ClearDeployment();
@@ -525,6 +536,8 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
       "Backup\\",
       "Backup\\pdfplot9.hdi",
       "InstallRecord.txt",
+      "Logs\\",
+      "Logs\\<log>",
       "SetUp.exe",
   };
   EXPECT_EQ(expected, DeploymentState());
@@ -579,7 +592,23 @@ TEST_F(InstallCommand, SilentInstallTakesThePathTheReleasesAndALogAndRefusesWhat
   // The log is UTF-8, Chinese names included.
   const std::string log = FileText("C:\\T\\x.log");
   EXPECT_NE(std::string::npos, log.find("file written: C:\\T\\X\\Tessarune\\Quilox扩展绘图库\\门窗.dwg\r\n")) << log;
-  EXPECT_NE(std::string::npos, log.find("\r\nexit code: 0\r\n")) << log;
+  EXPECT_NE(std::string::npos, log.find(" exit code: 0\r\n")) << log;
+}
+
+// What administrators type for every installer: /NORESTART is accepted, /VERYSILENT is /S.
+TEST_F(InstallCommand, NoRestartAndVerySilentAreTakenAsAdministratorsTypeThem) {
+  Seed({StandardAcad(2021)});
+  const SimulatedAcad& acad = machine_.Installations()[0];
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{{"/S", "/NORESTART"}, {"/VERYSILENT"}}) {
+    SCOPED_TRACE(args[0]);
+    machine_.Clear();
+    ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+    ClearDeployment();
+    machine_.Seed();
+    EXPECT_EQ(0u, RunSilent(args));  // no window: a box would keep it from ending
+    EXPECT_EQ("C:\\Quilox\\Tessarune\\Quilox2021.ARX",
+              Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2021", "LOADER"));
+  }
 }
 
 // A second user of the machine, not logged on: a profile under ProfileList whose NTUSER.DAT is a
@@ -623,7 +652,7 @@ TEST_F(InstallCommand, AllUsersReachesAUserWhoIsNotLoggedOnAndUnloadsTheHive) {
         "registry value written: " + mount + "\\SOFTWARE" + variables.substr(8) +
             " : TRUSTEDPATHS = D:\\LISP;C:\\QUILOX\\TESSARUNE",
         "user hive unloaded: " + mount}) {
-    EXPECT_NE(std::string::npos, log.find("\r\n" + line + "\r\n")) << line << "\n" << log;
+    EXPECT_NE(std::string::npos, log.find(" " + line + "\r\n")) << line << "\n" << log;
   }
   EXPECT_FALSE(RegistryKeyExists(HKEY_USERS, "Tessarune_" + sid));
 

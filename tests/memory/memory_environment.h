@@ -10,10 +10,16 @@ class MemoryEnvironment : public Environment {
   std::string sid = "S-1-5-21-1000-2000-3000-1001";
   std::string user = "WORKSTATION\\admin";
   std::string time = "2026-12-08 10:00:00";
+  std::string windows = "C:\\Windows";
+  unsigned codePage = 936;
+  bool desktopVisible = true;
 
   std::string ProgramFilesFolder() const override { return programFiles; }
   std::string TempFolder() const override { return temp; }
   std::string UserSid() const override { return sid; }
   std::string UserName() const override { return user; }
   std::string LocalTime() const override { return time; }
+  std::string WindowsFolder() const override { return windows; }
+  unsigned AnsiCodePage() const override { return codePage; }
+  bool DesktopVisible() const override { return desktopVisible; }
 };

@@ -17,7 +17,7 @@ bool IsFolder(const std::string& path) {
 
 TEST(Win32Environment, FoldersAccountAndTime) {
   Win32Environment env;
-  for (const std::string& folder : {env.ProgramFilesFolder(), env.TempFolder()}) {
+  for (const std::string& folder : {env.ProgramFilesFolder(), env.TempFolder(), env.WindowsFolder()}) {
     SCOPED_TRACE(folder);
     EXPECT_TRUE(IsFolder(folder));
     ASSERT_FALSE(folder.empty());
@@ -27,6 +27,9 @@ TEST(Win32Environment, FoldersAccountAndTime) {
   EXPECT_TRUE(std::regex_match(env.UserName(), std::regex("[^\\\\]+\\\\[^\\\\]+"))) << env.UserName();
   EXPECT_TRUE(std::regex_match(env.LocalTime(), std::regex("20[0-9]{2}-[01][0-9]-[0-3][0-9] [0-2][0-9](:[0-5][0-9]){2}")))
       << env.LocalTime();
+  // The tests run in the Chinese locale, on a desktop (Xvfb) that the window station shows.
+  EXPECT_EQ(936u, env.AnsiCodePage());
+  EXPECT_TRUE(env.DesktopVisible());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/cp936_code_page.h"
+#include "tests/memory/scripted_message_boxes.h"
 
 namespace {
 
@@ -35,6 +36,10 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/UnInstall", false, nullptr, {}, "", false, true},
       {"/uninstall /S /LOG=C:\\T\\u.log", true, nullptr, {}, "C:\\T\\u.log", false, true},
       {"/TEMPCOPY /UNINSTALL", false, nullptr, {}, "", false, true, true},
+      // What administrators type for other installers: /NORESTART means nothing here.
+      {"/VERYSILENT /NORESTART", true, nullptr, {}, ""},
+      {"/qn /releases=2021", true, nullptr, {2021}, ""},
+      {"/norestart", false, nullptr, {}, ""},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -86,6 +91,8 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       {"/S /UNINSTALL /RELEASES=2021", true},
       {"/UNINSTALL=1", false},
       {"/S /TEMPCOPY", true},
+      {"/VERYSILENT /NORESTART=1", true},
+      {"/QN /Q", true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -93,6 +100,29 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
     SetupOptions options;
     EXPECT_FALSE(ParseCommandLine(codePage, c.line, &options));
     EXPECT_EQ(c.silent, options.silent);
+  }
+}
+
+// A refused command line waits for nobody: the usage box only where someone sees the desktop.
+TEST(CommandLine, RefusalShowsTheUsageOnlyToSomeone) {
+  struct Case {
+    const char* line;
+    bool desktopVisible;
+    bool shown;
+  } cases[] = {
+      {"/X", true, true},
+      {"/X", false, false},  // a service's window station
+      {"/S /X", true, false},
+      {"/VERYSILENT /X", true, false},
+  };
+  const Cp936CodePage codePage;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    ScriptedMessageBoxes boxes;
+    SetupOptions options;
+    ASSERT_FALSE(ParseCommandLine(codePage, c.line, &options));
+    EXPECT_EQ(87, RefuseCommandLine(boxes, options, c.desktopVisible));
+    EXPECT_EQ(c.shown ? 1u : 0u, boxes.Shown().size());
   }
 }
 

@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "setup/install_command_texts.h"
 #include "tests/memory/memory_environment.h"
+#include "tests/memory/memory_log_files.h"
 #include "tests/support/acad_machine_sinks.h"
 
 namespace {
@@ -87,8 +89,12 @@ TEST(SilentInstall, ExitCodeByCause) {
        false},
       {"AutoCAD running", {acad2021}, "/S", [](MemoryPlatform& m) { m.processes.SetProcesses({"acad.exe"}); },
        1618, "FAILED: AutoCAD is running", true},
-      {"a release not installed", {acad2021}, "/S /RELEASES=2010,2021", nullptr, 87,
-       "FAILED: AutoCAD 2010 is not installed", true},
+      // One list for every machine: the releases listed where installed; 87 only when none is.
+      {"a release listed but not installed", {acad2021}, "/S /RELEASES=2010,2021", nullptr, 0,
+       "warning: AutoCAD 2010 is not installed\nrelease selected: 2021\n", false},
+      {"no release listed installed", {acad2021}, "/S /RELEASES=2010", nullptr, 87,
+       "FAILED: none of the releases listed is installed", true},
+      {"no AutoCAD, releases listed", {}, "/S /RELEASES=2010", nullptr, 1603, "FAILED: no AutoCAD found", true},
       {"an install path too long", {acad2021}, tooLong.c_str(), nullptr, 87,
        "FAILED: install path refused", true},
   };
@@ -110,9 +116,17 @@ TEST(SilentInstall, ExitCodeByCause) {
     const std::string before = MachineState(m);
 
     InstallReport report;
-    EXPECT_EQ(c.exitCode, RunSilentInstall(p, MemoryEnvironment(), table, options, report));
+    const MemoryEnvironment env;
+    MemoryLogFiles logFiles(m.files);
+    RunLog runLog(logFiles, m.files, m.codePage, env, "install", c.commandLine);
+    report.StreamTo(&runLog);
+    EXPECT_EQ(c.exitCode, RunSilentInstall(p, env, table, options, report, &runLog));
+    // Once the install has started, its log lies in the record folder.
+    EXPECT_EQ(!c.unchanged, m.files.Names("C:\\Program Files\\Quilox\\Tessarune Setup\\Logs").size() == 1);
     const std::string log = Joined(report.Lines());
     EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
+    // A failed run does not claim that the user was told it installed.
+    EXPECT_EQ(c.exitCode == 0, log.find(kInstalledText) != std::string::npos);
     EXPECT_EQ(c.unchanged, MachineState(m) == before);
     EXPECT_TRUE(m.boxes.Shown().empty());
   }
