@@ -112,8 +112,8 @@ TEST(CDialogTest, AnErrorInAHandlerIsReportedAndTheDialogStaysOpen) {
   EXPECT_TRUE(openAfterwards);
   ASSERT_EQ(catcher.boxes.size(), 2u);
   EXPECT_EQ(catcher.boxes[0].caption, kAppName);
-  EXPECT_EQ(catcher.boxes[0].text, ErrorText(E_INVALIDARG));
-  EXPECT_EQ(catcher.boxes[1].text, ErrorText(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
+  EXPECT_EQ(catcher.boxes[0].text, FrameworkErrorText(E_INVALIDARG));
+  EXPECT_EQ(catcher.boxes[1].text, FrameworkErrorText(HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)));
   EXPECT_NE(catcher.boxes[0].text, catcher.boxes[1].text);
 }
 
@@ -130,7 +130,7 @@ TEST(CDialogTest, AnErrorDuringInitialisationIsReportedAndTheDialogRuns) {
   EXPECT_EQ(shown, "initial");  // the exchange before the error had run
   ASSERT_EQ(catcher.boxes.size(), 1u);
   EXPECT_EQ(catcher.boxes[0].caption, kAppName);
-  EXPECT_EQ(catcher.boxes[0].text, ErrorText(E_OUTOFMEMORY));
+  EXPECT_EQ(catcher.boxes[0].text, FrameworkErrorText(E_OUTOFMEMORY));
 }
 
 TEST(CDialogTest, AControlMissingFromTheTemplateIsReported) {
@@ -139,7 +139,7 @@ TEST(CDialogTest, AControlMissingFromTheTemplateIsReported) {
   dialog.steps = {[](Dialog& d) { d.EndDialog(IDCANCEL); }};
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   ASSERT_EQ(catcher.boxes.size(), 1u);
-  EXPECT_EQ(catcher.boxes[0].text, ErrorText(HRESULT_FROM_WIN32(ERROR_CONTROL_ID_NOT_FOUND)));
+  EXPECT_EQ(catcher.boxes[0].text, FrameworkErrorText(HRESULT_FROM_WIN32(ERROR_CONTROL_ID_NOT_FOUND)));
 }
 
 TEST(CDialogTest, ATemplateThatDoesNotExistIsReportedAndGivesMinusOne) {
@@ -148,7 +148,7 @@ TEST(CDialogTest, ATemplateThatDoesNotExistIsReportedAndGivesMinusOne) {
   EXPECT_EQ(dialog.DoModal(), -1);
   ASSERT_EQ(catcher.boxes.size(), 1u);
   EXPECT_EQ(catcher.boxes[0].caption, kAppName);
-  EXPECT_EQ(catcher.boxes[0].text, ErrorText(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)));
+  EXPECT_EQ(catcher.boxes[0].text, FrameworkErrorText(HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND)));
 }
 
 TEST(CDialogTest, WritingAnUnchangedTextLeavesTheControlAlone) {

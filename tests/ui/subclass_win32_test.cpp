@@ -140,9 +140,9 @@ TEST(SubclassWindow, AnErrorInAHandlerIsReportedForThatMessageOnly) {
 
   ASSERT_EQ(catcher.boxes.size(), 3u);
   for (const auto& box : catcher.boxes) EXPECT_EQ(box.caption, "ui_subclass_win32_test");
-  EXPECT_EQ(catcher.boxes[0].text, ErrorText(E_INVALIDARG));
-  EXPECT_EQ(catcher.boxes[1].text, ErrorText(E_OUTOFMEMORY));
-  EXPECT_EQ(catcher.boxes[2].text, ErrorText(E_FAIL));
+  EXPECT_EQ(catcher.boxes[0].text, FrameworkErrorText(E_INVALIDARG));
+  EXPECT_EQ(catcher.boxes[1].text, FrameworkErrorText(E_OUTOFMEMORY));
+  EXPECT_EQ(catcher.boxes[2].text, FrameworkErrorText(E_FAIL));
   // The failed command was consumed, not passed on to the window's own OK.
   EXPECT_TRUE(ownProcedureLog.empty());
 
@@ -153,13 +153,13 @@ TEST(SubclassWindow, AnErrorInAHandlerIsReportedForThatMessageOnly) {
 }
 
 TEST(FrameworkErrorText, UsesTheSystemTextAndFallsBackToTheNumber) {
-  std::string invalid = ErrorText(E_INVALIDARG);
+  std::string invalid = FrameworkErrorText(E_INVALIDARG);
   EXPECT_FALSE(invalid.empty());
   EXPECT_NE(invalid, "0x80070057");
   EXPECT_NE(invalid.back(), '\n');
   EXPECT_NE(invalid.back(), '\r');
-  EXPECT_NE(ErrorText(E_OUTOFMEMORY), "0x8007000E");
-  EXPECT_EQ(ErrorText(0x2000ABCD), "0x2000ABCD");
+  EXPECT_NE(FrameworkErrorText(E_OUTOFMEMORY), "0x8007000E");
+  EXPECT_EQ(FrameworkErrorText(0x2000ABCD), "0x2000ABCD");
 }
 
 TEST(AppName, IsTheExecutableBaseNameWithoutAnApplicationObject) {

@@ -131,7 +131,7 @@ class MessageBoxCatcher {
 };
 
 // The framework's text for an error code, as the stop box shows it.
-inline std::string ErrorText(long code) {
+inline std::string FrameworkErrorText(long code) {
   char text[1024];
   FormatErrorText(code, text, sizeof text);
   return text;
