@@ -130,10 +130,10 @@ void RegistryRemoval::DeleteValue(RegHandle key, const std::string& name, const 
   else if (!IsNotFound(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
 }
 
-// The entry comes out of the setting as it is now; a setting that the install made and that
-// holds nothing else goes. One it replaced whole or only upper-cased stays as it is.
+// A setting still as the install wrote it gets back what it was (goes, if the install made it);
+// one changed since keeps the change and loses only the entries. A setting that the install
+// made and that holds nothing else goes.
 void RegistryRemoval::TakeOutTrustedPath(const RecordedTrustedPath& change) {
-  if (change.appended.empty()) return;
   const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
   const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) {
     RegKey key(p_.registry);
@@ -141,16 +141,25 @@ void RegistryRemoval::TakeOutTrustedPath(const RecordedTrustedPath& change) {
     uint32_t type = 0;
     std::string data;
     if (p_.registry.GetBytes(key.Handle(), kTrustedPathsValue, &type, &data) != kOk) return;
-    std::string rest;
-    if (!WithoutEntry(cp(), TextOf(data), change.appended, &rest)) return;
+    const std::string now = TextOf(data);
+    const bool asWritten = !change.after.empty() && now == change.after;
+    if (asWritten && change.valueCreated) {
+      DeleteValue(key.Handle(), kTrustedPathsValue, where);
+      return;
+    }
+    std::string rest = asWritten ? change.before : now;
+    for (const std::string& entry : change.entries) {
+      std::string without;
+      if (WithoutEntry(cp(), rest, entry, &without)) rest = without;
+    }
+    if (rest == now) return;
     if (rest.empty() && change.valueCreated) {
       DeleteValue(key.Handle(), kTrustedPathsValue, where);
       return;
     }
     const long rc = p_.registry.SetString(key.Handle(), kTrustedPathsValue, rest);
-    if (rc == kOk) report_.Done("trusted path taken out: " + where + " = " + rest);
+    if (rc == kOk) report_.Done(std::string(asWritten ? "trusted path put back: " : "trusted path taken out: ") + where + " = " + rest);
     else report_.Failure("trusted path not taken out: " + where + ErrorText(rc));
   });
   if (!reached) report_.Warning("trusted path of a user without a profile, left: " + where);
 }
-

@@ -97,11 +97,11 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   EXPECT_FALSE(custom->valueCreated);
   EXPECT_EQ("D:\\Lisp", custom->before);
   EXPECT_EQ("D:\\LISP;C:\\QUILOX\\TESSARUNE", custom->after);
-  EXPECT_EQ("C:\\QUILOX\\TESSARUNE", custom->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\QUILOX\\TESSARUNE"}, custom->entries);
   const RecordedTrustedPath* unnamed = TrustedOf(first, "<<未命名配置>>");
   ASSERT_NE(nullptr, unnamed);
   EXPECT_TRUE(unnamed->valueCreated);
-  EXPECT_EQ("C:\\Quilox\\Tessarune", unnamed->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\Quilox\\Tessarune"}, unnamed->entries);
   EXPECT_TRUE(first.failures.empty());
   EXPECT_EQ("setup program", machine.m.files.Content(std::string(kRecordFolder) + "\\SetUp.exe"));
 
@@ -139,7 +139,7 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   custom = TrustedOf(second, "Custom");
   ASSERT_NE(nullptr, custom);
   EXPECT_EQ("D:\\Lisp", custom->before) << "what was there before the first install";
-  EXPECT_EQ("C:\\QUILOX\\TESSARUNE", custom->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\QUILOX\\TESSARUNE"}, custom->entries);
   EXPECT_TRUE(TrustedOf(second, "<<未命名配置>>")->valueCreated);
 }
 
