@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "deploy/product_version.h"
 #include "deploy/record_folder.h"
 #include "install/install.h"
 #include "platform/mb_string.h"
@@ -113,7 +114,22 @@ InstallRecord RecordedInstall::Merged() const {
   return merged;
 }
 
+void RecordedInstall::Announce(const std::string& installFolder) {
+  if (announced_) return;
+  announced_ = true;
+  const std::string installed = hasEarlier_ ? earlier_.version : "";
+  std::string what = VersionChange(installed, TESSA_VERSION_TEXT);
+  report_.Done(what);
+  if (hasEarlier_ && !earlier_.installFolder.empty() && !SameFileName(p_.codePage, earlier_.installFolder, installFolder)) {
+    const std::string move = "moving from " + earlier_.installFolder + " to " + installFolder;
+    report_.Done(move);
+    what += ", " + move;
+  }
+  record_.history.push_back(env_.LocalTime() + " " + env_.UserName() + ": " + what);
+}
+
 void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
+  Announce(installFolder);
   files_.Finish();
   record_.version = TESSA_VERSION_TEXT;
   record_.time = env_.LocalTime();

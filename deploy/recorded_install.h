@@ -26,6 +26,11 @@ class RecordedInstall {
 
   // The seams the install runs on.
   const Platform& platform() const { return recording_; }
+  // The record of the product as installed before this run; null when there is none to trust.
+  const InstallRecord* Installed() const { return hasEarlier_ ? &earlier_ : nullptr; }
+  // Once the install folder is known: logs what this install is (an upgrade, a move) and keeps
+  // that for the record. Finish does it when it has not been done.
+  void Announce(const std::string& installFolder);
   // After the install into `installFolder`; `completed` when it ran to its end.
   void Finish(const std::string& installFolder, bool completed);
 
@@ -42,6 +47,7 @@ class RecordedInstall {
   RecordHome home_;
   InstallRecord earlier_;
   bool hasEarlier_ = false;
+  bool announced_ = false;
   InstallRecord record_;
   RecordingRegistry registry_;
   RecordingFileSystem files_;

@@ -7,3 +7,5 @@ constexpr int kExitBadArguments = 87;
 constexpr int kExitUserDeclined = 1602;
 constexpr int kExitFailed = 1603;
 constexpr int kExitAcadRunning = 1618;
+// A newer version is installed: a silent install of an older one changes nothing.
+constexpr int kExitNewerInstalled = 1638;

@@ -2,8 +2,11 @@
 
 #include "deploy/logged_message_boxes.h"
 #include "deploy/recorded_install.h"
+#include "deploy/product_version.h"
 #include "install/install.h"
+#include "platform/mb_string.h"
 #include "setup/install_steps.h"
+#include "tessa_version.h"
 
 namespace {
 
@@ -13,6 +16,16 @@ class NoProgress : public ProgressSink {
  public:
   void Step() override {}
 };
+
+// Without /D=, where the product is: the recorded install folder less its "\Tessarune".
+std::string PathWithoutD(const CodePage& cp, const InstallRecord* installed) {
+  if (!installed) return kDefaultPath;
+  const std::string& folder = installed->installFolder;
+  const size_t slash = FindLastBackslash(cp, folder);
+  if (slash == std::string::npos || !SameFileName(cp, folder.substr(slash + 1), kProductFolderName)) return kDefaultPath;
+  const std::string path = folder.substr(0, slash);
+  return path.size() == 2 ? path + "\\" : path;  // "D:" alone would be the drive's current folder
+}
 
 }  // namespace
 
@@ -38,17 +51,23 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
     report.Failure("no AutoCAD found: nothing to install into");
     return kExitFailed;
   }
+  // Reads the record of an earlier install; writes nothing yet.
+  LoggedMessageBoxes boxes(report);
+  RecordedInstall recorded(p, env, boxes, report, table, selected);
+  const InstallRecord* installed = recorded.Installed();
+  if (installed && CompareVersions(installed->version, TESSA_VERSION_TEXT) > 0 && !options.allowDowngrade) {
+    report.Failure("a newer version is installed (" + installed->version + "): nothing changed; /ALLOWDOWNGRADE installs " +
+                   TESSA_VERSION_TEXT + " over it");
+    return kExitNewerInstalled;
+  }
   if (IsAcadRunning(p)) {
     report.Failure("AutoCAD is running: nothing changed; close it and run the setup again");
     return kExitAcadRunning;
   }
-
-  LoggedMessageBoxes boxes(report);
-  RecordedInstall recorded(p, env, boxes, report, table, selected);
   const Platform& reporting = recorded.platform();
   constexpr WindowRef kNoWindow = 0;
 
-  std::string installPath = options.hasInstallPath ? options.installPath : kDefaultPath;
+  std::string installPath = options.hasInstallPath ? options.installPath : PathWithoutD(p.codePage, installed);
   // Held until the installation is over, as in the dialog.
   FolderHolds holds;
   const InstallFolderResult folder = PrepareInstallFolder(reporting, kNoWindow, installPath, holds);
@@ -62,6 +81,7 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
     return kExitFailed;
   }
   report.Done("install folder: " + installPath);
+  recorded.Announce(installPath);
 
   NoProgress progress;
   TrustedPathUsers users;

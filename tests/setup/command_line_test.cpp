@@ -17,6 +17,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     bool allUsers = false;
     bool uninstall = false;
     bool temporaryCopy = false;
+    bool allowDowngrade = false;
   } cases[] = {
       {"", false, nullptr, {}, ""},
       {"  /S ", true, nullptr, {}, ""},
@@ -35,6 +36,7 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/UnInstall", false, nullptr, {}, "", false, true},
       {"/uninstall /S /LOG=C:\\T\\u.log", true, nullptr, {}, "C:\\T\\u.log", false, true},
       {"/TEMPCOPY /UNINSTALL", false, nullptr, {}, "", false, true, true},
+      {"/S /AllowDowngrade", true, nullptr, {}, "", false, false, false, true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -51,6 +53,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     EXPECT_EQ(c.allUsers, options.allUsers);
     EXPECT_EQ(c.uninstall, options.uninstall);
     EXPECT_EQ(c.temporaryCopy, options.temporaryCopy);
+    EXPECT_EQ(c.allowDowngrade, options.allowDowngrade);
   }
 }
 
@@ -86,6 +89,9 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       {"/S /UNINSTALL /RELEASES=2021", true},
       {"/UNINSTALL=1", false},
       {"/S /TEMPCOPY", true},
+      // The dialog installs what runs; an uninstall installs nothing.
+      {"/ALLOWDOWNGRADE", false},
+      {"/S /UNINSTALL /ALLOWDOWNGRADE", true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
