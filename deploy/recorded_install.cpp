@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "deploy/pending_deletions.h"
 #include "deploy/product_version.h"
 #include "deploy/record_folder.h"
 #include "install/install.h"
@@ -37,6 +38,14 @@ RecordedInstall::RecordedInstall(const Platform& p, const Environment& env, Mess
   });
 }
 
+bool RecordedInstall::PrepareHome(std::string* why) {
+  if (!pendingCancelled_) {
+    pendingCancelled_ = true;
+    CancelPendingOperationsIn(p_.registry, p_.codePage, home_.Path(), report_);
+  }
+  return home_.Prepare(why);
+}
+
 // Once per original: a later install finds the product's driver there, or the backup kept.
 void RecordedInstall::KeepDriver(const std::string& original, const std::string& productDriverSha256) {
   const CodePage& cp = p_.codePage;
@@ -48,7 +57,7 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
     report_.Failure("driver not saved, it cannot be read: " + original);
     return;
   }
-  if (!home_.Prepare(&why)) {
+  if (!PrepareHome(&why)) {
     report_.Failure(why);
     return;
   }
@@ -137,7 +146,7 @@ void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
   record_.installFolder = installFolder;
 
   std::string why;
-  if (!home_.Prepare(&why)) {
+  if (!PrepareHome(&why)) {
     report_.Failure(why);
     return;
   }

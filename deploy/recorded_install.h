@@ -35,6 +35,8 @@ class RecordedInstall {
   void Finish(const std::string& installFolder, bool completed);
 
  private:
+  // The record folder made ready, once its pending deletions are cancelled.
+  bool PrepareHome(std::string* why);
   void KeepDriver(const std::string& original, const std::string& productDriverSha256);
   void KeepUninstaller();
   void ListInAddRemovePrograms(const std::string& installFolder);
@@ -48,6 +50,7 @@ class RecordedInstall {
   InstallRecord earlier_;
   bool hasEarlier_ = false;
   bool announced_ = false;
+  bool pendingCancelled_ = false;
   InstallRecord record_;
   RecordingRegistry registry_;
   RecordingFileSystem files_;

@@ -271,3 +271,11 @@ long RecordingRegistry::UnloadHive(const std::string& mountName) {
   else report_.Failure("user hive not unloaded: HKEY_USERS\\" + mountName + ErrorText(rc));
   return rc;
 }
+
+long RecordingRegistry::GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  return inner_.GetWideBytes(key, name, type, data);
+}
+
+long RecordingRegistry::SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) {
+  return inner_.SetWideValue(key, name, type, data);
+}
