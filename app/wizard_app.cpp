@@ -8,6 +8,7 @@
 #include "deploy/uninstall.h"
 #include "deploy/uninstall_texts.h"
 #include "install/install_texts.h"
+#include "resource.h"
 #include "tessa_version.h"
 #include "ui/dlg_setup.h"
 #include "setup/silent_install.h"
@@ -15,6 +16,7 @@
 CWizardApp theApp;
 
 void CWizardApp::InitInstance() {
+  environment.userProgramResource = IDR_USER_PROGRAM;
   SetupOptions options;
   if (!ParseCommandLine(codePage, commandLine, &options)) {
     // A deployment tool reads the exit code; nobody would press OK.

@@ -5,6 +5,7 @@
 #include "deploy/pending_deletions.h"
 #include "deploy/product_version.h"
 #include "deploy/record_folder.h"
+#include "deploy/user_trusted_paths.h"
 #include "install/install.h"
 #include "platform/mb_string.h"
 #include "tessa_version.h"
@@ -96,6 +97,37 @@ void RecordedInstall::KeepUninstaller() {
   }
 }
 
+bool RecordedInstall::KeepUserProgram() {
+  const std::string bytes = env_.UserProgram();
+  if (bytes.empty()) return false;
+  const std::string kept = home_.Path() + "\\" + kUserProgramName;
+  long rc = home_.Write(kUserProgramName, bytes);
+  std::string written;
+  if (rc == kOk) rc = p_.files.ReadFile(kept, &written);
+  if (rc == kOk && written != bytes) rc = kErrAccessDenied;
+  if (rc != kOk) {
+    report_.Failure("per-user program not kept: " + kept + ErrorText(rc));
+    return false;
+  }
+  report_.Done("per-user program kept: " + kept);
+  return true;
+}
+
+// Windows runs the stub once for each user at their next logon, as that user, and again when the
+// version grows; written through the recording registry, so the uninstall removes the key.
+void RecordedInstall::RegisterActiveSetup() {
+  Registry& registry = registry_;
+  RegKey key(registry);
+  if (key.Create(kHkeyLocalMachine, kActiveSetupKey) != kOk) return;
+  uint32_t type = 0;
+  std::string existing;
+  if (registry.GetBytes(key.Handle(), "Version", &type, &existing) != kOk) existing.clear();
+  registry.SetString(key.Handle(), "", "Tessarune");
+  registry.SetString(key.Handle(), "StubPath", "\"" + home_.Path() + "\\" + kUserProgramName + "\"");
+  registry.SetString(key.Handle(), "Version", ActiveSetupVersion(env_.LocalTime(), existing.substr(0, existing.find('\0'))));
+  registry.SetDword(key.Handle(), "IsInstalled", 1);
+}
+
 void RecordedInstall::ListInAddRemovePrograms(const std::string& installFolder) {
   // The entry is the setup's like any other key it writes: through the recording registry.
   Registry& registry = registry_;
@@ -151,8 +183,12 @@ void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
     return;
   }
   KeepUninstaller();
+  const bool userProgramKept = KeepUserProgram();
   // Only a complete install is listed: an entry for half an install would say it is there.
-  if (completed && report_.Failures() == 0) ListInAddRemovePrograms(installFolder);
+  if (completed && report_.Failures() == 0) {
+    if (userProgramKept) RegisterActiveSetup();
+    ListInAddRemovePrograms(installFolder);
+  }
   const std::string arpKey = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey;
   const bool arpMadeNow = std::any_of(record_.createdKeys.begin(), record_.createdKeys.end(),
                                       [&](const std::string& key) { return SameFileName(p_.codePage, key, arpKey); });

@@ -39,6 +39,9 @@ class RecordedInstall {
   bool PrepareHome(std::string* why);
   void KeepDriver(const std::string& original, const std::string& productDriverSha256);
   void KeepUninstaller();
+  // TessaruneUser.exe beside the uninstaller, from the bytes this setup carries; false when not kept.
+  bool KeepUserProgram();
+  void RegisterActiveSetup();
   void ListInAddRemovePrograms(const std::string& installFolder);
   // The earlier installs' record with this one's.
   InstallRecord Merged() const;

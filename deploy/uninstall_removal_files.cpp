@@ -6,6 +6,7 @@
 
 #include "deploy/record_folder.h"
 #include "deploy/uninstall_removal.h"
+#include "deploy/user_trusted_paths.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -99,6 +100,7 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
 // goes at the next restart, and the folder with it.
 void FileRemoval::RemoveRecordFolder() {
   RemoveFile(recordFolder_ + "\\" + kRecordFileName);
+  RemoveFile(recordFolder_ + "\\" + kUserProgramName);
   RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
   const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
   const long rc = p_.files.Remove(uninstaller);

@@ -16,4 +16,7 @@ class Environment {
   virtual std::string UserName() const = 0;
   // Local time, "2026-12-08 10:00:00".
   virtual std::string LocalTime() const = 0;
+  // The bytes of the per-user program (TessaruneUser.exe) this setup carries to keep beside its
+  // uninstaller; empty when it carries none.
+  virtual std::string UserProgram() const = 0;
 };

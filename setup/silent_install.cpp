@@ -86,6 +86,11 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
   NoProgress progress;
   TrustedPathUsers users;
   users.allUsers = options.allUsers;
+  // A deployment tool's SYSTEM has no profile anybody uses: its own would be the only one reached.
+  if (!users.allUsers && env.UserSid() == "S-1-5-18") {
+    users.allUsers = true;
+    report.Done("running as LocalSystem: /ALLUSERS implied");
+  }
   users.skipped = [&report](const std::string& sid, const std::string& why) {
     report.Warning("user hive left out: " + sid + ": " + why);
   };

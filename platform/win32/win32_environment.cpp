@@ -89,3 +89,12 @@ std::string Win32Environment::LocalTime() const {
                 now.wMinute, now.wSecond);
   return text;
 }
+
+std::string Win32Environment::UserProgram() const {
+  if (userProgramResource == 0) return std::string();
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(userProgramResource), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::string();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
+}

@@ -10,4 +10,8 @@ class Win32Environment : public Environment {
   std::string UserSid() const override;
   std::string UserName() const override;
   std::string LocalTime() const override;
+  // The RCDATA resource `userProgramResource` of the process's own module.
+  std::string UserProgram() const override;
+
+  int userProgramResource = 0;  // 0: none
 };

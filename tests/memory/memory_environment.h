@@ -10,10 +10,12 @@ class MemoryEnvironment : public Environment {
   std::string sid = "S-1-5-21-1000-2000-3000-1001";
   std::string user = "WORKSTATION\\admin";
   std::string time = "2026-12-08 10:00:00";
+  std::string userProgram = "per-user program";
 
   std::string ProgramFilesFolder() const override { return programFiles; }
   std::string TempFolder() const override { return temp; }
   std::string UserSid() const override { return sid; }
   std::string UserName() const override { return user; }
   std::string LocalTime() const override { return time; }
+  std::string UserProgram() const override { return userProgram; }
 };
