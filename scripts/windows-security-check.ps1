@@ -50,11 +50,23 @@
         PASS SetUp.exe /S /ALLUSERS ends with 0
         PASS no Tessarune_ hive stays loaded below HKEY_USERS
         PASS <each of the second user's profiles>: TRUSTEDPATHS holds C:\QUILOX\TESSARUNE
+   8. Users who come later. As administrator, install (SetUp.exe /S, without /ALLUSERS). Then log on as a
+      second standard user who has an AutoCAD profile and has not logged on since the install (Active
+      Setup runs the kept TessaruneUser.exe once, at that logon, as that user), and in that session:
+        .\windows-security-check.ps1 -Step ActiveSetup
+      Expected:
+        PASS Active Setup ran the component for this user (its Version here is the machine's)
+        PASS <each of the user's profiles>: TRUSTEDPATHS holds <the install folder>
+        PASS the user's record HKCU\Software\Quilox\Tessarune holds InstallRecord
+        PASS replacing TessaruneUser.exe is denied
+      Then, as administrator, SetUp.exe /UNINSTALL /S, and log on as that user again: the profiles no
+      longer hold the folder and HKCU\Software\Quilox is gone.
   Any FAIL line names what differs.
 #>
 param(
   [Parameter(Mandatory = $true)]
-  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers')]
+  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers',
+               'ActiveSetup')]
   [string]$Step,
   # For AllUsers: a user who is not logged on.
   [string]$SecondUser
@@ -207,5 +219,22 @@ public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy,
       [GC]::WaitForPendingFinalizers()
       & reg.exe unload 'HKU\TessaCheck' | Out-Null
     }
+  }
+  'ActiveSetup' {
+    $component = 'SOFTWARE\Microsoft\Active Setup\Installed Components\Quilox.Tessarune.User'
+    $machine = (Get-ItemProperty -LiteralPath "HKLM:\$component").Version
+    $own = (Get-ItemProperty -LiteralPath "HKCU:\$component" -ErrorAction SilentlyContinue).Version
+    Report ($own -and $own -eq $machine) "Active Setup ran the component for this user (here '$own', machine '$machine')"
+    $uninstallKey = 'HKLM:\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tessarune'
+    $folder = (Get-ItemProperty -LiteralPath $uninstallKey).InstallLocation
+    foreach ($variables in @(Get-ChildItem -Path 'HKCU:\Software\Autodesk\AutoCAD\*\*\Profiles\*\Variables' `
+                               -ErrorAction SilentlyContinue)) {
+      $trusted = [string]$variables.GetValue('TRUSTEDPATHS')
+      Report ($trusted.ToUpperInvariant().Contains($folder.ToUpperInvariant())) `
+        "$($variables.Name): TRUSTEDPATHS holds $folder ($trusted)"
+    }
+    $userRecord = (Get-ItemProperty -LiteralPath 'HKCU:\Software\Quilox\Tessarune' -ErrorAction SilentlyContinue).InstallRecord
+    Report ($null -ne $userRecord) 'the user''s record HKCU\Software\Quilox\Tessarune holds InstallRecord'
+    Test-Denied 'replacing TessaruneUser.exe' { [IO.File]::WriteAllText((Join-Path $record 'TessaruneUser.exe'), 'x') }
   }
 }

@@ -9,7 +9,7 @@
 const char kUsageText[] =
     "用法：SetUp.exe [/S] [/ALLUSERS] [/ALLOWDOWNGRADE] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n\n"
     "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本\n"
-    "/ALLUSERS\t把安装路径加入本机所有用户的AutoCAD配置（以后新建的用户除外）\n"
+    "/ALLUSERS\t把安装路径加入本机所有用户现有的AutoCAD配置\n"
     "/RELEASES=\t只安装到列出的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
     "/LOG=\t把安装日志写入该文件（与 /S 一起使用）\n"
     "/ALLOWDOWNGRADE\t已安装较新的版本时仍安装本版本（与 /S 一起使用）\n"

@@ -526,6 +526,7 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
       "Backup\\pdfplot9.hdi",
       "InstallRecord.txt",
       "SetUp.exe",
+      "TessaruneUser.exe",
   };
   EXPECT_EQ(expected, DeploymentState());
   std::string kept, built;
