@@ -6,12 +6,15 @@
 #include "deploy/uninstall_texts.h"
 #include "install/install_texts.h"
 #include "setup/code_page_requirement.h"
-#include "setup/silent_install.h"
+#include "resource.h"
+#include "tessa_version.h"
 #include "ui/dlg_setup.h"
+#include "setup/silent_install.h"
 
 CWizardApp theApp;
 
 void CWizardApp::InitInstance() {
+  environment.userProgramResource = IDR_USER_PROGRAM;
   SetupOptions options;
   const bool parsed = ParseCommandLine(codePage, commandLine, &options);
   RunLog log(logFiles, files, codePage, environment, options.uninstall ? "uninstall" : "install", commandLine);

@@ -32,15 +32,17 @@ struct RecordedValue {
   std::string data;          // the bytes written
 };
 
-// One profile's TRUSTEDPATHS change. The uninstall takes out `appended` again; a setting that was
-// replaced whole or upper-cased stays as it is now.
+// One profile's TRUSTEDPATHS change. The uninstall puts `before` back while the setting is still
+// `after`; otherwise it takes each of `entries` out of the setting as it is now.
 struct RecordedTrustedPath {
   std::string sid;           // the user's SID, "S-1-5-21-..."
   std::string variablesKey;  // below the user's root: "SOFTWARE\Autodesk\AutoCAD\...\Variables"
   bool valueCreated = false; // the setting was not there before
   std::string before;        // the setting before (empty when created)
   std::string after;         // the setting written
-  std::string appended;      // the entry added to it (the install folder as written); empty if none
+  // Every entry the setup put in, appended or as the whole setting (one of 1-2 bytes replaced):
+  // each install folder as written. None when the folder was in the setting already.
+  std::vector<std::string> entries;
 };
 
 // A file that the install replaced and kept a copy of, to be put back by the uninstall.
@@ -50,10 +52,16 @@ struct RecordedBackup {
 };
 
 struct InstallRecord {
+  // The format the text was read in; this setup writes kInstallRecordFormat or, for a record
+  // with lines of a newer setup kept, that newer format.
+  uint32_t format = 0;
   std::string version;        // the product version, "2026.03.31"
   std::string time;           // of the latest install, "2026-12-08 10:00:00" local time
   std::string account;        // who ran the latest install, "DOMAIN\user"
-  std::string installFolder;  // "C:\Quilox\Tessarune"
+  std::string installFolder;  // of the latest install, "C:\Quilox\Tessarune"
+  std::vector<std::string> earlierInstallFolders;  // every other folder the product was installed
+                                                   // into, first first; their files are in `files`
+  std::vector<std::string> history;  // one line per install: when, who, what ("upgrading from X to Y")
   std::vector<std::string> createdFolders;  // folders the setup made, outermost first
   std::vector<RecordedFile> files;
   std::vector<std::string> createdKeys;     // registry keys the setup made (full paths, every level it
@@ -63,7 +71,15 @@ struct InstallRecord {
   std::vector<RecordedTrustedPath> trustedPaths;
   std::vector<RecordedBackup> backups;
   std::vector<std::string> failures;        // writes that were attempted and failed, latest install
+  // Lines of kinds a newer setup wrote, as read: written back unchanged, so that a run of this
+  // setup over a newer install forgets nothing the newer uninstall would remove.
+  std::vector<std::string> newerLines;
 };
+
+// The record's format: 1 had no earlier install folders, no history and one trusted-path entry.
+// A newer format only adds kinds of line, never fields to a kind: a reader skips the kinds it
+// does not know in a record of a newer format and refuses them in one of its own or an older.
+constexpr uint32_t kInstallRecordFormat = 2;
 
 // The record as UTF-8 text, and back. False when the text is not a record of this setup.
 std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord& record);

@@ -40,13 +40,28 @@ void OutermostFirst(std::vector<std::string>& paths) {
 
 void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const InstallRecord& later) {
   const CodePage& cp = codePage;
+  earlier.format = std::max(earlier.format, later.format);
   earlier.version = later.version;
   earlier.time = later.time;
   earlier.account = later.account;
-  if (!later.installFolder.empty()) earlier.installFolder = later.installFolder;
-
   const auto samePath = [&](const std::string& a, const std::string& b) { return Same(cp, a, b); };
   const auto keep = [](std::string&, const std::string&) {};
+  // A move: the folder left is kept with its files until it is cleared; one moved back into is
+  // the install folder again.
+  std::vector<std::string> left = later.earlierInstallFolders;
+  if (!later.installFolder.empty() && !earlier.installFolder.empty() && !Same(cp, earlier.installFolder, later.installFolder)) {
+    left.push_back(earlier.installFolder);
+  }
+  for (const std::string& folder : left) AddOrUpdate<std::string>(earlier.earlierInstallFolders, folder, samePath, keep);
+  if (!later.installFolder.empty()) {
+    earlier.installFolder = later.installFolder;
+    auto& folders = earlier.earlierInstallFolders;
+    folders.erase(std::remove_if(folders.begin(), folders.end(),
+                                 [&](const std::string& folder) { return Same(cp, folder, later.installFolder); }),
+                  folders.end());
+  }
+  earlier.history.insert(earlier.history.end(), later.history.begin(), later.history.end());
+
   for (const std::string& folder : later.createdFolders) {
     AddOrUpdate<std::string>(earlier.createdFolders, folder, samePath, keep);
   }
@@ -87,10 +102,15 @@ void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const 
         [&](const RecordedTrustedPath& a, const RecordedTrustedPath& b) {
           return Same(cp, a.sid, b.sid) && Same(cp, a.variablesKey, b.variablesKey);
         },
-        [](RecordedTrustedPath& a, const RecordedTrustedPath& b) {
+        [&](RecordedTrustedPath& a, const RecordedTrustedPath& b) {
+          // Changed by someone in between: what was there before the first install cannot be
+          // put back without undoing that; the setting as the later install found it can.
+          if (b.before != a.after || b.valueCreated) {
+            a.before = b.before;
+            a.valueCreated = b.valueCreated;
+          }
           a.after = b.after;
-          // The folder is still in the setting when a later install found it there.
-          if (!b.appended.empty()) a.appended = b.appended;
+          for (const std::string& entry : b.entries) AddOrUpdate<std::string>(a.entries, entry, samePath, keep);
         });
   }
   for (const RecordedBackup& backup : later.backups) {
@@ -100,4 +120,9 @@ void MergeInstallRecord(const CodePage& codePage, InstallRecord& earlier, const 
         [](RecordedBackup&, const RecordedBackup&) {});
   }
   earlier.failures = later.failures;
+  for (const std::string& line : later.newerLines) {
+    if (std::find(earlier.newerLines.begin(), earlier.newerLines.end(), line) == earlier.newerLines.end()) {
+      earlier.newerLines.push_back(line);
+    }
+  }
 }

@@ -12,7 +12,8 @@
 
 namespace {
 
-constexpr char kHeader[] = "Tessarune Setup install record\t1";
+// Followed by the format's number.
+constexpr char kHeader[] = "Tessarune Setup install record\t";
 constexpr char kLineEnd[] = "\r\n";
 
 // ---- Writing ----
@@ -34,9 +35,9 @@ std::string Escaped(const std::string& field, bool highBytesToo) {
 
 class Writer {
  public:
-  explicit Writer(const CodePage& cp) : cp_(cp) {}
+  Writer(const CodePage& cp, uint32_t format) : cp_(cp), text_(kHeader + std::to_string(format) + kLineEnd) {}
 
-  void Line(std::initializer_list<std::string> fields) {
+  void Line(const std::vector<std::string>& fields) {
     bool first = true;
     for (const std::string& field : fields) {
       if (!first) text_ += '\t';
@@ -47,11 +48,13 @@ class Writer {
     }
     text_ += kLineEnd;
   }
+  // A line kept as it was read.
+  void Raw(const std::string& utf8) { text_ += utf8 + kLineEnd; }
   const std::string& Text() const { return text_; }
 
  private:
   const CodePage& cp_;
-  std::string text_ = std::string(kHeader) + kLineEnd;
+  std::string text_;
 };
 
 std::string YesNo(bool value) { return value ? "yes" : "no"; }
@@ -110,6 +113,9 @@ bool IsSha256(const std::string& text) {
                           }));
 }
 
+const char* const kKinds[] = {"version", "time", "account", "installFolder", "earlierInstallFolder", "history",
+                               "folder", "file", "key", "value", "trusted", "backup", "failure"};
+
 // One line's fields, each unescaped; false when the line is not one this setup writes.
 bool Fields(const CodePage& cp, const std::string& utf8, std::vector<std::string>* fields) {
   const std::string text = cp.FromUtf8(utf8);
@@ -126,8 +132,10 @@ bool Fields(const CodePage& cp, const std::string& utf8, std::vector<std::string
   }
 }
 
-bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<std::string>* seen) {
+// False for a line this setup does not write; *known tells whether its kind was one it knows.
+bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<std::string>* seen, bool* known) {
   const std::string& kind = f[0];
+  *known = true;
   // version, time, account and installFolder: once each.
   for (auto scalar : {std::make_pair("version", &r->version), std::make_pair("time", &r->time),
                       std::make_pair("account", &r->account), std::make_pair("installFolder", &r->installFolder)}) {
@@ -137,7 +145,11 @@ bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<
     *scalar.second = f[1];
     return true;
   }
-  if (kind == "folder" && f.size() == 2) {
+  if (kind == "earlierInstallFolder" && f.size() == 2) {
+    r->earlierInstallFolders.push_back(f[1]);
+  } else if (kind == "history" && f.size() == 2) {
+    r->history.push_back(f[1]);
+  } else if (kind == "folder" && f.size() == 2) {
     r->createdFolders.push_back(f[1]);
   } else if (kind == "file" && (f.size() == 4 || f.size() == 5)) {
     RecordedFile file{f[1], 0, f[3]};
@@ -154,13 +166,16 @@ bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<
     value.data = f[7];
     if (!Flag(f[3], &value.existed) || !Type(f[4], &value.oldType) || !Type(f[6], &value.type)) return false;
     r->values.push_back(value);
-  } else if (kind == "trusted" && f.size() == 7) {
+  } else if (kind == "trusted" && f.size() >= 6) {
+    // Then the entries; format 1 wrote one field, empty when nothing was appended.
     RecordedTrustedPath trusted;
     trusted.sid = f[1];
     trusted.variablesKey = f[2];
     trusted.before = f[4];
     trusted.after = f[5];
-    trusted.appended = f[6];
+    for (size_t i = 6; i < f.size(); ++i) {
+      if (!f[i].empty()) trusted.entries.push_back(f[i]);
+    }
     if (!Flag(f[3], &trusted.valueCreated)) return false;
     r->trustedPaths.push_back(trusted);
   } else if (kind == "backup" && f.size() == 3) {
@@ -168,19 +183,33 @@ bool ParseLine(const std::vector<std::string>& f, InstallRecord* r, std::vector<
   } else if (kind == "failure" && f.size() == 2) {
     r->failures.push_back(f[1]);
   } else {
+    *known = std::find(std::begin(kKinds), std::end(kKinds), kind) != std::end(kKinds);
     return false;
   }
+  return true;
+}
+
+// The header's format; false when the line is no header of this setup's records.
+bool Format(const std::string& line, uint32_t* format) {
+  const std::string header = kHeader;
+  uint64_t n = 0;
+  if (line.compare(0, header.size(), header) != 0 || !Number(line.substr(header.size()), UINT32_MAX, &n) || n == 0) {
+    return false;
+  }
+  *format = static_cast<uint32_t>(n);
   return true;
 }
 
 }  // namespace
 
 std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord& record) {
-  Writer w(codePage);
+  Writer w(codePage, record.newerLines.empty() ? kInstallRecordFormat : std::max(kInstallRecordFormat, record.format));
   w.Line({"version", record.version});
   w.Line({"time", record.time});
   w.Line({"account", record.account});
   w.Line({"installFolder", record.installFolder});
+  for (const std::string& folder : record.earlierInstallFolders) w.Line({"earlierInstallFolder", folder});
+  for (const std::string& line : record.history) w.Line({"history", line});
   for (const std::string& folder : record.createdFolders) w.Line({"folder", folder});
   for (const RecordedFile& file : record.files) {
     w.Line({"file", file.path, std::to_string(file.size), file.sha256, std::to_string(file.lastWrite)});
@@ -191,10 +220,13 @@ std::string SerializeInstallRecord(const CodePage& codePage, const InstallRecord
             v.data});
   }
   for (const RecordedTrustedPath& t : record.trustedPaths) {
-    w.Line({"trusted", t.sid, t.variablesKey, YesNo(t.valueCreated), t.before, t.after, t.appended});
+    std::vector<std::string> fields = {"trusted", t.sid, t.variablesKey, YesNo(t.valueCreated), t.before, t.after};
+    fields.insert(fields.end(), t.entries.begin(), t.entries.end());
+    w.Line(fields);
   }
   for (const RecordedBackup& b : record.backups) w.Line({"backup", b.original, b.backup});
   for (const std::string& failure : record.failures) w.Line({"failure", failure});
+  for (const std::string& line : record.newerLines) w.Raw(line);
   return w.Text();
 }
 
@@ -209,11 +241,15 @@ bool ParseInstallRecord(const CodePage& codePage, const std::string& utf8, Insta
     start = end + 2;
     if (line.find_first_of("\r\n") != std::string::npos) return false;
     if (first) {
-      if (line != kHeader) return false;
+      if (!Format(line, &parsed.format)) return false;
       continue;
     }
     std::vector<std::string> fields;
-    if (!Fields(codePage, line, &fields) || !ParseLine(fields, &parsed, &seen)) return false;
+    if (!Fields(codePage, line, &fields)) return false;
+    bool known = true;
+    if (ParseLine(fields, &parsed, &seen, &known)) continue;
+    if (known || parsed.format <= kInstallRecordFormat) return false;
+    parsed.newerLines.push_back(line);
   }
   if (start == 0) return false;  // not even the header
   *record = parsed;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "deploy/pending_deletions.h"
+#include "deploy/product_version.h"
 #include "deploy/record_folder.h"
+#include "deploy/user_trusted_paths.h"
 #include "install/install.h"
 #include "platform/folder_security.h"
 #include "platform/mb_string.h"
@@ -37,6 +40,14 @@ RecordedInstall::RecordedInstall(const Platform& p, const Environment& env, Mess
   });
 }
 
+bool RecordedInstall::PrepareHome(std::string* why) {
+  if (!pendingCancelled_) {
+    pendingCancelled_ = true;
+    CancelPendingOperationsIn(p_.registry, p_.codePage, home_.Path(), report_);
+  }
+  return home_.Prepare(why);
+}
+
 // Once per original: a later install finds the product's driver there, or the backup kept.
 void RecordedInstall::KeepDriver(const std::string& original, const std::string& productDriverSha256) {
   const CodePage& cp = p_.codePage;
@@ -48,7 +59,7 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
     report_.Failure("driver not saved, it cannot be read: " + original);
     return;
   }
-  if (!home_.Prepare(&why)) {
+  if (!PrepareHome(&why)) {
     report_.Failure(why);
     return;
   }
@@ -85,6 +96,37 @@ void RecordedInstall::KeepUninstaller() {
   } else {
     report_.Done("uninstaller kept: " + kept);
   }
+}
+
+bool RecordedInstall::KeepUserProgram() {
+  const std::string bytes = env_.UserProgram();
+  if (bytes.empty()) return false;
+  const std::string kept = home_.Path() + "\\" + kUserProgramName;
+  long rc = home_.Write(kUserProgramName, bytes);
+  std::string written;
+  if (rc == kOk) rc = p_.files.ReadFile(kept, &written);
+  if (rc == kOk && written != bytes) rc = kErrAccessDenied;
+  if (rc != kOk) {
+    report_.Failure("per-user program not kept: " + kept + ErrorText(rc));
+    return false;
+  }
+  report_.Done("per-user program kept: " + kept);
+  return true;
+}
+
+// Windows runs the stub once for each user at their next logon, as that user, and again when the
+// version grows; written through the recording registry, so the uninstall removes the key.
+void RecordedInstall::RegisterActiveSetup() {
+  Registry& registry = registry_;
+  RegKey key(registry);
+  if (key.Create(kHkeyLocalMachine, kActiveSetupKey) != kOk) return;
+  uint32_t type = 0;
+  std::string existing;
+  if (registry.GetBytes(key.Handle(), "Version", &type, &existing) != kOk) existing.clear();
+  registry.SetString(key.Handle(), "", "Tessarune");
+  registry.SetString(key.Handle(), "StubPath", "\"" + home_.Path() + "\\" + kUserProgramName + "\"");
+  registry.SetString(key.Handle(), "Version", ActiveSetupVersion(env_.LocalTime(), existing.substr(0, existing.find('\0'))));
+  registry.SetDword(key.Handle(), "IsInstalled", 1);
 }
 
 void RecordedInstall::ListInAddRemovePrograms(const std::string& installFolder) {
@@ -124,7 +166,22 @@ void RecordedInstall::Begin(RunLog* log) {
   log->OpenIn(logs, kLogsKept);
 }
 
+void RecordedInstall::Announce(const std::string& installFolder) {
+  if (announced_) return;
+  announced_ = true;
+  const std::string installed = hasEarlier_ ? earlier_.version : "";
+  std::string what = VersionChange(installed, TESSA_VERSION_TEXT);
+  report_.Done(what);
+  if (hasEarlier_ && !earlier_.installFolder.empty() && !SameFileName(p_.codePage, earlier_.installFolder, installFolder)) {
+    const std::string move = "moving from " + earlier_.installFolder + " to " + installFolder;
+    report_.Done(move);
+    what += ", " + move;
+  }
+  record_.history.push_back(env_.LocalTime() + " " + env_.UserName() + ": " + what);
+}
+
 void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
+  Announce(installFolder);
   files_.Finish();
   record_.version = TESSA_VERSION_TEXT;
   record_.time = env_.LocalTime();
@@ -132,13 +189,17 @@ void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
   record_.installFolder = installFolder;
 
   std::string why;
-  if (!home_.Prepare(&why)) {
+  if (!PrepareHome(&why)) {
     report_.Failure(why);
     return;
   }
   KeepUninstaller();
+  const bool userProgramKept = KeepUserProgram();
   // Only a complete install is listed: an entry for half an install would say it is there.
-  if (completed && report_.Failures() == 0) ListInAddRemovePrograms(installFolder);
+  if (completed && report_.Failures() == 0) {
+    if (userProgramKept) RegisterActiveSetup();
+    ListInAddRemovePrograms(installFolder);
+  }
   const std::string arpKey = std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey;
   const bool arpMadeNow = std::any_of(record_.createdKeys.begin(), record_.createdKeys.end(),
                                       [&](const std::string& key) { return SameFileName(p_.codePage, key, arpKey); });

@@ -30,12 +30,22 @@ class RecordedInstall {
   // When the install sequence starts: the record folder is made and held, and `log`, unless it
   // is open already (/LOG=), opens in its Logs folder.
   void Begin(RunLog* log);
+  // The record of the product as installed before this run; null when there is none to trust.
+  const InstallRecord* Installed() const { return hasEarlier_ ? &earlier_ : nullptr; }
+  // Once the install folder is known: logs what this install is (an upgrade, a move) and keeps
+  // that for the record. Finish does it when it has not been done.
+  void Announce(const std::string& installFolder);
   // After the install into `installFolder`; `completed` when it ran to its end.
   void Finish(const std::string& installFolder, bool completed);
 
  private:
+  // The record folder made ready, once its pending deletions are cancelled.
+  bool PrepareHome(std::string* why);
   void KeepDriver(const std::string& original, const std::string& productDriverSha256);
   void KeepUninstaller();
+  // TessaruneUser.exe beside the uninstaller, from the bytes this setup carries; false when not kept.
+  bool KeepUserProgram();
+  void RegisterActiveSetup();
   void ListInAddRemovePrograms(const std::string& installFolder);
   // The earlier installs' record with this one's.
   InstallRecord Merged() const;
@@ -46,6 +56,8 @@ class RecordedInstall {
   RecordHome home_;
   InstallRecord earlier_;
   bool hasEarlier_ = false;
+  bool announced_ = false;
+  bool pendingCancelled_ = false;
   InstallRecord record_;
   RecordingRegistry registry_;
   RecordingFileSystem files_;

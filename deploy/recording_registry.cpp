@@ -206,20 +206,24 @@ long RecordingRegistry::SetValue(RegHandle key, const std::string& name, uint32_
     change.valueCreated = !existed;
     change.before = existed ? Text(oldData) : "";
     change.after = Text(written);
-    // Appended when the old setting (upper-cased) is still its start; otherwise it was
-    // replaced whole or only upper-cased, and stays as it is at the uninstall.
+    // Appended when the old setting (upper-cased) is still its start; the whole setting when it
+    // replaced what was there; nothing when it only upper-cased a setting that held the folder.
     const std::string start = change.before + ";";
-    if (!existed) {
-      change.appended = change.after;
-    } else if (change.after.size() > start.size() &&
-               codePage_.Upper(change.after.substr(0, start.size())) == codePage_.Upper(start)) {
-      change.appended = change.after.substr(start.size());
+    if (change.after.size() > start.size() && codePage_.Upper(change.after.substr(0, start.size())) == codePage_.Upper(start)) {
+      change.entries.push_back(change.after.substr(start.size()));
+    } else if (!existed || codePage_.Upper(change.after) != codePage_.Upper(change.before)) {
+      change.entries.push_back(change.after);
     }
     for (RecordedTrustedPath& known : record_.trustedPaths) {
       if (codePage_.Upper(known.sid) == codePage_.Upper(change.sid) &&
           codePage_.Upper(known.variablesKey) == codePage_.Upper(change.variablesKey)) {
         known.after = change.after;
-        if (!change.appended.empty()) known.appended = change.appended;
+        for (const std::string& entry : change.entries) {
+          if (std::none_of(known.entries.begin(), known.entries.end(),
+                           [&](const std::string& e) { return codePage_.Upper(e) == codePage_.Upper(entry); })) {
+            known.entries.push_back(entry);
+          }
+        }
         return rc;
       }
     }
@@ -266,4 +270,12 @@ long RecordingRegistry::UnloadHive(const std::string& mountName) {
   if (rc == kOk) report_.Done("user hive unloaded: HKEY_USERS\\" + mountName);
   else report_.Failure("user hive not unloaded: HKEY_USERS\\" + mountName + ErrorText(rc));
   return rc;
+}
+
+long RecordingRegistry::GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  return inner_.GetWideBytes(key, name, type, data);
+}
+
+long RecordingRegistry::SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) {
+  return inner_.SetWideValue(key, name, type, data);
 }

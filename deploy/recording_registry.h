@@ -30,6 +30,10 @@ class RecordingRegistry : public Registry {
   long DeleteValue(RegHandle key, const std::string& name) override;
   long LoadHive(const std::string& mountName, const std::string& file) override;
   long UnloadHive(const std::string& mountName) override;
+  // Passed on unrecorded: the install changes only the session manager's list this way, and an
+  // uninstall has nothing to put back there.
+  long GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) override;
+  long SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) override;
 
   // How a key is named: in the log as the install reached it, in the record from the machine's
   // roots, a user's keys below HKEY_USERS\<SID>.

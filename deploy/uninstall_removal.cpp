@@ -14,6 +14,7 @@ void RemoveRecordedInstall(const Platform& p, const Environment& env, const Inst
   registry.RemoveCreatedKeys();
   registry.RemoveAddedValues();
   for (const RecordedTrustedPath& change : record.trustedPaths) registry.TakeOutTrustedPath(change);
+  registry.RemoveUserEntries();
   files.RemoveCreatedFolders(false);
   files.RemoveRecordFolder();
   files.RemoveCreatedFolders(true);

@@ -62,9 +62,13 @@ class RegistryRemoval {
   void RemoveCreatedKeys();
   void RemoveAddedValues();
   void TakeOutTrustedPath(const RecordedTrustedPath& change);
+  // What TessaruneUser.exe did in each user's hive (user_trusted_paths.h), its record there and
+  // Active Setup's copy of the component's version.
+  void RemoveUserEntries();
   void RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
 
  private:
+  void TakeOutTrustedPathAt(RegHandle root, const RecordedTrustedPath& change, const std::string& where);
   const CodePage& cp() const { return p_.codePage; }
   bool IsUninstallKey(const std::string& path) const;
   bool OpenForChange(RegKey& key, RegHandle root, const std::string& subkey, const std::string& where);

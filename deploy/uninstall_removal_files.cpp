@@ -7,6 +7,7 @@
 #include "deploy/record_folder.h"
 #include "deploy/run_log.h"
 #include "deploy/uninstall_removal.h"
+#include "deploy/user_trusted_paths.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -100,6 +101,7 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
 // goes at the next restart, and the folder with it.
 void FileRemoval::RemoveRecordFolder() {
   RemoveFile(recordFolder_ + "\\" + kRecordFileName);
+  RemoveFile(recordFolder_ + "\\" + kUserProgramName);
   RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
   // The installs' logs go with it; this run's own lies elsewhere.
   const std::string logs = recordFolder_ + "\\" + kLogsFolderName;

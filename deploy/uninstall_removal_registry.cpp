@@ -7,6 +7,7 @@
 #include "acad/user_hives.h"
 #include "deploy/record_folder.h"
 #include "deploy/uninstall_removal.h"
+#include "deploy/user_trusted_paths.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -130,27 +131,69 @@ void RegistryRemoval::DeleteValue(RegHandle key, const std::string& name, const 
   else if (!IsNotFound(rc)) report_.Failure("registry value not removed: " + where + ErrorText(rc));
 }
 
-// The entry comes out of the setting as it is now; a setting that the install made and that
-// holds nothing else goes. One it replaced whole or only upper-cased stays as it is.
+// A setting still as the install wrote it gets back what it was (goes, if the install made it);
+// one changed since keeps the change and loses only the entries. A setting that the install
+// made and that holds nothing else goes.
 void RegistryRemoval::TakeOutTrustedPath(const RecordedTrustedPath& change) {
-  if (change.appended.empty()) return;
   const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
-  const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) {
-    RegKey key(p_.registry);
-    if (!OpenForChange(key, root, change.variablesKey, where)) return;
-    uint32_t type = 0;
-    std::string data;
-    if (p_.registry.GetBytes(key.Handle(), kTrustedPathsValue, &type, &data) != kOk) return;
-    std::string rest;
-    if (!WithoutEntry(cp(), TextOf(data), change.appended, &rest)) return;
-    if (rest.empty() && change.valueCreated) {
-      DeleteValue(key.Handle(), kTrustedPathsValue, where);
-      return;
-    }
-    const long rc = p_.registry.SetString(key.Handle(), kTrustedPathsValue, rest);
-    if (rc == kOk) report_.Done("trusted path taken out: " + where + " = " + rest);
-    else report_.Failure("trusted path not taken out: " + where + ErrorText(rc));
-  });
+  const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) { TakeOutTrustedPathAt(root, change, where); });
   if (!reached) report_.Warning("trusted path of a user without a profile, left: " + where);
 }
 
+void RegistryRemoval::TakeOutTrustedPathAt(RegHandle root, const RecordedTrustedPath& change, const std::string& where) {
+  RegKey key(p_.registry);
+  if (!OpenForChange(key, root, change.variablesKey, where)) return;
+  uint32_t type = 0;
+  std::string data;
+  if (p_.registry.GetBytes(key.Handle(), kTrustedPathsValue, &type, &data) != kOk) return;
+  const std::string now = TextOf(data);
+  const bool asWritten = !change.after.empty() && now == change.after;
+  if (asWritten && change.valueCreated) {
+    DeleteValue(key.Handle(), kTrustedPathsValue, where);
+    return;
+  }
+  std::string rest = asWritten ? change.before : now;
+  for (const std::string& entry : change.entries) {
+    std::string without;
+    if (WithoutEntry(cp(), rest, entry, &without)) rest = without;
+  }
+  if (rest == now) return;
+  if (rest.empty() && change.valueCreated) {
+    DeleteValue(key.Handle(), kTrustedPathsValue, where);
+    return;
+  }
+  const long rc = p_.registry.SetString(key.Handle(), kTrustedPathsValue, rest);
+  if (rc == kOk) report_.Done(std::string(asWritten ? "trusted path put back: " : "trusted path taken out: ") + where + " = " + rest);
+  else report_.Failure("trusted path not taken out: " + where + ErrorText(rc));
+}
+
+// The user's record is the user's to write: only its trusted-path changes are taken, each in that
+// user's own AutoCAD profiles, and only the keys it made there.
+void RegistryRemoval::RemoveUserEntries() {
+  ForEachUserHive(p_, [&](const std::string& sid, RegHandle root) {
+    const std::string acad = cp().Upper("SOFTWARE\\Autodesk\\AutoCAD\\");
+    const auto inAcad = [&](const std::string& path) { return cp().Upper(path).rfind(acad, 0) == 0; };
+    InstallRecord record;
+    if (ReadUserRecord(p_, root, &record)) {
+      for (RecordedTrustedPath change : record.trustedPaths) {
+        if (!inAcad(change.variablesKey)) continue;
+        change.sid = sid;
+        TakeOutTrustedPathAt(root, change, sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue);
+      }
+      const std::string user = "HKEY_USERS\\" + sid + "\\";
+      for (const std::string& path : InnermostFirst(cp(), record.createdKeys)) {
+        if (cp().Upper(path).rfind(cp().Upper(user), 0) != 0 || !inAcad(path.substr(user.size()))) continue;
+        RemoveKey(root, path.substr(user.size()), path);
+      }
+    }
+    for (const std::string& subkey : {std::string(kUserRecordKey), std::string("Software\\Quilox"), std::string(kActiveSetupKey)}) {
+      RegKey key(p_.registry);
+      if (key.Open(root, subkey, RegAccess::Read) != kOk) continue;
+      uint32_t subkeys = 0;
+      const bool empty = p_.registry.SubkeyCount(key.Handle(), &subkeys) == kOk && subkeys == 0;
+      key.Close();
+      // The maker's key stays while it holds another product's.
+      if (empty || subkey == kUserRecordKey) RemoveKey(root, subkey, "HKEY_USERS\\" + sid + "\\" + subkey);
+    }
+  });
+}

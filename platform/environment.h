@@ -23,4 +23,7 @@ class Environment {
   // Whether the process's window station is the one a user sees: not so for a service's, where
   // a message box would wait for nobody.
   virtual bool DesktopVisible() const = 0;
+  // The bytes of the per-user program (TessaruneUser.exe) this setup carries to keep beside its
+  // uninstaller; empty when it carries none.
+  virtual std::string UserProgram() const = 0;
 };

@@ -46,6 +46,11 @@ class Registry {
   virtual long LoadHive(const std::string& mountName, const std::string& file) = 0;
   // RegUnLoadKeyA below HKEY_USERS: refused while a key of the hive is open.
   virtual long UnloadHive(const std::string& mountName) = 0;
+  // RegQueryValueExW and RegSetValueExW, for values whose text the system code page cannot hold
+  // (the session manager's list of paths): the bytes as stored, text in UTF-16LE. `name` is ASCII.
+  // A text value written through the A functions reads as its UTF-16, and the other way round.
+  virtual long GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) = 0;
+  virtual long SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) = 0;
 
   // REG_SZ with the terminating NUL counted in its size.
   long SetString(RegHandle key, const std::string& name, const std::string& value);

@@ -47,6 +47,7 @@ constexpr uint32_t kRegSz = 1;
 constexpr uint32_t kRegExpandSz = 2;
 constexpr uint32_t kRegBinary = 3;
 constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
 
 // Message box styles and answers.
 constexpr unsigned kMbOk = 0x0;

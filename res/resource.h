@@ -6,6 +6,8 @@
 #define IDD_SETUP 141
 #define IDB_LOGO 147
 #define IDB_SUBMENUS 152
+/* TessaruneUser.exe, kept beside the uninstaller by the install (RCDATA). */
+#define IDR_USER_PROGRAM 201
 
 #define IDC_INSTALL_PATH 1000
 #define IDC_VERSION_LABEL 1013

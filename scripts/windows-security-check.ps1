@@ -57,12 +57,23 @@
       Expected:
         PASS the dialog was never "Not Responding" (N checks over S seconds)
       and the time the 10,000-file install took. Answer the two completion messages afterwards.
+   9. Users who come later. As administrator, install (SetUp.exe /S, without /ALLUSERS). Then log on as a
+      second standard user who has an AutoCAD profile and has not logged on since the install (Active
+      Setup runs the kept TessaruneUser.exe once, at that logon, as that user), and in that session:
+        .\windows-security-check.ps1 -Step ActiveSetup
+      Expected:
+        PASS Active Setup ran the component for this user (its Version here is the machine's)
+        PASS <each of the user's profiles>: TRUSTEDPATHS holds <the install folder>
+        PASS the user's record HKCU\Software\Quilox\Tessarune holds InstallRecord
+        PASS replacing TessaruneUser.exe is denied
+      Then, as administrator, SetUp.exe /UNINSTALL /S, and log on as that user again: the profiles no
+      longer hold the folder and HKCU\Software\Quilox is gone.
   Any FAIL line names what differs.
 #>
 param(
   [Parameter(Mandatory = $true)]
   [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers',
-    'Responsive')]
+    'Responsive', 'ActiveSetup')]
   [string]$Step,
   # For AllUsers: a user who is not logged on.
   [string]$SecondUser
@@ -254,5 +265,22 @@ public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy,
     $seconds = [math]::Round($watch.Elapsed.TotalSeconds, 1)
     Report ($hung -eq 0) "the dialog was never `"Not Responding`" ($checks checks over $seconds seconds; hung in $hung)"
     Write-Output "the install of 10,000 more files took $seconds s"
+  }
+  'ActiveSetup' {
+    $component = 'SOFTWARE\Microsoft\Active Setup\Installed Components\Quilox.Tessarune.User'
+    $machine = (Get-ItemProperty -LiteralPath "HKLM:\$component").Version
+    $own = (Get-ItemProperty -LiteralPath "HKCU:\$component" -ErrorAction SilentlyContinue).Version
+    Report ($own -and $own -eq $machine) "Active Setup ran the component for this user (here '$own', machine '$machine')"
+    $uninstallKey = 'HKLM:\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Tessarune'
+    $folder = (Get-ItemProperty -LiteralPath $uninstallKey).InstallLocation
+    foreach ($variables in @(Get-ChildItem -Path 'HKCU:\Software\Autodesk\AutoCAD\*\*\Profiles\*\Variables' `
+                               -ErrorAction SilentlyContinue)) {
+      $trusted = [string]$variables.GetValue('TRUSTEDPATHS')
+      Report ($trusted.ToUpperInvariant().Contains($folder.ToUpperInvariant())) `
+        "$($variables.Name): TRUSTEDPATHS holds $folder ($trusted)"
+    }
+    $userRecord = (Get-ItemProperty -LiteralPath 'HKCU:\Software\Quilox\Tessarune' -ErrorAction SilentlyContinue).InstallRecord
+    Report ($null -ne $userRecord) 'the user''s record HKCU\Software\Quilox\Tessarune holds InstallRecord'
+    Test-Denied 'replacing TessaruneUser.exe' { [IO.File]::WriteAllText((Join-Path $record 'TessaruneUser.exe'), 'x') }
   }
 }

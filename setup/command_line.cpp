@@ -9,17 +9,18 @@
 #include "platform/message_boxes.h"
 
 const char kUsageText[] =
-    "用法：SetUp.exe [/S] [/ALLUSERS] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n"
+    "用法：SetUp.exe [/S] [/ALLUSERS] [/ALLOWDOWNGRADE] [/RELEASES=年份,年份] [/LOG=日志文件] [/D=安装路径]\n"
     "      SetUp.exe /UNINSTALL [/S] [/LOG=日志文件]\n\n"
     "/S\t静默安装：不显示窗口和提示，安装到找到的全部AutoCAD版本（/VERYSILENT、/QN 同义）\n"
-    "/ALLUSERS\t把安装路径加入本机所有用户的AutoCAD配置（以后新建的用户除外）\n"
+    "/ALLUSERS\t把安装路径加入本机所有用户现有的AutoCAD配置\n"
     "/RELEASES=\t只安装到列出的、已安装的AutoCAD版本，例如 /RELEASES=2010,2021（与 /S 一起使用）\n"
     "/LOG=\t把日志写入该文件，而不是默认位置（与 /S 一起使用）\n"
-    "/D=\t安装路径，默认为 C:\\Quilox；须放在最后\n"
+    "/ALLOWDOWNGRADE\t已安装较新的版本时仍安装本版本（与 /S 一起使用）\n"
+    "/D=\t安装路径，默认为 C:\\Quilox（静默安装时为已安装的位置）；须放在最后\n"
     "/UNINSTALL\t卸载本软件，可与 /S、/LOG= 一起使用\n"
     "/NORESTART\t可以加上，不起作用：本软件从不重启Windows\n\n"
     "退出码（安装和卸载）：0 完成，87 参数错误，1602 用户取消卸载，1603 失败，"
-    "1618 AutoCAD正在运行，3010 完成，重启Windows后生效";
+    "1618 AutoCAD正在运行，1638 已安装较新的版本，3010 完成，重启Windows后生效";
 
 namespace {
 
@@ -99,6 +100,8 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
       // Typed by habit for every installer; nothing here restarts Windows.
     } else if (name == "/allusers" && equals == std::string::npos) {
       options->allUsers = true;
+    } else if (name == "/allowdowngrade" && equals == std::string::npos) {
+      options->allowDowngrade = true;
     } else if (name == "/releases" && equals != std::string::npos) {
       releasesGiven = true;
       if (!ParseYears(value, &options->releases)) ok = false;
@@ -112,10 +115,10 @@ bool ParseCommandLine(const CodePage& codePage, const std::string& line, SetupOp
       ok = false;
     }
   }
-  // The release list and the log belong to a silent run.
-  if (!options->silent && (releasesGiven || !options->logPath.empty())) ok = false;
+  // The release list, the log and the downgrade belong to a silent run: the dialog installs what runs.
+  if (!options->silent && (releasesGiven || !options->logPath.empty() || options->allowDowngrade)) ok = false;
   // An uninstall takes what the record says: no path, no releases.
-  if (options->uninstall && (releasesGiven || options->hasInstallPath)) ok = false;
+  if (options->uninstall && (releasesGiven || options->hasInstallPath || options->allowDowngrade)) ok = false;
   if (options->temporaryCopy && !options->uninstall) ok = false;
   return ok;
 }

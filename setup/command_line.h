@@ -5,6 +5,7 @@
 //   /RELEASES=2010,2021 only these releases where installed (with /S)
 //   /LOG=<file>         the run's log there rather than in the default place (with /S)
 //   /ALLUSERS           the trusted path in every user's AutoCAD profiles, not only the current user's
+//   /ALLOWDOWNGRADE     (with /S) installs this version over a newer one instead of ending with 1638
 //   /UNINSTALL          removes what the install record names (with or without /S)
 //   /NORESTART          accepted and ignored: the setup never restarts Windows
 // Switches are case-insensitive; a value with spaces may be quoted.
@@ -23,6 +24,7 @@ struct SetupOptions {
   std::vector<int> releases;  // empty: every release found
   std::string logPath;        // empty: no log
   bool allUsers = false;      // with or without /S
+  bool allowDowngrade = false;  // with /S
   bool uninstall = false;
   // The kept uninstaller's temporary copy, started with kTemporaryCopySwitch (with /UNINSTALL).
   bool temporaryCopy = false;

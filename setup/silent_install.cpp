@@ -4,8 +4,11 @@
 
 #include "deploy/logged_message_boxes.h"
 #include "deploy/recorded_install.h"
+#include "deploy/product_version.h"
 #include "install/install.h"
+#include "platform/mb_string.h"
 #include "setup/install_steps.h"
+#include "tessa_version.h"
 
 namespace {
 
@@ -15,6 +18,16 @@ class NoProgress : public ProgressSink {
  public:
   void Step() override {}
 };
+
+// Without /D=, where the product is: the recorded install folder less its "\Tessarune".
+std::string PathWithoutD(const CodePage& cp, const InstallRecord* installed) {
+  if (!installed) return kDefaultPath;
+  const std::string& folder = installed->installFolder;
+  const size_t slash = FindLastBackslash(cp, folder);
+  if (slash == std::string::npos || !SameFileName(cp, folder.substr(slash + 1), kProductFolderName)) return kDefaultPath;
+  const std::string path = folder.substr(0, slash);
+  return path.size() == 2 ? path + "\\" : path;  // "D:" alone would be the drive's current folder
+}
 
 }  // namespace
 
@@ -46,17 +59,23 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
     report.Failure("none of the releases listed is installed");
     return kExitBadArguments;
   }
+  // Reads the record of an earlier install; writes nothing yet.
+  LoggedMessageBoxes boxes(report);
+  RecordedInstall recorded(p, env, boxes, report, table, selected);
+  const InstallRecord* installed = recorded.Installed();
+  if (installed && CompareVersions(installed->version, TESSA_VERSION_TEXT) > 0 && !options.allowDowngrade) {
+    report.Failure("a newer version is installed (" + installed->version + "): nothing changed; /ALLOWDOWNGRADE installs " +
+                   TESSA_VERSION_TEXT + " over it");
+    return kExitNewerInstalled;
+  }
   if (IsAcadRunning(p)) {
     report.Failure("AutoCAD is running: nothing changed; close it and run the setup again");
     return kExitAcadRunning;
   }
-
-  LoggedMessageBoxes boxes(report);
-  RecordedInstall recorded(p, env, boxes, report, table, selected);
   const Platform& reporting = recorded.platform();
   constexpr WindowRef kNoWindow = 0;
 
-  std::string installPath = options.hasInstallPath ? options.installPath : kDefaultPath;
+  std::string installPath = options.hasInstallPath ? options.installPath : PathWithoutD(p.codePage, installed);
   // Held until the installation is over, as in the dialog.
   FolderHolds holds;
   const InstallFolderResult folder = PrepareInstallFolder(reporting, kNoWindow, installPath, holds);
@@ -71,10 +90,16 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
   }
   report.Done("install folder: " + installPath);
   recorded.Begin(log);
+  recorded.Announce(installPath);
 
   NoProgress progress;
   TrustedPathUsers users;
   users.allUsers = options.allUsers;
+  // A deployment tool's SYSTEM has no profile anybody uses: its own would be the only one reached.
+  if (!users.allUsers && env.UserSid() == "S-1-5-18") {
+    users.allUsers = true;
+    report.Done("running as LocalSystem: /ALLUSERS implied");
+  }
   users.skipped = [&report](const std::string& sid, const std::string& why) {
     report.Warning("user hive left out: " + sid + ": " + why);
   };

@@ -107,3 +107,12 @@ bool Win32Environment::DesktopVisible() const {
   return GetUserObjectInformationA(GetProcessWindowStation(), UOI_FLAGS, &flags, sizeof flags, &needed) &&
          (flags.dwFlags & WSF_VISIBLE) != 0;
 }
+
+std::string Win32Environment::UserProgram() const {
+  if (userProgramResource == 0) return std::string();
+  HRSRC found = FindResourceA(nullptr, MAKEINTRESOURCEA(userProgramResource), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) return std::string();
+  return std::string(static_cast<const char*>(bytes), SizeofResource(nullptr, found));
+}

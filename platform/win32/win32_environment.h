@@ -13,4 +13,8 @@ class Win32Environment : public Environment {
   std::string WindowsFolder() const override;
   unsigned AnsiCodePage() const override;
   bool DesktopVisible() const override;
+  // The RCDATA resource `userProgramResource` of the process's own module.
+  std::string UserProgram() const override;
+
+  int userProgramResource = 0;  // 0: none
 };

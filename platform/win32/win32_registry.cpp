@@ -114,3 +114,29 @@ long Win32Registry::UnloadHive(const std::string& mountName) {
   EnableHivePrivilegesOnce();
   return RunBeating(keepAlive, [&] { return static_cast<long>(RegUnLoadKeyA(HKEY_USERS, mountName.c_str())); });
 }
+
+long Win32Registry::GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  const std::wstring wide(name.begin(), name.end());
+  DWORD valueType = 0;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExW(ToHkey(key), wide.c_str(), nullptr, &valueType, nullptr, &size);
+  // The value may grow between the calls: asked again with the size it has then.
+  for (int attempt = 0; rc == ERROR_SUCCESS && attempt < 4; ++attempt) {
+    std::string bytes(size, '\0');
+    rc = RegQueryValueExW(ToHkey(key), wide.c_str(), nullptr, &valueType, reinterpret_cast<BYTE*>(&bytes[0]), &size);
+    if (rc == ERROR_SUCCESS) {
+      bytes.resize(size);
+      *type = valueType;
+      *data = bytes;
+      return kOk;
+    }
+    if (rc == ERROR_MORE_DATA) rc = ERROR_SUCCESS;
+  }
+  return rc == ERROR_SUCCESS ? ERROR_MORE_DATA : rc;
+}
+
+long Win32Registry::SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) {
+  const std::wstring wide(name.begin(), name.end());
+  return RegSetValueExW(ToHkey(key), wide.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                        static_cast<DWORD>(data.size()));
+}

@@ -19,6 +19,8 @@ class Win32Registry : public Registry {
   long DeleteValue(RegHandle key, const std::string& name) override;
   long LoadHive(const std::string& mountName, const std::string& file) override;
   long UnloadHive(const std::string& mountName) override;
+  long GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) override;
+  long SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) override;
 
   // Beaten while a hive loads or unloads, when set (the dialog's install); borrowed.
   KeepAlive* keepAlive = nullptr;

@@ -16,7 +16,7 @@ bool operator==(const RecordedValue& a, const RecordedValue& b) {
 }
 bool operator==(const RecordedTrustedPath& a, const RecordedTrustedPath& b) {
   return a.sid == b.sid && a.variablesKey == b.variablesKey && a.valueCreated == b.valueCreated &&
-         a.before == b.before && a.after == b.after && a.appended == b.appended;
+         a.before == b.before && a.after == b.after && a.entries == b.entries;
 }
 bool operator==(const RecordedBackup& a, const RecordedBackup& b) {
   return a.original == b.original && a.backup == b.backup;
@@ -35,6 +35,9 @@ void ExpectSame(const InstallRecord& expected, const InstallRecord& actual) {
   EXPECT_EQ(expected.time, actual.time);
   EXPECT_EQ(expected.account, actual.account);
   EXPECT_EQ(expected.installFolder, actual.installFolder);
+  EXPECT_EQ(expected.earlierInstallFolders, actual.earlierInstallFolders);
+  EXPECT_EQ(expected.history, actual.history);
+  EXPECT_EQ(expected.newerLines, actual.newerLines);
   EXPECT_EQ(expected.createdFolders, actual.createdFolders);
   EXPECT_TRUE(expected.files == actual.files);
   EXPECT_EQ(expected.createdKeys, actual.createdKeys);
@@ -50,6 +53,8 @@ InstallRecord Full() {
   r.time = "2026-12-08 10:00:00";
   r.account = "WORKSTATION\\管理员";
   r.installFolder = "C:\\運\\Tessarune";
+  r.earlierInstallFolders = {"C:\\Quilox\\Tessarune", "D:\\Tessarune"};
+  r.history = {"2026-12-08 10:00:00 WORKSTATION\\管理员: upgrading from 2025.01.01 to 2026.03.31"};
   r.createdFolders = {"C:\\運", "C:\\運\\Tessarune"};
   r.files = {{"C:\\運\\Tessarune\\说明.txt", 12345678901ull, kHashA}, {"C:\\a%b.txt", 0, "", 134100000000000000ull}};
   r.createdKeys = {"HKEY_USERS\\" + std::string(kUser) + "\\Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\"
@@ -58,7 +63,7 @@ InstallRecord Full() {
                std::string("C:\\運\\a\r\n%\0", 11)},
               {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor", "Raw", true, 3, "\xB0\xB2\x81", 3, "\x80\xA1"}};  // a character cut short: no text
   r.trustedPaths = {{kUser, "Software\\Autodesk\\AutoCAD\\R24.0\\ACAD-4101:804\\Profiles\\Custom\\Variables", false,
-                     "D:\\Lisp", "D:\\LISP;C:\\運\\TESSARUNE", "C:\\運\\TESSARUNE"}};
+                     "D:\\Lisp", "D:\\LISP;C:\\運\\TESSARUNE;D:\\TESSARUNE", {"C:\\運\\TESSARUNE", "D:\\TESSARUNE"}}};
   r.backups = {{"C:\\Program Files (x86)\\Autodesk\\AutoCAD 2008\\Drv\\pdfplot9.hdi",
                 "C:\\Program Files\\Quilox\\Tessarune Setup\\Backup\\pdfplot9.hdi"}};
   r.failures = {"file not written: C:\\x (error 5)"};
@@ -70,7 +75,9 @@ TEST(InstallRecord, RoundTripsAsReadableUtf8) {
   const std::string text = SerializeInstallRecord(cp, full);
   // An administrator reads the lines: UTF-8, tab-separated, escapes only where needed.
   for (const std::string& line :
-       {std::string("Tessarune Setup install record\t1\r\nversion\t2026.03.31\r\n"),
+       {std::string("Tessarune Setup install record\t2\r\nversion\t2026.03.31\r\n"),
+        std::string(u8"earlierInstallFolder\tD:\\Tessarune\r\n"),
+        std::string(u8"\tD:\\Lisp\tD:\\LISP;C:\\運\\TESSARUNE;D:\\TESSARUNE\tC:\\運\\TESSARUNE\tD:\\TESSARUNE\r\n"),
         std::string(u8"account\tWORKSTATION\\管理员\r\n"),
         std::string(u8"file\tC:\\運\\Tessarune\\说明.txt\t12345678901\t") + kHashA + "\t0\r\n",
         std::string("file\tC:\\a%25b.txt\t0\t\t134100000000000000\r\n"),
@@ -86,10 +93,35 @@ TEST(InstallRecord, RoundTripsAsReadableUtf8) {
   ASSERT_TRUE(ParseInstallRecord(cp, SerializeInstallRecord(cp, InstallRecord()), &parsed));
   ExpectSame(empty, parsed);
 
-  // A line of a record written before files had their time: no time, so never taken as unchanged.
-  ASSERT_TRUE(ParseInstallRecord(cp, "Tessarune Setup install record\t1\r\nfile\tC:\\x\t1\t\r\n", &parsed));
+  // Format 1: a file without its time (never taken as unchanged), one trusted-path entry or none.
+  ASSERT_TRUE(ParseInstallRecord(cp,
+                                 "Tessarune Setup install record\t1\r\nfile\tC:\\x\t1\t\r\n"
+                                 "trusted\tS-1\tK1\tno\tD:\\A\tD:\\A;C:\\Q\tC:\\Q\r\ntrusted\tS-1\tK2\tno\tc:\\q\tC:\\Q\t\r\n",
+                                 &parsed));
   ASSERT_EQ(1u, parsed.files.size());
   EXPECT_EQ(0u, parsed.files[0].lastWrite);
+  ASSERT_EQ(2u, parsed.trustedPaths.size());
+  EXPECT_EQ(std::vector<std::string>{"C:\\Q"}, parsed.trustedPaths[0].entries);
+  EXPECT_TRUE(parsed.trustedPaths[1].entries.empty());
+}
+
+// A newer setup's record: the kinds of line this one does not know are skipped, and written back
+// as they were under the newer format's number.
+TEST(InstallRecord, NewerFormatKeepsLinesOfUnknownKinds) {
+  const std::string newer = "Tessarune Setup install record\t3\r\nversion\t2027.01.01\r\n"
+                            "activeSetup\tHKEY_LOCAL_MACHINE\\X\t%09\r\ninstallFolder\tC:\\Q\\Tessarune\r\n";
+  InstallRecord parsed;
+  ASSERT_TRUE(ParseInstallRecord(cp, newer, &parsed));
+  EXPECT_EQ(3u, parsed.format);
+  EXPECT_EQ("2027.01.01", parsed.version);
+  EXPECT_EQ("C:\\Q\\Tessarune", parsed.installFolder);
+  EXPECT_EQ(std::vector<std::string>{"activeSetup\tHKEY_LOCAL_MACHINE\\X\t%09"}, parsed.newerLines);
+  const std::string written = SerializeInstallRecord(cp, parsed);
+  EXPECT_EQ(0u, written.find("Tessarune Setup install record\t3\r\n"));
+  EXPECT_NE(std::string::npos, written.find("\r\nactiveSetup\tHKEY_LOCAL_MACHINE\\X\t%09\r\n"));
+  // Nothing newer kept: this setup's own format.
+  parsed.newerLines.clear();
+  EXPECT_EQ(0u, SerializeInstallRecord(cp, parsed).find("Tessarune Setup install record\t2\r\n"));
 }
 
 TEST(InstallRecord, AnythingElseIsRefused) {
@@ -97,12 +129,17 @@ TEST(InstallRecord, AnythingElseIsRefused) {
   const std::string good = SerializeInstallRecord(cp, Full());
   const std::string cases[] = {
       "",
-      "Tessarune Setup install record\t2\r\n",
+      "Tessarune Setup install record\t0\r\n",
+      "Tessarune Setup install record\t\r\n",
+      "Tessarune Setup install record\tx\r\n",
       "Other Setup install record\t1\r\n",
       "\xEF\xBB\xBF" + header,                        // a byte order mark
       "Tessarune Setup install record\t1\n",          // line feeds only
       header + "folder\tC:\\x",                       // the last line cut off
-      header + "folders\tC:\\x\r\n",                  // an unknown line
+      header + "folders\tC:\\x\r\n",                  // an unknown line in a format this setup knows
+      "Tessarune Setup install record\t2\r\nfolders\tC:\\x\r\n",
+      "Tessarune Setup install record\t3\r\nfolder\tC:\\x\tnew field\r\n",  // a known kind changed
+      "Tessarune Setup install record\t3\r\nnew\tC:\\\xFF\r\n",  // unknown, and no text
       header + "folder\tC:\\x\tC:\\y\r\n",            // a field too many
       header + "key\r\n",                             // one too few
       header + "file\tC:\\x\t-1\t\r\n",               // no size
@@ -111,6 +148,7 @@ TEST(InstallRecord, AnythingElseIsRefused) {
       header + "file\tC:\\x\t1\t\tyesterday\r\n",
       header + "value\tK\tN\tmaybe\t1\t\t1\t\r\n",
       header + "value\tK\tN\tno\t4294967296\t\t1\t\r\n",
+      header + "trusted\tS-1\tK\tno\t\r\n",
       header + "folder\tC:\\x%2\r\n",                 // a broken escape
       header + "folder\tC:\\x%g0\r\n",
       header + "folder\tC:\\\xFF\r\n",                // not UTF-8
@@ -140,7 +178,7 @@ TEST(InstallRecord, LaterInstallMergesIn) {
   earlier.createdKeys = {apps + "\\Quilox2021"};
   earlier.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "X", true, 1, "first old", 1, "ours 1"},
                     {"HKEY_LOCAL_MACHINE\\SOFTWARE\\V", "Y", false, 0, "", 1, "ours"}};
-  earlier.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE"}};
+  earlier.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", {"C:\\QUILOX\\TESSARUNE"}}};
   earlier.backups = {{"C:\\A2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9.hdi"}};
   earlier.failures = {"earlier failure"};
 
@@ -155,8 +193,8 @@ TEST(InstallRecord, LaterInstallMergesIn) {
   later.values = {{"HKEY_LOCAL_MACHINE\\SOFTWARE\\v", "x", true, 1, "ours 1", 1, "ours 2"},
                   {apps + "\\Quilox2021", "LOADER", true, 1, "C:\\Quilox\\Tessarune\\a.arx", 1, "C:\\a.arx"},
                   {"HKEY_LOCAL_MACHINE\\SOFTWARE\\W", "Z", false, 0, "", 4, "1234"}};
-  later.trustedPaths = {{user, variables, false, "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE", ""},
-                        {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", "C:\\Q"}};
+  later.trustedPaths = {{user, variables, false, "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE", {}},
+                        {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", {"C:\\Q"}}};
   later.backups = {{"c:\\a2008\\drv\\PDFPLOT9.HDI", "C:\\R\\Backup\\pdfplot9 (2).hdi"},
                    {"C:\\B2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9 (2).hdi"}};
   later.failures = {"later failure"};
@@ -178,8 +216,8 @@ TEST(InstallRecord, LaterInstallMergesIn) {
                      {"HKEY_LOCAL_MACHINE\\SOFTWARE\\W", "Z", false, 0, "", 4, "1234"}};
   // Created by the first install, found with the folder in it by the second: still created,
   // and the entry to take out stays.
-  expected.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", "C:\\QUILOX\\TESSARUNE"},
-                           {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", "C:\\Q"}};
+  expected.trustedPaths = {{user, variables, true, "", "C:\\QUILOX\\TESSARUNE", {"C:\\QUILOX\\TESSARUNE"}},
+                           {"S-1-5-21-9", variables, false, "D:\\X", "D:\\X;C:\\Q", {"C:\\Q"}}};
   // The first backup of an original is the one kept.
   expected.backups = {{"C:\\A2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9.hdi"},
                       {"C:\\B2008\\Drv\\pdfplot9.hdi", "C:\\R\\Backup\\pdfplot9 (2).hdi"}};
@@ -188,6 +226,45 @@ TEST(InstallRecord, LaterInstallMergesIn) {
 
   MergeInstallRecord(cp, earlier, later);
   ExpectSame(expected, earlier);
+}
+
+// Installs into other folders: every folder left is kept; one moved back into is not. A profile's
+// setting changed by someone between two installs is put back only as the later one found it.
+TEST(InstallRecord, MovesAndTrustedPathsMergeIn) {
+  const std::string a = "C:\\Quilox\\Tessarune", b = "D:\\Apps\\Tessarune", c = "E:\\Tessarune";
+  struct Case {
+    const char* name;
+    std::vector<std::string> folders;  // of each install in turn
+    std::vector<std::string> earlier;  // expected at the end
+    std::vector<RecordedTrustedPath> changes;  // of each install in turn, one profile
+    RecordedTrustedPath merged;
+  } cases[] = {
+      {"one folder", {a, "c:\\quilox\\TESSARUNE"}, {}, {{"S", "K", false, "x", "X;" + a, {a}}, {"S", "K", false, "X;" + a, "X;" + a, {}}},
+       {"S", "K", false, "x", "X;" + a, {a}}},
+      {"moved", {a, b}, {a}, {{"S", "K", true, "", a, {a}}, {"S", "K", false, a, a + ";" + b, {b}}},
+       {"S", "K", true, "", a + ";" + b, {a, b}}},
+      {"moved twice, then back", {a, b, c, a}, {b, c}, {}, {}},
+      {"changed in between", {a, a}, {}, {{"S", "K", false, "x", "X;" + a, {a}}, {"S", "K", false, "X;" + a + ";Y", "X;" + a + ";Y", {}}},
+       {"S", "K", false, "X;" + a + ";Y", "X;" + a + ";Y", {a}}},
+      {"deleted in between", {a, a}, {}, {{"S", "K", false, "x", "X;" + a, {a}}, {"S", "K", true, "", a, {a}}},
+       {"S", "K", true, "", a, {a}}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    InstallRecord merged;
+    for (size_t i = 0; i < k.folders.size(); ++i) {
+      InstallRecord later;
+      later.installFolder = k.folders[i];
+      if (i < k.changes.size()) later.trustedPaths = {k.changes[i]};
+      if (i == 0) merged = later;
+      else MergeInstallRecord(cp, merged, later);
+    }
+    EXPECT_EQ(k.folders.back(), merged.installFolder);
+    EXPECT_EQ(k.earlier, merged.earlierInstallFolders);
+    if (!k.changes.empty()) {
+      EXPECT_TRUE(std::vector<RecordedTrustedPath>{k.merged} == merged.trustedPaths);
+    }
+  }
 }
 
 }  // namespace

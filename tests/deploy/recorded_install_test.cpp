@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "deploy/install_record.h"
+#include "deploy/pending_deletions.h"
+#include "platform/utf16.h"
 #include "tests/memory/memory_environment.h"
 #include "tests/support/acad_machine_sinks.h"
 #include "setup/silent_install.h"
@@ -69,7 +71,15 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   acadmachine::Installation acad = acadmachine::StandardAcad(2021);
   acad.profiles.push_back({"Custom", std::string("D:\\Lisp"), true});
   Machine machine({acad});
+  // An uninstall before left the kept uninstaller to the next restart: the install cancels that.
+  RegKey sessionManager(machine.m.registry);
+  ASSERT_EQ(kOk, sessionManager.Create(kHkeyLocalMachine, kSessionManagerKey));
+  const std::string pending = Utf16FromUtf8(std::string("\\??\\") + kRecordFolder + "\\SetUp.exe" + '\0' + '\0' + '\0');
+  ASSERT_EQ(kOk, machine.m.registry.SetWideValue(sessionManager.Handle(), kPendingOperationsValue, kRegMultiSz, pending));
   ASSERT_EQ(0, machine.Install());
+  std::string left;
+  uint32_t type = 0;
+  EXPECT_EQ(kErrFileNotFound, machine.m.registry.GetWideBytes(sessionManager.Handle(), kPendingOperationsValue, &type, &left));
 
   InstallRecord first = machine.Record();
   EXPECT_EQ("2026.03.31", first.version);
@@ -97,11 +107,11 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   EXPECT_FALSE(custom->valueCreated);
   EXPECT_EQ("D:\\Lisp", custom->before);
   EXPECT_EQ("D:\\LISP;C:\\QUILOX\\TESSARUNE", custom->after);
-  EXPECT_EQ("C:\\QUILOX\\TESSARUNE", custom->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\QUILOX\\TESSARUNE"}, custom->entries);
   const RecordedTrustedPath* unnamed = TrustedOf(first, "<<未命名配置>>");
   ASSERT_NE(nullptr, unnamed);
   EXPECT_TRUE(unnamed->valueCreated);
-  EXPECT_EQ("C:\\Quilox\\Tessarune", unnamed->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\Quilox\\Tessarune"}, unnamed->entries);
   EXPECT_TRUE(first.failures.empty());
   EXPECT_EQ("setup program", machine.m.files.Content(std::string(kRecordFolder) + "\\SetUp.exe"));
 
@@ -139,7 +149,7 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   custom = TrustedOf(second, "Custom");
   ASSERT_NE(nullptr, custom);
   EXPECT_EQ("D:\\Lisp", custom->before) << "what was there before the first install";
-  EXPECT_EQ("C:\\QUILOX\\TESSARUNE", custom->appended);
+  EXPECT_EQ(std::vector<std::string>{"C:\\QUILOX\\TESSARUNE"}, custom->entries);
   EXPECT_TRUE(TrustedOf(second, "<<未命名配置>>")->valueCreated);
 }
 

@@ -79,33 +79,33 @@ TEST(Uninstall, RemovesOnlyTheInstalledFilesThatAreAsTheInstallWroteThem) {
   }
 }
 
-TEST(Uninstall, TakesOutTheTrustedPathEntryAndLeavesSettingsItReplaced) {
+TEST(Uninstall, PutsTrustedPathsBackOrTakesTheEntriesOut) {
+  const std::string q = "C:\\QUILOX\\TESSARUNE", mixed = "C:\\Quilox\\Tessarune";
   struct Case {
     const char* name;
     bool created;
-    const char* appended;  // as recorded; "" when nothing was appended
-    const char* now;       // null: the Variables key is gone
-    const char* left;      // kMissing: the value is gone
+    std::string before, after;
+    std::vector<std::string> entries;
+    const char* now;  // null: the Variables key is gone
+    const char* left;  // kMissing: the value is gone
   } cases[] = {
-      {"appended", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE", "C:\\TOOLS"},
-      {"added to since", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE;D:\\Lisp", "C:\\TOOLS;D:\\Lisp"},
-      {"another case", false, "C:\\QUILOX\\TESSARUNE", "c:\\tools;c:\\quilox\\tessarune", "c:\\tools"},
-      {"a longer entry", false, "C:\\QUILOX\\TESSARUNE", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2"},
-      {"created", true, "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune", kMissing},
-      {"created, added to", true, "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune;D:\\Lisp", "D:\\Lisp"},
-      {"replaced whole", false, "", "C:\\Quilox\\Tessarune", "C:\\Quilox\\Tessarune"},
-      {"upper-cased", false, "", "C:\\TOOLS\\QUILOX\\TESSARUNE", "C:\\TOOLS\\QUILOX\\TESSARUNE"},
-      {"profile gone", false, "C:\\QUILOX\\TESSARUNE", nullptr, kMissing},
+      {"appended", false, "c:\\tools", "C:\\TOOLS;" + q, {q}, "C:\\TOOLS;C:\\QUILOX\\TESSARUNE", "c:\\tools"},
+      {"added to since", false, "c:\\tools", "C:\\TOOLS;" + q, {q}, "C:\\TOOLS;C:\\QUILOX\\TESSARUNE;D:\\Lisp", "C:\\TOOLS;D:\\Lisp"},
+      {"another case since", false, "c:\\tools", "C:\\TOOLS;" + q, {q}, "c:\\tools;c:\\quilox\\tessarune", "c:\\tools"},
+      {"a longer entry", false, "c:\\tools", "C:\\TOOLS;" + q, {q}, "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2", "C:\\TOOLS;C:\\QUILOX\\TESSARUNE2"},
+      {"created", true, "", mixed, {mixed}, "C:\\Quilox\\Tessarune", kMissing},
+      {"created, added to", true, "", mixed, {mixed}, "C:\\Quilox\\Tessarune;D:\\Lisp", "D:\\Lisp"},
+      {"an empty setting replaced", false, "", mixed, {mixed}, "C:\\Quilox\\Tessarune", ""},
+      {"two bytes replaced", false, ".;", mixed, {mixed}, "C:\\Quilox\\Tessarune", ".;"},
+      {"two bytes replaced, added to", false, ".;", mixed, {mixed}, "C:\\Quilox\\Tessarune;D:\\Lisp", "D:\\Lisp"},
+      {"upper-cased only", false, "c:\\quilox\\tessarune", q, {}, "C:\\QUILOX\\TESSARUNE", "c:\\quilox\\tessarune"},
+      {"moved, added to", false, "c:\\tools", "C:\\TOOLS;" + q + ";D:\\T", {q, "D:\\T"}, "C:\\TOOLS;C:\\QUILOX\\TESSARUNE;D:\\T;E:\\X", "C:\\TOOLS;E:\\X"},
+      {"profile gone", false, "c:\\tools", "C:\\TOOLS;" + q, {q}, nullptr, kMissing},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     Uninstall u;
-    RecordedTrustedPath change;
-    change.sid = kUserSid;
-    change.variablesKey = kVariables;
-    change.valueCreated = c.created;
-    change.appended = c.appended;
-    u.record.trustedPaths.push_back(change);
+    u.record.trustedPaths.push_back({kUserSid, kVariables, c.created, c.before, c.after, c.entries});
     if (c.now) u.m.registry.SetText(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS", c.now);
     u.Run();
     EXPECT_EQ(c.left, u.TextNow(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS"));
@@ -248,7 +248,7 @@ TEST(Uninstall, AFailedRemovalIsAFailureAndTheRestIsStillDone) {
     RecordedTrustedPath change;
     change.sid = kUserSid;
     change.variablesKey = kVariables;
-    change.appended = "C:\\QUILOX\\TESSARUNE";
+    change.entries = {"C:\\QUILOX\\TESSARUNE"};
     u.record.trustedPaths = {change};
     c.fault(u);
     u.Run();

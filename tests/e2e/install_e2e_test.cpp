@@ -539,6 +539,7 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
       "Logs\\",
       "Logs\\<log>",
       "SetUp.exe",
+      "TessaruneUser.exe",
   };
   EXPECT_EQ(expected, DeploymentState());
   std::string kept, built;
@@ -546,7 +547,7 @@ TEST_F(InstallCommand, SilentInstallLeavesWhatADefaultDialogInstallLeaves) {
   ASSERT_TRUE(ReadFileBytes(kDistSetup, &built));
   EXPECT_TRUE(kept == built) << "the uninstaller is the setup that ran";
   const std::string record = FileText(std::string(kRecordFolder) + "\\InstallRecord.txt");
-  EXPECT_EQ(0u, record.find("Tessarune Setup install record\t1\r\nversion\t2026.03.31\r\n")) << record;
+  EXPECT_EQ(0u, record.find("Tessarune Setup install record\t2\r\nversion\t2026.03.31\r\n")) << record;
   // UTF-8, as any editor reads it.
   EXPECT_NE(std::string::npos, record.find(std::string("\r\nfile\tC:\\Quilox\\Tessarune\\") + kLibrary + "\\门窗.dwg\t")) << record;
   EXPECT_NE(std::string::npos, record.find("\r\nbackup\t" + machine_.Installations()[0].Folder() +

@@ -29,6 +29,8 @@ namespace e2e {
 namespace {
 
 const char kRecordRoot[] = "C:\\Program Files\\Quilox";  // the record folder's parent
+const char kOtherPath[] = "C:\\Other";
+const char kActiveSetupKey[] = "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\Quilox.Tessarune.User";
 
 std::string TempFolder() {
   wchar_t temp[MAX_PATH];
@@ -116,6 +118,7 @@ class UninstallCommand : public ::testing::Test {
     // a profile's own trusted path comes back in upper case.
     SimulatedAcad acad2018 = StandardAcad(2018);
     acad2018.profiles.push_back({"Tessa", std::string("c:\\tools"), true});
+    acad2018.profiles.push_back({"Empty", std::string(""), true});  // replaced whole, put back
     for (const SimulatedAcad& acad : {StandardAcad(2008), StandardAcad(2010), acad2018}) machine_.Add(acad);
     machine_.Seed();
   }
@@ -125,12 +128,15 @@ class UninstallCommand : public ::testing::Test {
     acad_.TerminateIfRunning();
     machine_.Clear();
     DeleteFileTree(kDefaultInstallPath);
+    DeleteFileTree(kOtherPath);
     RemoveWhatTheSetupKeeps();
   }
 
   void RemoveWhatTheSetupKeeps() {
     DeleteFileTree(kRecordRoot);
     DeleteRegistryTree(HKEY_LOCAL_MACHINE, kArpKey);
+    DeleteRegistryTree(HKEY_LOCAL_MACHINE, kActiveSetupKey);
+    DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Quilox");
     for (int i = 1; i <= 20; ++i) DeleteFileTree(TempFolder() + "Tessarune-Uninstall-" + std::to_string(i));
   }
 
@@ -193,6 +199,65 @@ TEST_F(UninstallCommand, DeclinedUninstallRemovesNothing) {
   const MachineSnapshot after = TakeSnapshot(machine_);
   ExpectSame(installed.registry, after.registry);
   ExpectSame(installed.files, after.files);
+}
+
+// Without /D= an upgrade stays where the product is; a setup older than the recorded version
+// changes nothing (1638) unless /ALLOWDOWNGRADE.
+TEST_F(UninstallCommand, SilentInstallStaysInTheRecordedFolderAndAnOlderOneEndsWith1638) {
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S", "/D=C:\\Other"}));
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  EXPECT_EQ("C:\\Other\\Tessarune", UninstallValue("InstallLocation"));
+  EXPECT_FALSE(PathExists(kDefaultInstallPath));
+
+  // The installed version raised in the record: this SetUp.exe is the older one now.
+  const std::string recordFile = std::string(kRecordFolder) + "\\InstallRecord.txt";
+  std::string record;
+  ASSERT_TRUE(ReadFileBytes(recordFile, &record));
+  const size_t version = record.find("\r\nversion\t2026.03.31\r\n");
+  ASSERT_NE(std::string::npos, version) << record;
+  record.replace(version, 20, "\r\nversion\t2099.01.01");
+  SeedFiles({FileSeed::File(recordFile, record)});
+  const MachineSnapshot installed = TakeSnapshot(machine_);
+  EXPECT_EQ(1638u, RunToEnd(program_, kDistSetup, {"/S"}));
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  ExpectSame(installed.registry, after.registry);
+  ExpectSame(installed.files, after.files);
+  std::string unchanged;
+  ASSERT_TRUE(ReadFileBytes(recordFile, &unchanged));
+  EXPECT_EQ(record, unchanged);
+
+  EXPECT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S", "/ALLOWDOWNGRADE"}));
+  ASSERT_TRUE(ReadFileBytes(recordFile, &record));
+  EXPECT_NE(std::string::npos, record.find("downgrading from 2099.01.01 to 2026.03.31")) << record;
+  EXPECT_EQ(0u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
+  EXPECT_FALSE(PathExists(kOtherPath));
+}
+
+// A profile made after the install: Active Setup would run the kept TessaruneUser.exe at the next
+// logon; here it is run by hand. The uninstall takes its entry and its record out again.
+TEST_F(UninstallCommand, TessaruneUserTrustsALaterProfileAndTheUninstallTakesThatOut) {
+  const MachineSnapshot before = TakeSnapshot(machine_);
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  const std::string userProgram = std::string(kRecordFolder) + "\\TessaruneUser.exe";
+  std::string stub;
+  ASSERT_TRUE(ReadRegistryText(HKEY_LOCAL_MACHINE, kActiveSetupKey, "StubPath", &stub));
+  EXPECT_EQ("\"" + userProgram + "\"", stub);
+
+  const std::string later = machine_.Installations()[2].VariablesKeyPath({"Later", std::nullopt, true});
+  SeedRegistry({{HKEY_CURRENT_USER, later, {}}});
+  EXPECT_EQ(0u, RunToEnd(program_, userProgram, {}));
+  std::string trusted;
+  ASSERT_TRUE(ReadRegistryText(HKEY_CURRENT_USER, later, "TRUSTEDPATHS", &trusted));
+  EXPECT_EQ(kInstallFolder, trusted);
+  EXPECT_TRUE(RegistryKeyExists(HKEY_CURRENT_USER, "Software\\Quilox\\Tessarune"));
+
+  EXPECT_EQ(0u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
+  EXPECT_FALSE(ReadRegistryText(HKEY_CURRENT_USER, later, "TRUSTEDPATHS", &trusted)) << trusted;
+  DeleteRegistryTree(HKEY_CURRENT_USER, later.substr(0, later.rfind("\\Profiles\\")) + "\\Profiles\\Later");
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  ExpectSame(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kActiveSetupKey));
+  EXPECT_FALSE(PathExists(userProgram));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ class MemoryEnvironment : public Environment {
   std::string windows = "C:\\Windows";
   unsigned codePage = 936;
   bool desktopVisible = true;
+  std::string userProgram = "per-user program";
 
   std::string ProgramFilesFolder() const override { return programFiles; }
   std::string TempFolder() const override { return temp; }
@@ -22,4 +23,5 @@ class MemoryEnvironment : public Environment {
   std::string WindowsFolder() const override { return windows; }
   unsigned AnsiCodePage() const override { return codePage; }
   bool DesktopVisible() const override { return desktopVisible; }
+  std::string UserProgram() const override { return userProgram; }
 };

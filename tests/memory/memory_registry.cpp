@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/cp936_code_page.h"
+#include "platform/utf16.h"
 
 // A key. Handles share ownership, so a key removed while open stays valid memory and is only
 // marked deleted, as the real registry does.
@@ -14,6 +15,7 @@ struct MemoryRegistry::Node {
     std::string name;  // as first written
     uint32_t type = kRegNone;
     std::string bytes;
+    bool wide = false;  // written through the W functions: text in UTF-16LE
   };
 
   std::string name;  // as created
@@ -30,6 +32,8 @@ struct MemoryRegistry::Node {
 };
 
 namespace {
+
+bool IsText(uint32_t type) { return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz; }
 
 bool IsRoot(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine || h == kHkeyUsers; }
 
@@ -423,7 +427,8 @@ long MemoryRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t
   const Node::Value& v = it->second;
   if (type) *type = v.type;
   if (size == nullptr) return kOk;
-  uint32_t needed = static_cast<uint32_t>(v.bytes.size());
+  const std::string bytes = v.wide && IsText(v.type) ? impl_->cp.FromUtf8(Utf8FromUtf16(v.bytes)) : v.bytes;
+  uint32_t needed = static_cast<uint32_t>(bytes.size());
   if (data == nullptr) {
     *size = needed;
     return kOk;
@@ -432,7 +437,7 @@ long MemoryRegistry::QueryValue(RegHandle key, const std::string& name, uint32_t
     *size = needed;
     return kErrMoreData;
   }
-  if (needed) std::memcpy(data, v.bytes.data(), needed);
+  if (needed) std::memcpy(data, bytes.data(), needed);
   *size = needed;
   return kOk;
 }
@@ -451,6 +456,7 @@ long MemoryRegistry::SetValue(RegHandle key, const std::string& name, uint32_t t
   if (it != n->values.end()) {
     it->second.type = type;  // the name keeps the case it was first written with
     it->second.bytes = std::move(bytes);
+    it->second.wide = false;
   } else {
     n->values[impl_->Fold(name)] = Node::Value{name, type, std::move(bytes)};
   }
@@ -511,6 +517,37 @@ long MemoryRegistry::UnloadHive(const std::string& mountName) {
   return kOk;
 }
 
+long MemoryRegistry::GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) {
+  if (impl_->CountCall("GetWideBytes", name)) return kErrAccessDenied;
+  std::shared_ptr<Node> n;
+  RegAccess access;
+  long rc = impl_->Resolve(key, &n, &access);
+  if (rc != kOk) return rc;
+  const std::string folded = impl_->Fold(name);
+  if (!impl_->failQuery.empty() && impl_->failQuery.count({impl_->Where(n), folded}) != 0) return kErrAccessDenied;
+  auto it = n->values.find(folded);
+  if (it == n->values.end()) return kErrFileNotFound;
+  const Node::Value& v = it->second;
+  *type = v.type;
+  *data = !v.wide && IsText(v.type) ? Utf16FromUtf8(impl_->cp.ToUtf8(v.bytes)) : v.bytes;
+  return kOk;
+}
+
+long MemoryRegistry::SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) {
+  if (impl_->CountCall("SetWideValue", name)) return kErrAccessDenied;
+  std::shared_ptr<Node> n;
+  RegAccess access;
+  long rc = impl_->Resolve(key, &n, &access);
+  if (rc != kOk) return rc;
+  if (access != RegAccess::ReadWrite || impl_->WriteDenied(n)) return kErrAccessDenied;
+  Node::Value& v = n->values[impl_->Fold(name)];
+  if (v.name.empty()) v.name = name;
+  v.type = type;
+  v.bytes = data;
+  v.wide = true;
+  return kOk;
+}
+
 void MemoryRegistry::SaveHive(RegHandle root, const std::string& path, const std::string& file) {
   std::shared_ptr<Node> n = impl_->FindSeeded(root, path);
   if (!n) throw std::invalid_argument("no such key to save: " + path);
@@ -530,6 +567,7 @@ void MemoryRegistry::SetRaw(RegHandle root, const std::string& path, const std::
   if (it != n->values.end()) {
     it->second.type = type;
     it->second.bytes = bytes;
+    it->second.wide = false;
   } else {
     n->values[impl_->Fold(name)] = Node::Value{name, type, bytes};
   }

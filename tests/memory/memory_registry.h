@@ -33,6 +33,9 @@ class MemoryRegistry : public Registry {
   // refused (kErrAccessDenied) while a key of the hive is open or for a hive this registry did not load.
   long LoadHive(const std::string& mountName, const std::string& file) override;
   long UnloadHive(const std::string& mountName) override;
+  // Text values keep the width they were written in and are converted when read in the other.
+  long GetWideBytes(RegHandle key, const std::string& name, uint32_t* type, std::string* data) override;
+  long SetWideValue(RegHandle key, const std::string& name, uint32_t type, const std::string& data) override;
 
   // A hive file (named case-insensitively) holding a copy of root\path and everything below it, as
   // RegSaveKey would write it; an earlier one of that name is replaced.

@@ -14,6 +14,7 @@
 
 #include "tests/memory/memory_registry.h"
 #include "platform/registry.h"
+#include "platform/utf16.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -406,6 +407,26 @@ TEST_P(RegistryContract, ValuesKeepTypeAndBytes) {
   ASSERT_EQ(kOk, reg().QueryValue(base(), "sz", &type, data, &size));
   EXPECT_EQ(kRegDword, type);
   EXPECT_EQ(4u, size);
+}
+
+// The session manager's list of pending renames: UTF-16 paths, an empty string inside.
+TEST_P(RegistryContract, WideValuesKeepTheirBytesAndReadAsTextInTheCodePage) {
+  const std::string pairs = Utf16FromUtf8(std::string(u8"\\??\\C:\\运\\a") + '\0' + '\0' + u8"\\??\\C:\\b" + '\0' +
+                                          u8"\\??\\C:\\c" + '\0' + '\0');
+  ASSERT_EQ(kOk, reg().SetWideValue(base(), "Pending", kRegMultiSz, pairs));
+  uint32_t type = 0;
+  std::string bytes;
+  ASSERT_EQ(kOk, reg().GetWideBytes(base(), "Pending", &type, &bytes));
+  EXPECT_EQ(kRegMultiSz, type);
+  EXPECT_EQ(pairs, bytes);
+  ASSERT_EQ(kOk, reg().GetBytes(base(), "Pending", &type, &bytes));
+  EXPECT_EQ(std::string("\\??\\C:\\\xD4\xCB\\a\0\0\\??\\C:\\b\0\\??\\C:\\c\0\0", 32), bytes);
+
+  ASSERT_EQ(kOk, reg().SetString(base(), "sz", "\xD4\xCB"));
+  ASSERT_EQ(kOk, reg().GetWideBytes(base(), "sz", &type, &bytes));
+  EXPECT_EQ(kRegSz, type);
+  EXPECT_EQ(Utf16FromUtf8(std::string(u8"运") + '\0'), bytes);
+  EXPECT_EQ(kErrFileNotFound, reg().GetWideBytes(base(), "none", &type, &bytes));
 }
 
 TEST_P(RegistryContract, QueryReportsMissingValuesAndSizes) {

@@ -18,6 +18,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     bool allUsers = false;
     bool uninstall = false;
     bool temporaryCopy = false;
+    bool allowDowngrade = false;
   } cases[] = {
       {"", false, nullptr, {}, ""},
       {"  /S ", true, nullptr, {}, ""},
@@ -40,6 +41,7 @@ TEST(CommandLine, ReadsTheSwitches) {
       {"/VERYSILENT /NORESTART", true, nullptr, {}, ""},
       {"/qn /releases=2021", true, nullptr, {2021}, ""},
       {"/norestart", false, nullptr, {}, ""},
+      {"/S /AllowDowngrade", true, nullptr, {}, "", false, false, false, true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {
@@ -56,6 +58,7 @@ TEST(CommandLine, ReadsTheSwitches) {
     EXPECT_EQ(c.allUsers, options.allUsers);
     EXPECT_EQ(c.uninstall, options.uninstall);
     EXPECT_EQ(c.temporaryCopy, options.temporaryCopy);
+    EXPECT_EQ(c.allowDowngrade, options.allowDowngrade);
   }
 }
 
@@ -93,6 +96,9 @@ TEST(CommandLine, RefusesUnknownSwitchesAndBadValuesNotingASilentRun) {
       {"/S /TEMPCOPY", true},
       {"/VERYSILENT /NORESTART=1", true},
       {"/QN /Q", true},
+      // The dialog installs what runs; an uninstall installs nothing.
+      {"/ALLOWDOWNGRADE", false},
+      {"/S /UNINSTALL /ALLOWDOWNGRADE", true},
   };
   const Cp936CodePage codePage;
   for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "deploy/install_record.h"
 #include "setup/install_command_texts.h"
 #include "tests/memory/memory_environment.h"
 #include "tests/memory/memory_log_files.h"
@@ -129,6 +130,58 @@ TEST(SilentInstall, ExitCodeByCause) {
     EXPECT_EQ(c.exitCode == 0, log.find(kInstalledText) != std::string::npos);
     EXPECT_EQ(c.unchanged, MachineState(m) == before);
     EXPECT_TRUE(m.boxes.Shown().empty());
+  }
+}
+
+// Over an earlier install: where it goes without /D=, and an older version refused (1638) unless
+// /ALLOWDOWNGRADE. Versions compare as numbers: 2026.3.4 is older than 2026.03.31.
+TEST(SilentInstall, UpgradesInPlaceAndRefusesADowngrade) {
+  struct Case {
+    const char* installed;  // version of the recorded install; null: none
+    const char* commandLine;
+    int exitCode;
+    const char* folder;  // where it went; null: nothing changed
+    const char* logged;
+  } cases[] = {
+      {nullptr, "/S", 0, "C:\\Quilox\\Tessarune", "installing 2026.03.31"},
+      {"2026.3.4", "/S", 0, "C:\\Apps\\Tessarune", "upgrading from 2026.3.4 to 2026.03.31"},
+      {"2026.03.31", "/S", 0, "C:\\Apps\\Tessarune", "reinstalling 2026.03.31"},
+      {"2026.03.31", "/S /D=C:\\Other", 0, "C:\\Other\\Tessarune",
+       "moving from C:\\Apps\\Tessarune to C:\\Other\\Tessarune"},
+      {"2026.10.1", "/S", 1638, nullptr, "FAILED: a newer version is installed (2026.10.1): nothing changed"},
+      {"2026.10.1", "/S /ALLOWDOWNGRADE", 0, "C:\\Apps\\Tessarune", "downgrading from 2026.10.1 to 2026.03.31"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.commandLine + std::string(" over ") + (c.installed ? c.installed : "nothing"));
+    MemoryPlatform m;
+    acadmachine::LayDown({acadmachine::StandardAcad(2021)}, m);
+    for (const char* name : {"Quilox2021.arx", "Quilox_EN.shx", "Quilox_HZ.shx", "Quilox.prt5"}) {
+      m.files.AddFile(std::string(kData) + "\\" + name, name);
+    }
+    m.files.AddFile("C:\\Setup\\SetUp.exe", "setup");
+    if (c.installed) {
+      InstallRecord record;
+      record.version = c.installed;
+      record.installFolder = "C:\\Apps\\Tessarune";
+      m.files.AddFile("C:\\Program Files\\Quilox\\Tessarune Setup\\InstallRecord.txt",
+                      SerializeInstallRecord(m.codePage, record));
+    }
+    AcadReleaseTable table;
+    table.DiscoverReleases(m.platform());
+    SetupOptions options;
+    ASSERT_TRUE(ParseCommandLine(m.codePage, c.commandLine, &options));
+    const std::string before = MachineState(m);
+
+    InstallReport report;
+    EXPECT_EQ(c.exitCode, RunSilentInstall(m.platform(), MemoryEnvironment(), table, options, report));
+    const std::string log = Joined(report.Lines());
+    EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
+    EXPECT_EQ(c.exitCode == 0, log.find("FAILED") == std::string::npos) << log;
+    if (c.folder) {
+      EXPECT_TRUE(m.files.IsFile(std::string(c.folder) + "\\Quilox2021.arx"));
+    } else {
+      EXPECT_EQ(before, MachineState(m));
+    }
   }
 }
 
