@@ -36,6 +36,8 @@ class MemoryFileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
+  std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
+  std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
 
   // Set-up.
   void AddDrive(char letter);
@@ -82,6 +84,7 @@ class MemoryFileSystem : public FileSystem {
  private:
   long MakeOneLevel(const std::string& path);
   struct Node;
+  class HeldFolderImpl;
   long Readable(const std::string& path, const char* operation, const Node** file);
 
   struct Impl;
