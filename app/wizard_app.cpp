@@ -28,21 +28,28 @@ void CWizardApp::InitInstance() {
     return;
   }
 
+  // Held until the end, without write or delete sharing: the uninstaller the install keeps is
+  // read through this handle, whatever is put under the program's name meanwhile. An uninstall
+  // does not hold its own file.
+  long heldRc = kOk;
+  const std::unique_ptr<HeldFile> self = files.HoldFile(files.ModulePath(), &heldRc);
+
   // Before any window exists: the dialog only reads what discovery leaves.
   releaseTable.DiscoverReleases(platform);
   if (options.silent) {
-    exitCode = RunSilent(options);
+    exitCode = RunSilent(options, self.get());
     return;
   }
 
   Dlg_Setup dialog(platform, releaseTable);
   dialog.environment = &environment;
+  dialog.self = self.get();
   if (options.hasInstallPath) dialog.installPath = options.installPath;
   dialog.allUsers = options.allUsers;
   dialog.DoModal();
 }
 
-int CWizardApp::RunSilent(const SetupOptions& options) {
+int CWizardApp::RunSilent(const SetupOptions& options, HeldFile* self) {
   InstallLogFile logFile;
   if (!options.logPath.empty() && !logFile.Open(options.logPath)) return kExitBadArguments;
 
@@ -52,7 +59,7 @@ int CWizardApp::RunSilent(const SetupOptions& options) {
   InstallReport report;
   report.Done(std::string("Tessarune Setup ") + TESSA_VERSION_TEXT + ", silent install, " + started);
   report.Done("command line: " + commandLine);
-  const int code = RunSilentInstall(platform, environment, releaseTable, options, report);
+  const int code = RunSilentInstall(platform, environment, releaseTable, options, self, report);
   report.Done("exit code: " + std::to_string(code));
   logFile.Write(report.Lines());
   return code;

@@ -24,7 +24,7 @@ class CWizardApp : public CWinApp {
   int exitCode = 0;         // the process's, once InitInstance has returned
 
  private:
-  int RunSilent(const SetupOptions& options);
+  int RunSilent(const SetupOptions& options, HeldFile* self);
   // /UNINSTALL, from the kept copy through a temporary one.
   int Uninstall(const SetupOptions& options);
 

@@ -17,7 +17,7 @@ class NoProgress : public ProgressSink {
 }  // namespace
 
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report) {
+                     const SetupOptions& options, HeldFile* self, InstallReport& report) {
   int selected[kYearCount] = {};
   for (int year : options.releases) {
     if (!table.IsFound(year)) {
@@ -44,7 +44,7 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
   }
 
   LoggedMessageBoxes boxes(report);
-  RecordedInstall recorded(p, env, boxes, report, table, selected);
+  RecordedInstall recorded(p, env, boxes, report, table, selected, self);
   const Platform& reporting = recorded.platform();
   constexpr WindowRef kNoWindow = 0;
 

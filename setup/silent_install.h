@@ -11,5 +11,6 @@
 #include "setup/command_line.h"
 
 // Runs the install after discovery has filled `table`, keeping its record; returns the exit code.
+// `self`: the running SetUp.exe, held since start-up (see RecordedInstall).
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report);
+                     const SetupOptions& options, HeldFile* self, InstallReport& report);

@@ -31,6 +31,8 @@ class Dlg_Setup : public CDialog {
   bool allUsers = false;
   // With it, an install keeps its record, the uninstaller and the Add/Remove Programs entry.
   const Environment* environment = nullptr;
+  // The running SetUp.exe, held since start-up: the uninstaller is kept from it.
+  HeldFile* self = nullptr;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();

@@ -21,7 +21,7 @@ void Dlg_Setup::OnInstall() {
   std::unique_ptr<RecordedInstall> recorded;
   if (environment != nullptr) {
     recorded = std::make_unique<RecordedInstall>(platform, *environment, platform.boxes, report, releaseTable,
-                                                 releaseSelected);
+                                                 releaseSelected, self);
   }
   const Platform& p = recorded ? recorded->platform() : platform;
   // Held until the installation is over: nobody can swap a level for a link meanwhile.

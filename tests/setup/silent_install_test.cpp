@@ -110,7 +110,9 @@ TEST(SilentInstall, ExitCodeByCause) {
     const std::string before = MachineState(m);
 
     InstallReport report;
-    EXPECT_EQ(c.exitCode, RunSilentInstall(p, MemoryEnvironment(), table, options, report));
+    long rc = kOk;
+    std::unique_ptr<HeldFile> self = m.files.HoldFile("C:\\Setup\\SetUp.exe", &rc);
+    EXPECT_EQ(c.exitCode, RunSilentInstall(p, MemoryEnvironment(), table, options, self.get(), report));
     const std::string log = Joined(report.Lines());
     EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
     EXPECT_EQ(c.unchanged, MachineState(m) == before);
