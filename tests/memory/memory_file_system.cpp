@@ -562,7 +562,11 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
 }
 
 void MemoryFileSystem::AddReparsePoint(const std::string& folder, uint32_t tag) {
-  AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  if (IsFile(folder)) {
+    impl_->Find(folder)->attributes |= kAttrReparsePoint;
+  } else {
+    AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  }
   impl_->Find(folder)->reparseTag = tag;
 }
 

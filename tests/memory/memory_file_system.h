@@ -45,8 +45,8 @@ class MemoryFileSystem : public FileSystem {
   void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);  // with parents
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive);
   void AddStream(const std::string& file, const std::string& stream, const std::string& content);
-  // A folder (with parents) that is a reparse point with this tag (0xA0000003 a junction,
-  // 0xA000000C a symbolic link, 0x9000001A a cloud placeholder, ...).
+  // A folder (with parents), or a file already there, that is a reparse point with this tag
+  // (0xA0000003 a junction, 0xA000000C a symbolic link, 0x9000001A a cloud placeholder, ...).
   void AddReparsePoint(const std::string& folder, uint32_t tag);
   // Everything is owned by the administration until set otherwise.
   void SetOwner(const std::string& path, Ownership owner);
