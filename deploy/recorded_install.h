@@ -1,8 +1,9 @@
 // An install that keeps its record: the install runs on recording seams; afterwards the record is
 // merged into the one kept in the record folder, the running SetUp.exe (read through the handle
-// it was held by since start-up) is kept there as the uninstaller and, after a complete install, Add/Remove Programs lists the product. AutoCAD 2008's
-// own plotter driver is saved there before the product's takes its place. The dialog and the
-// silent install both go through it; what fails here goes into the report only.
+// it was held by since start-up) is kept there as the uninstaller and, after a complete install,
+// Add/Remove Programs lists the product. AutoCAD 2008's own plotter driver is saved there before
+// the product's takes its place. The dialog and the silent install both go through it; what fails
+// here goes into the report only.
 #pragma once
 
 #include <string>

@@ -17,9 +17,12 @@ bool IsBelow(const CodePage& cp, const std::string& path, const std::string& fol
 }
 
 // The folders the uninstall may remove: those the install made, and the record folder's.
-std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecord& record, const std::string& recordFolder) {
+std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecord& record,
+                                          const std::string& recordFolder) {
   std::vector<std::string> folders = record.createdFolders;
-  folders.insert(folders.end(), {recordFolder, recordFolder + "\\" + kBackupFolderName, FolderOfPath(cp, recordFolder)});
+  folders.push_back(recordFolder);
+  folders.push_back(recordFolder + "\\" + kBackupFolderName);
+  folders.push_back(FolderOfPath(cp, recordFolder));
   return folders;
 }
 
@@ -76,7 +79,8 @@ void FileRemoval::RemoveFile(const std::string& path) {
 long FileRemoval::PutBack(const RecordedBackup& backup) {
   for (const std::string& file : {backup.backup, backup.original}) {
     const FolderLevels::Trust trust = levels_.Check(FolderOfPath(cp(), file));
-    if (trust != FolderLevels::Trust::Trusted) return trust == FolderLevels::Trust::Missing ? kErrPathNotFound : kErrAccessDenied;
+    if (trust == FolderLevels::Trust::Missing) return kErrPathNotFound;
+    if (trust == FolderLevels::Trust::Refused) return kErrAccessDenied;
   }
   long rc = kOk;
   std::unique_ptr<HeldFile> saved = p_.files.HoldFile(backup.backup, &rc);

@@ -275,7 +275,8 @@ TEST(RecordedInstall, UninstallerIsTheProgramThatRan) {
     const char* logged;
   } cases[] = {
       {"swapped after start-up", false, 0, "setup program", "uninstaller kept"},
-      {"a copy that does not match", true, 1603, "", "FAILED: uninstaller not kept, the copy is not the running program"},
+      {"a copy that does not match", true, 1603, "",
+       "FAILED: uninstaller not kept, the copy is not the running program"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);

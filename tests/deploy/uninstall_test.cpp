@@ -345,7 +345,8 @@ TEST(Uninstall, LeavesAFolderItCannotTrustWithEverythingBelowIt) {
     for (const std::string& file : files) u.record.files.push_back({file, 9, Sha256OfBytes("installed")});
     u.record.createdFolders = levels;
     u.record.backups = {{driver, backup}};
-    u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt", SerializeInstallRecord(u.m.codePage, u.record));
+    u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt",
+                      SerializeInstallRecord(u.m.codePage, u.record));
     if (c.link) u.m.files.AddReparsePoint(c.level, 0xA0000003);
     if (!c.link) u.m.files.SetOwner(c.level, Ownership::Other);
 

@@ -224,13 +224,16 @@ TEST_F(UninstallCommand, SetupSwappedWhileItRunsIsNotWhatIsKept) {
   const std::string tools = "C:\\tessa_unix";
   seeds.push_back(FileSeed::File(tools + "\\swap.sh",
                                  "c=\"$1\"; r=\"$c/Program Files/Quilox/Tessarune Setup\"\n"
-                                 "if [ -e \"$r/SetUp.exe\" ] || [ -e \"$r/SetUp.exe.new\" ]; then echo late > \"$c/tessa_unix/late\"; fi\n"
+                                 "if [ -e \"$r/SetUp.exe\" ] || [ -e \"$r/SetUp.exe.new\" ]; then\n"
+                                 "  echo late > \"$c/tessa_unix/late\"\n"
+                                 "fi\n"
                                  "mv \"$c/tessa_dist/SetUp.exe\" \"$c/tessa_dist/SetUp.exe.old\"\n"
                                  "printf 'another program' > \"$c/tessa_dist/SetUp.exe\"\n"));
   SeedFiles(seeds);
   DeleteFileTree(tools + "\\late");
   // Wine runs a Unix program named like a Windows one.
-  ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix("/bin/sh")).c_str(), WideFromUtf8(tools + "\\sh.exe").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix("/bin/sh")).c_str(), WideFromUtf8(tools + "\\sh.exe").c_str(),
+                        FALSE));
 
   program_ = Program::Start(kDistSetup, {"/S"}, WorkFolder());
   // The install folder is made after the program holds its own file.
