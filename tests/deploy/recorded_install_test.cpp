@@ -216,6 +216,22 @@ TEST(RecordedInstall, IncompleteOrRefusedInstallsAreNotListed) {
   }
 }
 
+// A user who swaps a folder for a junction once the setup has written into it.
+class LinkedOnceWritten : public ForwardingFileSystem {
+ public:
+  LinkedOnceWritten(MemoryFileSystem& files, std::string folder)
+      : ForwardingFileSystem(files), files_(files), folder_(std::move(folder)) {}
+  long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    const long rc = ForwardingFileSystem::Copy(from, to, failIfExists);
+    if (to.compare(0, folder_.size() + 1, folder_ + "\\") == 0) files_.AddReparsePoint(folder_, 0xA0000003);
+    return rc;
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string folder_;
+};
+
 TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
   const std::string driver = "C:\\Program Files\\Autodesk\\AutoCAD 2008\\Drv\\pdfplot9.hdi";
   const std::string backup = std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi";
@@ -225,6 +241,7 @@ TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
     std::function<void(Machine&)> before;  // the machine before the install checked here
     std::vector<RecordedBackup> backups;
     std::string backupContent;
+    bool drvLinked = false;  // a junction by the time the driver is saved
   } cases[] = {
       {"no backup yet", nullptr, {{driver, backup}}, original},
       {"a backup from an earlier install, the driver changed since",
@@ -240,12 +257,15 @@ TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
          x.m.files.AddFile(driver, "Quilox.prt5");
        },
        {}, ""},
+      {"a Drv folder that is a link by then: nothing read through it", nullptr, {}, "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
     Machine machine({acadmachine::StandardAcad(2008)});
     if (c.before) c.before(machine);
-    ASSERT_EQ(0, machine.Install());
+    LinkedOnceWritten linking(machine.m.files, driver.substr(0, driver.rfind('\\')));
+    ASSERT_EQ(c.drvLinked ? 1603 : 0, machine.Install(c.drvLinked ? &linking : nullptr));
+    EXPECT_EQ(c.drvLinked, machine.Log().find("FAILED: driver not saved") != std::string::npos) << machine.Log();
     EXPECT_EQ("Quilox.prt5", machine.m.files.Content(driver));
     EXPECT_TRUE(machine.Record().backups == c.backups);
     EXPECT_EQ(c.backupContent, machine.m.files.Content(backup));
