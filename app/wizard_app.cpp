@@ -40,14 +40,21 @@ int CWizardApp::Run(bool parsed, const SetupOptions& options, RunLog& log, Insta
     if (!options.silent) MessageBoxW(nullptr, kCodePageRefusedText, kCodePageCaption, MB_OK | MB_ICONSTOP);
     return kExitFailed;
   }
+  // Held until the end, without write or delete sharing: the uninstaller the install keeps is
+  // read through this handle, whatever is put under the program's name meanwhile. An uninstall
+  // does not hold its own file.
+  long heldRc = kOk;
+  const std::unique_ptr<HeldFile> self = files.HoldFile(files.ModulePath(), &heldRc);
+
   // Before any window exists: the dialog only reads what discovery leaves.
   releaseTable.DiscoverReleases(platform);
-  if (options.silent) return RunSilentInstall(platform, environment, releaseTable, options, report, &log);
+  if (options.silent) return RunSilentInstall(platform, environment, releaseTable, options, self.get(), report, &log);
 
   *dialog = true;
   Dlg_Setup setup(platform, releaseTable);
   setup.environment = &environment;
   setup.log = &log;
+  setup.self = self.get();
   if (options.hasInstallPath) setup.installPath = options.installPath;
   setup.allUsers = options.allUsers;
   // While the install runs, Windows sees the program alive in its long steps too.

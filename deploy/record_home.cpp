@@ -12,10 +12,11 @@ bool RecordHome::Trusted(const std::string& level) {
   return !files_.IsRedirection(level) && files_.Owner(level) == Ownership::Administration;
 }
 
+// A level that is there is checked. One that is not must be made by this run: "already exists"
+// then means that someone else made it meanwhile.
 bool RecordHome::MakeLevel(const std::string& level) {
-  if (files_.IsRedirection(level)) return false;
-  const long rc = files_.MakeSecuredDirectory(level, kAdministratorsOnlySddl);
-  return (rc == kOk || rc == kErrAlreadyExists) && Trusted(level);
+  if (files_.Exists(level)) return Trusted(level);
+  return files_.MakeSecuredDirectory(level, kAdministratorsOnlySddl) == kOk && Trusted(level);
 }
 
 bool RecordHome::Prepare(std::string* why) {

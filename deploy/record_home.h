@@ -17,7 +17,8 @@ class RecordHome {
 
   const std::string& Path() const { return path_; }
   // Each level made unless there, checked, and the record folder held. False, with the reason in
-  // *why, when a level is a link or not the administration's, or cannot be made or held.
+  // *why, when a level is a link or not the administration's, or cannot be made (someone else
+  // made it meanwhile included) or held.
   bool Prepare(std::string* why);
   // The record kept there by an earlier install; false when there is none that can be trusted and read.
   bool ReadRecord(InstallRecord* record);

@@ -21,10 +21,12 @@ bool HasBackupOf(const CodePage& cp, const InstallRecord& record, const std::str
 }  // namespace
 
 RecordedInstall::RecordedInstall(const Platform& p, const Environment& env, MessageBoxes& boxes,
-                                 InstallReport& report, const AcadReleaseTable& table, const int selected[kYearCount])
+                                 InstallReport& report, const AcadReleaseTable& table, const int selected[kYearCount],
+                                 HeldFile* self)
     : p_(p),
       env_(env),
       report_(report),
+      self_(self),
       home_(p.files, p.codePage, env),
       registry_(p.registry, p.codePage, env, report, record_),
       files_(p.files, p.codePage, report, record_),
@@ -48,15 +50,18 @@ bool RecordedInstall::PrepareHome(std::string* why) {
   return home_.Prepare(why);
 }
 
-// Once per original: a later install finds the product's driver there, or the backup kept.
+// Once per original: a later install finds the product's driver there, or the backup kept. Read
+// through opens that follow no link: its folder held as itself, the driver opened as itself.
 void RecordedInstall::KeepDriver(const std::string& original, const std::string& productDriverSha256) {
   const CodePage& cp = p_.codePage;
   if (HasBackupOf(cp, earlier_, original) || HasBackupOf(cp, record_, original)) return;
-  const std::string hash = p_.files.Sha256(original);
-  if (hash == productDriverSha256) return;
-  std::string why, bytes;
-  if (hash.empty()) {
-    report_.Failure("driver not saved, it cannot be read: " + original);
+  long rc = kOk;
+  std::unique_ptr<HeldFolder> folder = p_.files.HoldFolder(FolderOfPath(cp, original), false, &rc);
+  std::unique_ptr<HeldFile> driver = folder ? p_.files.HoldFile(original, &rc) : nullptr;
+  std::string bytes, why;
+  if (driver) rc = driver->Read(&bytes);
+  if (rc != kOk) {
+    report_.Failure("driver not saved, it cannot be read: " + original + ErrorText(rc));
     return;
   }
   if (!PrepareHome(&why)) {
@@ -69,30 +74,43 @@ void RecordedInstall::KeepDriver(const std::string& original, const std::string&
     relative = std::string(kBackupFolderName) + "\\pdfplot9" + (n == 1 ? "" : " (" + std::to_string(n) + ")") + ".hdi";
   }
   const std::string backup = home_.Path() + "\\" + relative;
-  long rc = p_.files.ReadFile(original, &bytes);
-  if (rc == kOk) rc = home_.Write(relative, bytes);
-  if (rc == kOk && p_.files.Sha256(backup) != hash) rc = kErrAccessDenied;
+  std::string written;
+  rc = home_.Write(relative, bytes);
+  if (rc == kOk) rc = p_.files.ReadFile(backup, &written);
+  if (rc == kOk && written != bytes) rc = kErrAccessDenied;
   if (rc != kOk) {
     report_.Failure("driver not saved: " + original + ErrorText(rc));
+    return;
+  }
+  // The product's own driver is no original to put back.
+  if (p_.files.Sha256(backup) == productDriverSha256) {
+    p_.files.Remove(backup);
     return;
   }
   record_.backups.push_back({original, backup});
   report_.Done("driver saved: " + original + " as " + backup);
 }
 
+// The bytes of the program that runs, through the handle held since start-up: by now its path
+// may name another file.
 void RecordedInstall::KeepUninstaller() {
   const CodePage& cp = p_.codePage;
-  const std::string module = p_.files.ModulePath();
   // Started from the kept copy: it is the uninstaller already.
-  if (SameFileName(cp, FolderOfPath(cp, module), home_.Path())) return;
+  if (SameFileName(cp, FolderOfPath(cp, p_.files.ModulePath()), home_.Path())) return;
   const std::string kept = home_.Path() + "\\" + kUninstallerName;
-  std::string bytes;
-  long rc = p_.files.ReadFile(module, &bytes);
+  if (self_ == nullptr) {
+    report_.Failure("uninstaller not kept, the running program was not held: " + kept);
+    return;
+  }
+  std::string bytes, written;
+  long rc = self_->Read(&bytes);
   if (rc == kOk) rc = home_.Write(kUninstallerName, bytes);
-  // What was read is what the module is: a file changed meanwhile is no uninstaller.
-  if (rc == kOk && p_.files.Sha256(kept) != p_.files.Sha256(module)) rc = kErrAccessDenied;
+  if (rc == kOk) rc = p_.files.ReadFile(kept, &written);
   if (rc != kOk) {
     report_.Failure("uninstaller not kept: " + kept + ErrorText(rc));
+  } else if (written != bytes) {
+    p_.files.Remove(kept);
+    report_.Failure("uninstaller not kept, the copy is not the running program: " + kept);
   } else {
     report_.Done("uninstaller kept: " + kept);
   }
@@ -159,7 +177,7 @@ InstallRecord RecordedInstall::Merged() const {
 void RecordedInstall::Begin(RunLog* log) {
   std::string why;
   // A folder that cannot be used now is reported when the record is written.
-  if (!home_.Prepare(&why) || !log || log->IsOpen()) return;
+  if (!PrepareHome(&why) || !log || log->IsOpen()) return;
   const std::string logs = home_.Path() + "\\" + kLogsFolderName;
   p_.files.MakeSecuredDirectory(logs, kAdministratorsOnlySddl);
   if (p_.files.IsRedirection(logs) || p_.files.Owner(logs) != Ownership::Administration) return;

@@ -1,8 +1,9 @@
 // An install that keeps its record: the install runs on recording seams; afterwards the record is
-// merged into the one kept in the record folder, the running SetUp.exe is kept there as the
-// uninstaller and, after a complete install, Add/Remove Programs lists the product. AutoCAD 2008's
-// own plotter driver is saved there before the product's takes its place. The dialog and the
-// silent install both go through it; what fails here goes into the report only.
+// merged into the one kept in the record folder, the running SetUp.exe (read through the handle
+// it was held by since start-up) is kept there as the uninstaller and, after a complete install,
+// Add/Remove Programs lists the product. AutoCAD 2008's own plotter driver is saved there before
+// the product's takes its place. The dialog and the silent install both go through it; what fails
+// here goes into the report only.
 #pragma once
 
 #include <string>
@@ -20,8 +21,10 @@
 class RecordedInstall {
  public:
   // `boxes`: what the install shows its messages with. `selected` as for RegisterSelectedReleases.
+  // `self`: the running SetUp.exe, held since start-up; the uninstaller is kept from it. Null when
+  // it could not be held: no uninstaller is kept then, and that is a failure.
   RecordedInstall(const Platform& p, const Environment& env, MessageBoxes& boxes, InstallReport& report,
-                  const AcadReleaseTable& table, const int selected[kYearCount]);
+                  const AcadReleaseTable& table, const int selected[kYearCount], HeldFile* self);
   RecordedInstall(const RecordedInstall&) = delete;
   RecordedInstall& operator=(const RecordedInstall&) = delete;
 
@@ -53,6 +56,7 @@ class RecordedInstall {
   const Platform& p_;
   const Environment& env_;
   InstallReport& report_;
+  HeldFile* self_;
   RecordHome home_;
   InstallRecord earlier_;
   bool hasEarlier_ = false;

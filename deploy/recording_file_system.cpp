@@ -169,6 +169,14 @@ long RecordingFileSystem::WriteNewFile(const std::string& path, const std::strin
 
 long RecordingFileSystem::Stamp(const std::string& path, FileStamp* stamp) { return inner_.Stamp(path, stamp); }
 
+std::unique_ptr<HeldFile> RecordingFileSystem::HoldFile(const std::string& path, long* error) {
+  return inner_.HoldFile(path, error);
+}
+
+std::unique_ptr<HeldFolder> RecordingFileSystem::HoldFolder(const std::string& path, bool forRemoval, long* error) {
+  return inner_.HoldFolder(path, forRemoval, error);
+}
+
 long RecordingFileSystem::Made(const std::string& path, long rc) {
   if (rc == kOk) {
     report_.Done("folder created: " + path);

@@ -43,6 +43,8 @@ class RecordingFileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
+  std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
+  std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
 
  private:
   long Made(const std::string& path, long rc);

@@ -39,7 +39,14 @@ int RunTemporaryCopy(const Platform& p, const Environment& env, const std::strin
   std::string folder;
   for (int i = 1; i <= kCopyFolderTries && folder.empty(); ++i) {
     const std::string candidate = env.TempFolder() + "\\" + kCopyFolderPrefix + std::to_string(i);
-    if (p.files.MakeSecuredDirectory(candidate, kAdministratorsOnlySddl) == kOk) folder = candidate;
+    if (p.files.Exists(candidate)) continue;
+    const long rc = p.files.MakeSecuredDirectory(candidate, kAdministratorsOnlySddl);
+    if (rc == kOk) folder = candidate;
+    // Not there a moment ago: someone made it meanwhile, and may be making the next one too.
+    if (rc == kErrAlreadyExists) {
+      report.Failure("the temporary folder for the uninstaller was made by someone else: " + candidate);
+      return kExitFailed;
+    }
   }
   if (folder.empty()) {
     report.Failure("no temporary folder for the uninstaller in " + env.TempFolder());

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,11 +28,36 @@ inline std::vector<std::string> InnermostFirst(const CodePage& cp, std::vector<s
   return paths;
 }
 
+// The folders the uninstall deletes in, each opened as itself and held from its first use to
+// the end, so that nobody can swap it for a link meanwhile (uninstall_folder_levels.cpp).
+class FolderLevels {
+ public:
+  // `removable`: the folders that may be removed, opened with DELETE access.
+  FolderLevels(const Platform& p, InstallReport& report, const std::vector<std::string>& removable);
+
+  enum class Trust { Trusted, Missing, Refused };
+  // Every level of `folder` below its drive's root, held from now on: Trusted when none is a
+  // link or anyone else's, Missing when one is not there. A level that fails the check is named
+  // in the report once, as a failure, and everything below it is left alone.
+  Trust Check(const std::string& folder);
+  // Removes a held, trusted folder through its handle; kErrDirNotEmpty while anything is in it.
+  long Remove(const std::string& folder);
+
+ private:
+  std::string Key(const std::string& path) const { return p_.codePage.Upper(path); }
+  Trust Hold(const std::string& level);
+
+  const Platform& p_;
+  InstallReport& report_;
+  std::vector<std::string> removable_;  // by Key
+  std::map<std::string, std::unique_ptr<HeldFolder>> held_;  // by Key
+  std::map<std::string, Trust> known_;  // by Key: the checks done, held or not
+};
+
 // Files, backups and folders (uninstall_removal_files.cpp).
 class FileRemoval {
  public:
-  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
-      : p_(p), record_(record), report_(report), recordFolder_(RecordFolder(env)) {}
+  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report);
 
   void RemoveFiles();
   void PutBackBackups();
@@ -42,7 +69,9 @@ class FileRemoval {
   enum class Sameness { Unchanged, Changed, Unreadable };
   Sameness Compare(const RecordedFile& file);
   void RemoveFile(const std::string& path);
+  long PutBack(const RecordedBackup& backup);
   bool HoldsRecordFolder(const std::string& folder) const;
+  long RemoveFolder(const std::string& folder);
   void RemoveEmptyFolder(const std::string& folder);
   bool RemoveLater(const std::string& path, long nowRc);
 
@@ -50,6 +79,7 @@ class FileRemoval {
   const InstallRecord& record_;
   InstallReport& report_;
   const std::string recordFolder_;
+  FolderLevels levels_;
   bool recordFolderLater_ = false;
 };
 

@@ -18,7 +18,24 @@ bool IsBelow(const CodePage& cp, const std::string& path, const std::string& fol
   return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
 }
 
+// The folders the uninstall may remove: those the install made, and the record folder's.
+std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecord& record,
+                                          const std::string& recordFolder) {
+  std::vector<std::string> folders = record.createdFolders;
+  folders.push_back(recordFolder);
+  folders.push_back(recordFolder + "\\" + kBackupFolderName);
+  folders.push_back(FolderOfPath(cp, recordFolder));
+  return folders;
+}
+
 }  // namespace
+
+FileRemoval::FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
+    : p_(p),
+      record_(record),
+      report_(report),
+      recordFolder_(RecordFolder(env)),
+      levels_(p, report, RemovableFolders(p.codePage, record, recordFolder_)) {}
 
 // By the hash where the install took one, else by size and last-write time.
 FileRemoval::Sameness FileRemoval::Compare(const RecordedFile& file) {
@@ -37,6 +54,8 @@ FileRemoval::Sameness FileRemoval::Compare(const RecordedFile& file) {
 void FileRemoval::RemoveFiles() {
   for (const RecordedFile& file : record_.files) {
     if (!IsBelow(cp(), file.path, record_.installFolder)) continue;
+    // Its folders held first: nobody can swap one for a link while the file is compared and deleted.
+    if (levels_.Check(FolderOfPath(cp(), file.path)) != FolderLevels::Trust::Trusted) continue;
     if (!p_.files.Exists(file.path)) continue;
     const Sameness sameness = Compare(file);
     if (sameness == Sameness::Unreadable) {
@@ -57,9 +76,31 @@ void FileRemoval::RemoveFile(const std::string& path) {
   else if (!IsNotFound(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
 }
 
+// Written fresh beside the original and renamed over it, in folders checked and held: never
+// through a link that stands there now.
+long FileRemoval::PutBack(const RecordedBackup& backup) {
+  for (const std::string& file : {backup.backup, backup.original}) {
+    const FolderLevels::Trust trust = levels_.Check(FolderOfPath(cp(), file));
+    if (trust == FolderLevels::Trust::Missing) return kErrPathNotFound;
+    if (trust == FolderLevels::Trust::Refused) return kErrAccessDenied;
+  }
+  long rc = kOk;
+  std::unique_ptr<HeldFile> saved = p_.files.HoldFile(backup.backup, &rc);
+  std::string bytes;
+  if (saved) rc = saved->Read(&bytes);
+  if (rc != kOk) return rc;
+  const std::string fresh = backup.original + ".new";
+  // Left by a run that stopped, or put there by anyone: a link goes, never what it leads to.
+  p_.files.Remove(fresh);
+  rc = p_.files.WriteNewFile(fresh, bytes);
+  if (rc == kOk) rc = p_.files.Replace(fresh, backup.original);
+  if (rc != kOk) p_.files.Remove(fresh);
+  return rc;
+}
+
 void FileRemoval::PutBackBackups() {
   for (const RecordedBackup& backup : record_.backups) {
-    const long rc = p_.files.Copy(backup.backup, backup.original, false);
+    const long rc = PutBack(backup);
     if (rc != kOk) {
       // Kept where it is, so that it can still be put back by hand.
       report_.Failure("file not put back: " + backup.original + " from " + backup.backup + ErrorText(rc));
@@ -89,7 +130,7 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
   if (holdingRecordFolder && !parentRecorded) folders.push_back(parent);
   for (const std::string& folder : InnermostFirst(cp(), folders)) {
     const bool ours = parentRecorded || !SameFileName(cp(), folder, parent) || !holdingRecordFolder;
-    const long rc = p_.files.RemoveDirectory(folder);
+    const long rc = RemoveFolder(folder);
     if (rc == kOk) report_.Done("folder removed: " + folder);
     else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
     else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
@@ -100,6 +141,7 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
 // The kept uninstaller cannot go while it runs (it started this copy and waits for it): it
 // goes at the next restart, and the folder with it.
 void FileRemoval::RemoveRecordFolder() {
+  if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted) return;
   RemoveFile(recordFolder_ + "\\" + kRecordFileName);
   RemoveFile(recordFolder_ + "\\" + kUserProgramName);
   RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
@@ -115,14 +157,21 @@ void FileRemoval::RemoveRecordFolder() {
   } else if (!IsNotFound(rc)) {
     later = RemoveLater(uninstaller, rc);
   }
-  const long folderRc = p_.files.RemoveDirectory(recordFolder_);
+  const long folderRc = RemoveFolder(recordFolder_);
   if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
   else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
   else if (!IsNotFound(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
 }
 
+// A folder refused by its check has been named already; one that is not there is no failure.
+long FileRemoval::RemoveFolder(const std::string& folder) {
+  const FolderLevels::Trust trust = levels_.Check(folder);
+  if (trust == FolderLevels::Trust::Refused) return kErrFileNotFound;
+  return levels_.Remove(folder);
+}
+
 void FileRemoval::RemoveEmptyFolder(const std::string& folder) {
-  const long rc = p_.files.RemoveDirectory(folder);
+  const long rc = RemoveFolder(folder);
   if (rc == kOk) report_.Done("folder removed: " + folder);
   else if (!IsNotFound(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
 }

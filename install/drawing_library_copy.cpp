@@ -38,7 +38,7 @@ void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& jo
     const std::string from = JoinPath(librarySource, entry.name);
     const std::string to = JoinPath(libraryTarget, entry.name);
     if (!FitsPathBuffer(from) || !FitsPathBuffer(to)) continue;
-    ClearReadOnly(p.files, from);
+    if (IsTouchableSource(p.files, from, entry.attributes)) ClearReadOnly(p.files, from);
     ClearReadOnly(p.files, to);
     // A file outside the signed distribution, or one that does not match it, is left out too.
     if (CopyFresh(p, job.manifest, JoinPath(kDrawingLibraryName, entry.name), from, to) == CopyOutcome::Installed) {

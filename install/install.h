@@ -29,6 +29,9 @@ bool IsAcadRunning(const Platform& p);
 bool FindInstallSource(const Platform& p, WindowRef owner, std::string* sourcePath);
 
 void ClearReadOnly(FileSystem& files, const std::string& path);
+// Whether a source file may be touched (read-only cleared, download marker removed): not a junction
+// or symbolic link. `listed`: its attributes as its listing gave them, or kInvalidAttributes.
+bool IsTouchableSource(FileSystem& files, const std::string& path, uint32_t listed);
 
 enum class CopyOutcome { Installed, Failed, Unlisted, Mismatch };
 // Writes `to` as a fresh file, so that it takes its owner and permissions from its folder: copied

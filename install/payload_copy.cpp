@@ -51,12 +51,12 @@ bool CopyPayloadFile(const Platform& p, WindowRef owner, const InstallJob& job, 
   const bool fits = FitsPathBuffer(from) && FitsPathBuffer(to);
   // Its copy carries the attribute unless it could be cleared.
   const bool sourceReadOnly = listed == kInvalidAttributes || (listed & kAttrReadOnly) != 0;
-  if (fits) {
+  if (fits && IsTouchableSource(p.files, from, listed)) {
     if (sourceReadOnly) ClearReadOnly(p.files, from);
     RemoveZoneIdentifier(p.files, from);
-    // An earlier installation may have left a read-only copy.
-    ClearReadOnly(p.files, to);
   }
+  // An earlier installation may have left a read-only copy.
+  if (fits) ClearReadOnly(p.files, to);
   CopyOutcome outcome;
   for (;;) {
     outcome = fits ? CopyFresh(p, job.manifest, name, from, to, copyFolder) : CopyOutcome::Failed;
@@ -128,6 +128,12 @@ void ClearReadOnly(FileSystem& files, const std::string& path) {
   const uint32_t attributes = files.Attributes(path);
   if (attributes == kInvalidAttributes || (attributes & kAttrReadOnly) == 0) return;
   files.SetAttributes(path, attributes & ~kAttrReadOnly);
+}
+
+bool IsTouchableSource(FileSystem& files, const std::string& path, uint32_t listed) {
+  // A link is a reparse point: a listing that says the file is none has checked it already.
+  if (listed != kInvalidAttributes && (listed & kAttrReparsePoint) == 0) return true;
+  return !files.IsRedirection(path);
 }
 
 void RemoveZoneIdentifier(FileSystem& files, const std::string& path) {

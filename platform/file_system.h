@@ -58,6 +58,25 @@ class FolderHold {
   virtual ~FolderHold() = default;
 };
 
+// A file opened once and read through that handle afterwards (FileSystem::HoldFile): what it
+// gives is the file that was opened, whatever has been put under its name since.
+class HeldFile {
+ public:
+  virtual ~HeldFile() = default;
+  // The whole content, from its start.
+  virtual long Read(std::string* bytes) = 0;
+};
+
+// A folder opened as itself (FileSystem::HoldFolder): nobody can rename or delete it meanwhile.
+class HeldFolder : public FolderHold {
+ public:
+  // Its owner, read on the handle; Other when it cannot be read.
+  virtual Ownership Owner() = 0;
+  // Deletes the folder through the handle, which it closes (FileDispositionInfo): kErrDirNotEmpty
+  // while anything is in it, kErrAccessDenied when it was not opened for removal or is gone.
+  virtual long Remove() = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -109,4 +128,16 @@ class FileSystem {
   virtual long Stamp(const std::string& path, FileStamp* stamp) = 0;
 
   bool Exists(const std::string& path) { return Attributes(path) != kInvalidAttributes; }
+
+  // ---- Opens that hold what they opened and never follow a link (the kept uninstaller, the
+  // uninstall's folders, the plotter driver's backup).
+
+  // Opens the file itself for reading, sharing read only: nobody can write, rename or delete it
+  // while it is held. A junction or symbolic link is refused (kErrReparsePointEncountered), so is
+  // a folder. Null, with the code in *error, when it cannot be opened.
+  virtual std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) = 0;
+  // Opens the folder itself, sharing read and write but not delete, with DELETE access when
+  // `forRemoval`. A junction or symbolic link is refused (kErrReparsePointEncountered), so is a
+  // file (kErrDirectory). Null, with the code in *error, when it cannot be opened.
+  virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) = 0;
 };

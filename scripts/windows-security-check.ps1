@@ -68,12 +68,24 @@
         PASS replacing TessaruneUser.exe is denied
       Then, as administrator, SetUp.exe /UNINSTALL /S, and log on as that user again: the profiles no
       longer hold the folder and HKCU\Software\Quilox is gone.
+  10. Copy the distribution into a folder the standard user may change (e.g. C:\Users\Public\Dist); as
+      administrator start SetUp.exe from there and leave its dialog open; then, as the standard user in
+      that folder:  .\windows-security-check.ps1 -Step HeldSetup
+      Expected:
+        PASS renaming the running SetUp.exe is denied
+        PASS writing the running SetUp.exe is denied
+  11. As administrator, after a default install:  .\windows-security-check.ps1 -Step UninstallThroughJunction
+      It moves C:\Quilox\Tessarune to C:\QuiloxTarget, puts a junction in its place and runs the kept
+      uninstaller with /UNINSTALL /S. Expected:
+        PASS the uninstall ends with 1603
+        PASS C:\QuiloxTarget keeps Quilox2010.ARX
+        PASS C:\Quilox\Tessarune is still the junction
   Any FAIL line names what differs.
 #>
 param(
   [Parameter(Mandatory = $true)]
   [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers',
-    'Responsive', 'ActiveSetup')]
+    'Responsive', 'ActiveSetup', 'HeldSetup', 'UninstallThroughJunction')]
   [string]$Step,
   # For AllUsers: a user who is not logged on.
   [string]$SecondUser
@@ -282,5 +294,35 @@ public static extern bool GetProcessMitigationPolicy(IntPtr process, int policy,
     $userRecord = (Get-ItemProperty -LiteralPath 'HKCU:\Software\Quilox\Tessarune' -ErrorAction SilentlyContinue).InstallRecord
     Report ($null -ne $userRecord) 'the user''s record HKCU\Software\Quilox\Tessarune holds InstallRecord'
     Test-Denied 'replacing TessaruneUser.exe' { [IO.File]::WriteAllText((Join-Path $record 'TessaruneUser.exe'), 'x') }
+  }
+  'HeldSetup' {
+    # The install holds its own file without write or delete sharing: the uninstaller it keeps is read
+    # through that handle.
+    $running = Join-Path (Get-Location) 'SetUp.exe'
+    $attempts = @{
+      'renaming the running SetUp.exe' = { Rename-Item -LiteralPath $running -NewName 'SetUp-moved.exe' }
+      'writing the running SetUp.exe' = { [System.IO.File]::Open($running, 'Open', 'Write', 'ReadWrite').Close() }
+    }
+    foreach ($what in $attempts.Keys | Sort-Object) {
+      # Refused as a sharing violation (0x80070020) or as access denied (0x80070005).
+      try { & $attempts[$what]; Report $false "$what is denied (it was allowed)" }
+      catch {
+        $code = $_.Exception.HResult
+        if ($_.Exception.InnerException) { $code = $_.Exception.InnerException.HResult }
+        Report ($code -eq -2147024864 -or $code -eq -2147024891) "$what is denied ($($_.Exception.Message))"
+      }
+    }
+  }
+  'UninstallThroughJunction' {
+    if (Test-Path -LiteralPath $target) { Remove-Item -LiteralPath $target -Recurse -Force }
+    Move-Item -LiteralPath $install -Destination $target
+    New-Item -ItemType Junction -Path $install -Target $target | Out-Null
+    $uninstall = Start-Process -FilePath (Join-Path $record 'SetUp.exe') -ArgumentList '/UNINSTALL', '/S' -Wait -PassThru
+    Report ($uninstall.ExitCode -eq 1603) "the uninstall ends with 1603 (it ended with $($uninstall.ExitCode))"
+    Report (Test-Path -LiteralPath (Join-Path $target 'Quilox2010.ARX')) "$target keeps Quilox2010.ARX"
+    $item = Get-Item -LiteralPath $install -Force -ErrorAction SilentlyContinue
+    Report ($item -and ($item.Attributes -band [IO.FileAttributes]::ReparsePoint)) "$install is still the junction"
+    if ($item) { $item.Delete() }
+    Remove-Item -LiteralPath $target -Recurse -Force
   }
 }

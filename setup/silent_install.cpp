@@ -32,7 +32,7 @@ std::string PathWithoutD(const CodePage& cp, const InstallRecord* installed) {
 }  // namespace
 
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report, RunLog* log) {
+                     const SetupOptions& options, HeldFile* self, InstallReport& report, RunLog* log) {
   // No AutoCAD at all is judged first: a release list changes nothing about it.
   bool found = false;
   for (int year = kFirstYear; year <= kLastYear; ++year) found = found || table.IsFound(year);
@@ -61,7 +61,7 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
   }
   // Reads the record of an earlier install; writes nothing yet.
   LoggedMessageBoxes boxes(report);
-  RecordedInstall recorded(p, env, boxes, report, table, selected);
+  RecordedInstall recorded(p, env, boxes, report, table, selected, self);
   const InstallRecord* installed = recorded.Installed();
   if (installed && CompareVersions(installed->version, TESSA_VERSION_TEXT) > 0 && !options.allowDowngrade) {
     report.Failure("a newer version is installed (" + installed->version + "): nothing changed; /ALLOWDOWNGRADE installs " +

@@ -12,6 +12,7 @@
 #include "setup/command_line.h"
 
 // Runs the install after discovery has filled `table`, keeping its record; returns the exit code.
-// `log`, unless open already, opens in the record folder once the install has started.
+// `self`: the running SetUp.exe, held since start-up (see RecordedInstall). `log`, unless open
+// already, opens in the record folder once the install has started.
 int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleaseTable& table,
-                     const SetupOptions& options, InstallReport& report, RunLog* log = nullptr);
+                     const SetupOptions& options, HeldFile* self, InstallReport& report, RunLog* log = nullptr);

@@ -34,6 +34,8 @@ class Dlg_Setup : public CDialog {
   const Environment* environment = nullptr;
   // With it, an install that starts writes its log there, the messages shown included.
   RunLog* log = nullptr;
+  // The running SetUp.exe, held since start-up: the uninstaller is kept from it.
+  HeldFile* self = nullptr;
 
   // Reads the controls; Install is enabled exactly when a release box is ticked.
   void UpdateInstallButton();

@@ -24,7 +24,7 @@ void Dlg_Setup::OnInstall() {
   ShownMessageBoxes boxes(platform.boxes, report);
   std::unique_ptr<RecordedInstall> recorded;
   if (environment != nullptr) {
-    recorded = std::make_unique<RecordedInstall>(platform, *environment, boxes, report, releaseTable, releaseSelected);
+    recorded = std::make_unique<RecordedInstall>(platform, *environment, boxes, report, releaseTable, releaseSelected, self);
   }
   const Platform& p = recorded ? recorded->platform() : platform;
   // Held until the installation is over: nobody can swap a level for a link meanwhile.

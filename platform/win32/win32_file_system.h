@@ -38,6 +38,9 @@ class Win32FileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
+  // win32_held_files.cpp
+  std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
+  std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
 
   // Beaten inside long copies and hashes while set (the dialog's install); borrowed.
   KeepAlive* keepAlive = nullptr;

@@ -122,9 +122,13 @@ Ownership Win32FileSystem::Owner(const std::string& path) {
     handle.release();
     return Ownership::Other;
   }
+  return OwnerOfHandle(handle.get());
+}
+
+Ownership OwnerOfHandle(HANDLE handle) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetSecurityInfo(handle.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+  if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
                       &descriptor) != ERROR_SUCCESS) {
     return Ownership::Other;
   }

@@ -35,3 +35,6 @@ inline bool HandleIsRedirection(HANDLE handle, DWORD pathAttributes) {
   return pathAttributes != INVALID_FILE_ATTRIBUTES && (pathAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
          (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
+
+// The owner of what the handle (opened with READ_CONTROL) names (win32_folder_security.cpp).
+Ownership OwnerOfHandle(HANDLE handle);

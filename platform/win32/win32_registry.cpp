@@ -18,28 +18,47 @@ RegHandle FromHkey(HKEY h) { return reinterpret_cast<RegHandle>(h); }
 bool IsPredefined(RegHandle h) { return h == kHkeyCurrentUser || h == kHkeyLocalMachine || h == kHkeyUsers; }
 
 // RegLoadKey and RegUnLoadKey need both privileges enabled on the process token; an administrator's
-// token holds them disabled. Once per process: nothing here ever disables them again.
-bool EnableHivePrivileges() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) return false;
-  bool enabled = true;
-  for (const char* name : {"SeBackupPrivilege", "SeRestorePrivilege"}) {
-    TOKEN_PRIVILEGES privileges = {};
-    privileges.PrivilegeCount = 1;
-    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    // AdjustTokenPrivileges succeeds without enabling a privilege the token does not hold.
-    enabled = enabled && LookupPrivilegeValueA(nullptr, name, &privileges.Privileges[0].Luid) &&
-              AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr) &&
-              GetLastError() == ERROR_SUCCESS;
-  }
-  CloseHandle(token);
-  return enabled;
-}
+// token holds them disabled. Enabled only around the one call, then as they were: a process that
+// may read and write any file past its rules is a process whose every bug reaches further.
+class HivePrivileges {
+  // TOKEN_PRIVILEGES with room for both.
+  struct Two {
+    DWORD count;
+    LUID_AND_ATTRIBUTES privileges[2];
+  };
 
-void EnableHivePrivilegesOnce() {
-  static const bool enabled = EnableHivePrivileges();
-  static_cast<void>(enabled);
-}
+ public:
+  HivePrivileges() {
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token_)) {
+      token_ = nullptr;
+      return;
+    }
+    Two wanted = {2, {}};
+    const char* const names[] = {"SeBackupPrivilege", "SeRestorePrivilege"};
+    for (int i = 0; i < 2; ++i) {
+      if (!LookupPrivilegeValueA(nullptr, names[i], &wanted.privileges[i].Luid)) return;
+      wanted.privileges[i].Attributes = SE_PRIVILEGE_ENABLED;
+    }
+    DWORD size = sizeof previous_;
+    // Succeeds without enabling a privilege the token does not hold: the hive call then fails.
+    adjusted_ = AdjustTokenPrivileges(token_, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&wanted), sizeof previous_,
+                                      reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), &size) != FALSE;
+  }
+  ~HivePrivileges() {
+    // Only what this changed is in the previous state: those go back to disabled.
+    if (adjusted_ && previous_.count > 0) {
+      AdjustTokenPrivileges(token_, FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), 0, nullptr, nullptr);
+    }
+    if (token_) CloseHandle(token_);
+  }
+  HivePrivileges(const HivePrivileges&) = delete;
+  HivePrivileges& operator=(const HivePrivileges&) = delete;
+
+ private:
+  HANDLE token_ = nullptr;
+  bool adjusted_ = false;
+  Two previous_ = {0, {}};
+};
 
 }  // namespace
 
@@ -105,13 +124,13 @@ long Win32Registry::DeleteValue(RegHandle key, const std::string& name) {
 }
 
 long Win32Registry::LoadHive(const std::string& mountName, const std::string& file) {
-  EnableHivePrivilegesOnce();
+  HivePrivileges privileges;
   // A large hive takes seconds to load.
   return RunBeating(keepAlive, [&] { return static_cast<long>(RegLoadKeyA(HKEY_USERS, mountName.c_str(), file.c_str())); });
 }
 
 long Win32Registry::UnloadHive(const std::string& mountName) {
-  EnableHivePrivilegesOnce();
+  HivePrivileges privileges;
   return RunBeating(keepAlive, [&] { return static_cast<long>(RegUnLoadKeyA(HKEY_USERS, mountName.c_str())); });
 }
 

@@ -12,6 +12,7 @@
 #include "platform/utf16.h"
 #include "tests/memory/memory_environment.h"
 #include "tests/support/acad_machine_sinks.h"
+#include "tests/support/forwarding_file_system.h"
 #include "setup/silent_install.h"
 
 bool operator==(const RecordedBackup& a, const RecordedBackup& b) { return a.original == b.original && a.backup == b.backup; }
@@ -31,13 +32,24 @@ struct Machine {
     m.files.AddFile("C:\\Setup\\SetUp.exe", "setup program");
   }
 
-  int Install() {
+  // `files`: what the install runs on, the machine's own by default. `afterStart` runs once the
+  // program holds its own file.
+  int Install(FileSystem* files = nullptr, const std::function<void()>& afterStart = nullptr) {
+    const Platform p{m.registry, files ? *files : m.files, m.processes, m.boxes, m.codePage};
     AcadReleaseTable table;
-    table.DiscoverReleases(m.platform());
+    table.DiscoverReleases(p);
     SetupOptions options;
     EXPECT_TRUE(ParseCommandLine(m.codePage, "/S", &options));
     report = InstallReport();
-    return RunSilentInstall(m.platform(), env, table, options, report);
+    long rc = kOk;
+    std::unique_ptr<HeldFile> self = m.files.HoldFile("C:\\Setup\\SetUp.exe", &rc);
+    if (afterStart) afterStart();
+    return RunSilentInstall(p, env, table, options, self.get(), report);
+  }
+  std::string Log() const {
+    std::string log;
+    for (const std::string& line : report.Lines()) log += line + "\n";
+    return log;
   }
 
   InstallRecord Record() {
@@ -153,12 +165,27 @@ TEST(RecordedInstall, RecordListsWhatWasWrittenAndASecondInstallMergesIn) {
   EXPECT_TRUE(TrustedOf(second, "<<未命名配置>>")->valueCreated);
 }
 
+// A user who makes a folder the moment before the setup does.
+class Racer : public ForwardingFileSystem {
+ public:
+  Racer(MemoryFileSystem& files, std::string folder) : ForwardingFileSystem(files), files_(files), folder_(folder) {}
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    if (path == folder_) files_.AddFolder(path);
+    return ForwardingFileSystem::MakeSecuredDirectory(path, sddl);
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string folder_;
+};
+
 TEST(RecordedInstall, IncompleteOrRefusedInstallsAreNotListed) {
   struct Case {
     const char* cause;
     std::function<void(Machine&)> fault;
     const char* failure;   // in the log and, when a record is written, in the record
     bool recordWritten;
+    std::string raced = "";  // a folder someone else makes the moment before the setup does
   } cases[] = {
       {"a font that cannot be copied", [](Machine& x) { x.m.files.Lock("C:\\Setup\\Data\\Quilox_HZ.shx"); },
        "file not written: C:\\Program Files\\Autodesk\\AutoCAD 2021\\Fonts\\Quilox_HZ.shx", true},
@@ -174,12 +201,19 @@ TEST(RecordedInstall, IncompleteOrRefusedInstallsAreNotListed) {
       {"a record that cannot be written",
        [](Machine& x) { x.m.files.AddFolder(std::string(kRecordFolder) + "\\InstallRecord.txt"); },
        "install record not written", false},
+      {"a record folder made by someone else meanwhile", nullptr, "record folder refused", false, kRecordFolder},
+      {"its parent made by someone else meanwhile", nullptr, "record folder refused", false,
+       "C:\\Program Files\\Quilox"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.cause);
     Machine machine({acadmachine::StandardAcad(2021)});
-    c.fault(machine);
-    EXPECT_EQ(1603, machine.Install());
+    if (c.fault) c.fault(machine);
+    Racer racer(machine.m.files, c.raced);
+    EXPECT_EQ(1603, machine.Install(&racer));
+    if (!c.raced.empty()) {
+      EXPECT_TRUE(machine.m.files.Names(c.raced).empty()) << "nothing written there";
+    }
     std::string log;
     for (const std::string& line : machine.report.Lines()) log += line + "\n";
     EXPECT_NE(std::string::npos, log.find(std::string("FAILED: ") + c.failure)) << log;
@@ -192,6 +226,22 @@ TEST(RecordedInstall, IncompleteOrRefusedInstallsAreNotListed) {
   }
 }
 
+// A user who swaps a folder for a junction once the setup has written into it.
+class LinkedOnceWritten : public ForwardingFileSystem {
+ public:
+  LinkedOnceWritten(MemoryFileSystem& files, std::string folder)
+      : ForwardingFileSystem(files), files_(files), folder_(std::move(folder)) {}
+  long Copy(const std::string& from, const std::string& to, bool failIfExists) override {
+    const long rc = ForwardingFileSystem::Copy(from, to, failIfExists);
+    if (to.compare(0, folder_.size() + 1, folder_ + "\\") == 0) files_.AddReparsePoint(folder_, 0xA0000003);
+    return rc;
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string folder_;
+};
+
 TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
   const std::string driver = "C:\\Program Files\\Autodesk\\AutoCAD 2008\\Drv\\pdfplot9.hdi";
   const std::string backup = std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi";
@@ -201,6 +251,7 @@ TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
     std::function<void(Machine&)> before;  // the machine before the install checked here
     std::vector<RecordedBackup> backups;
     std::string backupContent;
+    bool drvLinked = false;  // a junction by the time the driver is saved
   } cases[] = {
       {"no backup yet", nullptr, {{driver, backup}}, original},
       {"a backup from an earlier install, the driver changed since",
@@ -216,16 +267,57 @@ TEST(RecordedInstall, AutoCad2008DriverIsSavedOnceAndNeverOurs) {
          x.m.files.AddFile(driver, "Quilox.prt5");
        },
        {}, ""},
+      {"a Drv folder that is a link by then: nothing read through it", nullptr, {}, "", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.situation);
     Machine machine({acadmachine::StandardAcad(2008)});
     if (c.before) c.before(machine);
-    ASSERT_EQ(0, machine.Install());
+    LinkedOnceWritten linking(machine.m.files, driver.substr(0, driver.rfind('\\')));
+    ASSERT_EQ(c.drvLinked ? 1603 : 0, machine.Install(c.drvLinked ? &linking : nullptr));
+    EXPECT_EQ(c.drvLinked, machine.Log().find("FAILED: driver not saved") != std::string::npos) << machine.Log();
     EXPECT_EQ("Quilox.prt5", machine.m.files.Content(driver));
     EXPECT_TRUE(machine.Record().backups == c.backups);
     EXPECT_EQ(c.backupContent, machine.m.files.Content(backup));
     EXPECT_EQ(c.backups.empty() ? 0u : 1u, machine.m.files.Names(std::string(kRecordFolder) + "\\Backup").size());
+  }
+}
+
+// The copy of the kept uninstaller comes out wrong: as if the disk changed it.
+class CorruptingCopies : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  long WriteNewFile(const std::string& path, const std::string& bytes) override {
+    const bool uninstaller = path.size() > 13 && path.compare(path.size() - 13, 13, "SetUp.exe.new") == 0;
+    return ForwardingFileSystem::WriteNewFile(path, uninstaller ? bytes + "!" : bytes);
+  }
+};
+
+// The kept uninstaller is the program that ran, read through the handle held since start-up,
+// whatever lies under its name by the end.
+TEST(RecordedInstall, UninstallerIsTheProgramThatRan) {
+  const std::string kept = std::string(kRecordFolder) + "\\SetUp.exe";
+  struct Case {
+    const char* situation;
+    bool corrupt;
+    int exitCode;
+    const char* keptContent;  // "" when none is kept
+    const char* logged;
+  } cases[] = {
+      {"swapped after start-up", false, 0, "setup program", "uninstaller kept"},
+      {"a copy that does not match", true, 1603, "",
+       "FAILED: uninstaller not kept, the copy is not the running program"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.situation);
+    Machine machine({acadmachine::StandardAcad(2021)});
+    CorruptingCopies corrupting(machine.m.files);
+    // As a user who may write in the distribution folder would: renamed away, another put there.
+    const auto swap = [&] { machine.m.files.AddFile("C:\\Setup\\SetUp.exe", "another program"); };
+    EXPECT_EQ(c.exitCode, machine.Install(c.corrupt ? &corrupting : nullptr, swap));
+    EXPECT_EQ(c.keptContent, machine.m.files.Content(kept));
+    EXPECT_NE(std::string::npos, machine.Log().find(c.logged)) << machine.Log();
+    EXPECT_EQ(c.exitCode == 0, machine.m.registry.HasKey(kHkeyLocalMachine, kArp));
   }
 }
 

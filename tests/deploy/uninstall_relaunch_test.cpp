@@ -6,6 +6,7 @@
 #include "tests/memory/memory_environment.h"
 #include "tests/memory/memory_platform.h"
 #include "tests/support/descriptor_rights.h"
+#include "tests/support/forwarding_file_system.h"
 
 namespace {
 
@@ -52,6 +53,39 @@ TEST(UninstallRelaunch, CopyThatCannotStartIsAFailureAndGoesAgain) {
   EXPECT_EQ(1603, RunTemporaryCopy(m.platform(), env, "/UNINSTALL", report));
   EXPECT_EQ(1, report.Failures());
   EXPECT_TRUE(m.files.Names(env.temp).empty());
+}
+
+// A user who makes the copy's folder the moment before the uninstaller does.
+class Racer : public ForwardingFileSystem {
+ public:
+  Racer(MemoryFileSystem& files, std::string folder) : ForwardingFileSystem(files), files_(files), folder_(folder) {}
+  long MakeSecuredDirectory(const std::string& path, const std::string& sddl) override {
+    if (path == folder_) {
+      files_.AddFolder(path);
+      files_.SetOwner(path, Ownership::Other);
+    }
+    return ForwardingFileSystem::MakeSecuredDirectory(path, sddl);
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string folder_;
+};
+
+// Not there when looked at, there when made: refused, and nothing is written into it.
+TEST(UninstallRelaunch, FolderMadeBySomeoneElseMeanwhileIsRefused) {
+  MemoryPlatform m;
+  MemoryEnvironment env;
+  m.files.AddFile(kKeptCopy, "the uninstaller");
+  m.files.SetModulePath(kKeptCopy);
+  m.files.AddFolder(env.temp);
+  Racer racer(m.files, env.temp + "\\Tessarune-Uninstall-1");
+  const Platform p{m.registry, racer, m.processes, m.boxes, m.codePage};
+  InstallReport report;
+  EXPECT_EQ(1603, RunTemporaryCopy(p, env, "/UNINSTALL", report));
+  EXPECT_EQ(1, report.Failures());
+  EXPECT_TRUE(m.processes.CommandLinesRun().empty());
+  EXPECT_TRUE(m.files.Names(env.temp + "\\Tessarune-Uninstall-1").empty());
 }
 
 // The internal switch only asks; the place decides.

@@ -317,4 +317,50 @@ TEST(Uninstall, ExitCodeAndBoxesFollowTheRecordAutoCadAndTheAnswer) {
   }
 }
 
+// A folder level that someone else owns, or that is a link by now, is left alone with everything
+// below it and named; what lies outside it still goes.
+TEST(Uninstall, LeavesAFolderItCannotTrustWithEverythingBelowIt) {
+  const std::string library = std::string(kInstallFolder) + "\\Quilox扩展绘图库";
+  const std::vector<std::string> levels{"C:\\Quilox", kInstallFolder, library};
+  const std::vector<std::string> files{std::string(kInstallFolder) + "\\Quilox2010.arx", library + "\\门窗.dwg"};
+  const std::string acad = "C:\\Program Files\\AutoCAD 2008";
+  const std::string driver = acad + "\\Drv\\pdfplot9.hdi";
+  const std::string backup = std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi";
+  struct Case {
+    std::string level;
+    bool link;  // otherwise a user's
+  };
+  std::vector<Case> cases;
+  for (const std::string& level : levels) cases.insert(cases.end(), {{level, true}, {level, false}});
+  // The plotter driver is put back neither through a link nor into someone else's folder.
+  for (const std::string& level : {acad, acad + "\\Drv", std::string(kRecordFolder) + "\\Backup"}) {
+    cases.insert(cases.end(), {{level, true}, {level, false}});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.level + (c.link ? ", a link" : ", a user's"));
+    Uninstall u;
+    for (const std::string& file : files) u.m.files.AddFile(file, "installed");
+    u.m.files.AddFile(driver, "the product's driver");
+    u.m.files.AddFile(backup, "AutoCAD's driver");
+    for (const std::string& file : files) u.record.files.push_back({file, 9, Sha256OfBytes("installed")});
+    u.record.createdFolders = levels;
+    u.record.backups = {{driver, backup}};
+    u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt",
+                      SerializeInstallRecord(u.m.codePage, u.record));
+    if (c.link) u.m.files.AddReparsePoint(c.level, 0xA0000003);
+    if (!c.link) u.m.files.SetOwner(c.level, Ownership::Other);
+
+    EXPECT_EQ(1603, RunUninstall(u.m.platform(), u.env, true, u.report));
+    EXPECT_TRUE(u.Names("FAILED: folder refused", c.level));
+    EXPECT_TRUE(u.m.files.IsFolder(c.level));
+    for (const std::string& file : files) {
+      const bool below = file.compare(0, c.level.size() + 1, c.level + "\\") == 0;
+      EXPECT_EQ(below, u.m.files.IsFile(file)) << file;
+    }
+    const bool putBack = c.level.compare(0, acad.size(), acad) != 0 && c.level.find("Backup") == std::string::npos;
+    EXPECT_EQ(putBack ? "AutoCAD's driver" : "the product's driver", u.FileNow(driver));
+    EXPECT_EQ(!putBack, u.m.files.IsFile(backup)) << "kept to be put back by hand";
+  }
+}
+
 }  // namespace

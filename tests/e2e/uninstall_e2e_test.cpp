@@ -1,6 +1,7 @@
 // /UNINSTALL of the real SetUp.exe after a silent install on the simulated machine: through the
 // Add/Remove Programs entry's QuietUninstallString (the kept uninstaller, run from a temporary
-// copy), with AutoCAD running, and declined.
+// copy), with AutoCAD running, and declined; and the kept uninstaller when SetUp.exe was swapped
+// while it ran.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "automation/message_boxes.h"
 #include "automation/registry_seed.h"
 #include "automation/text.h"
+#include "automation/wine_paths.h"
 #include "distribution.h"
 #include "installed_places.h"
 #include "machine_snapshot.h"
@@ -36,6 +38,18 @@ std::string TempFolder() {
   wchar_t temp[MAX_PATH];
   GetTempPathW(MAX_PATH, temp);
   return Utf8FromWide(temp);
+}
+
+// The Unix path Wine gives a Windows path (of something that exists).
+std::string UnixPath(const std::string& windowsPath) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  const auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  char* unix = toUnix ? toUnix(WideFromUtf8(windowsPath).c_str()) : nullptr;
+  if (unix == nullptr) return "";
+  std::string path = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return path;
 }
 
 std::string Upper(std::string text) {
@@ -258,6 +272,53 @@ TEST_F(UninstallCommand, TessaruneUserTrustsALaterProfileAndTheUninstallTakesTha
   ExpectSame(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
   EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kActiveSetupKey));
   EXPECT_FALSE(PathExists(userProgram));
+}
+
+// A user who may write in the distribution folder swaps the running SetUp.exe for another
+// program on the Unix side, where Windows' sharing modes do not reach: the kept uninstaller is
+// still the program that ran.
+TEST_F(UninstallCommand, SetupSwappedWhileItRunsIsNotWhatIsKept) {
+  std::string built;
+  ASSERT_TRUE(ReadFileBytes(kDistSetup, &built));
+  // Files enough that the swap comes while they are copied.
+  std::vector<FileSeed> seeds;
+  for (int i = 0; i < 400; ++i) {
+    seeds.push_back(FileSeed::File(std::string(kDataFolder) + "\\filler" + std::to_string(i) + ".txt", "filler"));
+  }
+  // The swap, and a mark when it came after the uninstaller was kept.
+  const std::string tools = "C:\\tessa_unix";
+  seeds.push_back(FileSeed::File(tools + "\\swap.sh",
+                                 "c=\"$1\"; r=\"$c/Program Files/Quilox/Tessarune Setup\"\n"
+                                 "if [ -e \"$r/SetUp.exe\" ] || [ -e \"$r/SetUp.exe.new\" ]; then\n"
+                                 "  echo late > \"$c/tessa_unix/late\"\n"
+                                 "fi\n"
+                                 "mv \"$c/tessa_dist/SetUp.exe\" \"$c/tessa_dist/SetUp.exe.old\"\n"
+                                 "printf 'another program' > \"$c/tessa_dist/SetUp.exe\"\n"));
+  SeedFiles(seeds);
+  DeleteFileTree(tools + "\\late");
+  // Wine runs a Unix program named like a Windows one.
+  ASSERT_TRUE(CopyFileW(WideFromUtf8(DosPathFromUnix("/bin/sh")).c_str(), WideFromUtf8(tools + "\\sh.exe").c_str(),
+                        FALSE));
+
+  program_ = Program::Start(kDistSetup, {"/S"}, WorkFolder());
+  // The install folder is made after the program holds its own file.
+  for (int i = 0; i < 6000 && !PathExists(kInstallFolder) && program_.IsRunning(); ++i) Sleep(10);
+  // Wine gives no handle to wait on for a Unix program: its work shows.
+  Program::Start(tools + "\\sh.exe", {UnixPath(tools + "\\swap.sh"), UnixPath("C:\\")});
+  std::string swapped;
+  for (int i = 0; i < 6000 && !(ReadFileBytes(kDistSetup, &swapped) && swapped == "another program"); ++i) Sleep(10);
+  const bool ended = program_.WaitForExit(120000);
+  std::string kept;
+  ReadFileBytes(std::string(kRecordFolder) + "\\SetUp.exe", &kept);
+  // The distribution as the other cases want it.
+  DeleteFileTree(std::string(kDistSetup) + ".old");
+  ASSERT_TRUE(CopySetupIntoDistribution());
+
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(0u, program_.ExitCode());
+  EXPECT_EQ("another program", swapped);
+  EXPECT_FALSE(PathExists(tools + "\\late")) << "the swap came too late to tell: make the payload slower";
+  EXPECT_TRUE(kept == built) << "the uninstaller is the setup that ran, " << kept.size() << " bytes";
 }
 
 }  // namespace

@@ -167,13 +167,20 @@ TEST_F(PayloadCopyTest, ZoneIdentifierIsRemovedFromTheSourceBeforeCopying) {
   // Read-only: the stream can only go once the attribute is cleared.
   m.files.AddFile(Data("b.txt"), "b", kAttrReadOnly);
   m.files.AddStream(Data("b.txt"), "Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3");
+  // A symbolic link is never touched, nor what it leads to: its copy fails and is asked about.
+  m.files.AddFile(Data("c.txt"), "c", kAttrReadOnly);
+  m.files.AddStream(Data("c.txt"), "Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3");
+  m.files.AddReparsePoint(Data("c.txt"), 0xA000000C);
+  m.boxes.Answer(kIdIgnore);
 
   EXPECT_TRUE(Copy());
-  for (const char* name : {"a.txt", "b.txt"}) {
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     SCOPED_TRACE(name);
-    EXPECT_FALSE(m.files.HasStream(Data(name), "Zone.Identifier"));
+    const bool link = std::string(name) == "c.txt";
+    EXPECT_EQ(link, m.files.HasStream(Data(name), "Zone.Identifier"));
+    EXPECT_EQ(link, (m.files.Attributes(Data(name)) & kAttrReadOnly) != 0);
     EXPECT_FALSE(m.files.HasStream(Installed(name), "Zone.Identifier"));
-    EXPECT_TRUE(m.files.IsFile(Installed(name)));
+    EXPECT_EQ(!link, m.files.IsFile(Installed(name)));
   }
   EXPECT_TRUE(m.files.HasStream(Installed("a.txt"), "Other"));
 }

@@ -99,6 +99,8 @@ struct MemoryFileSystem::Impl {
   // Relative paths resolve against it, as against the process's current directory.
   std::string currentDir = "C:\\";
   std::set<std::string> locked;
+  // Files and folders opened by HoldFile and HoldFolder, by Key: how many holds each.
+  std::map<std::string, size_t> held;
   std::set<std::string> denyCreate;
   std::set<std::string> failSetAttributes;
   std::vector<std::string> pendingAtRestart;
@@ -151,6 +153,9 @@ struct MemoryFileSystem::Impl {
     if (it != folder->children.end()) place.node = it->second.get();
     return place;
   }
+
+  // Neither deleted, renamed nor written while locked or held.
+  bool Busy(const std::string& key) const { return locked.count(key) != 0 || held.count(key) != 0; }
 
   // The node a complete path names, or null.
   Node* Find(const std::string& text) const { return Find(Parse(text)); }
@@ -278,7 +283,7 @@ long MemoryFileSystem::Copy(const std::string& from, const std::string& to, bool
     if (failIfExists) return kErrFileExists;
     if (dst.node->IsFolder() || dst.node->IsReadOnly()) return kErrAccessDenied;
   }
-  if (impl_->locked.count(impl_->Key(target))) return kErrSharingViolation;
+  if (impl_->Busy(impl_->Key(target))) return kErrSharingViolation;
 
   std::unique_ptr<Node>& slot = dst.parent->children[dst.key];
   if (!slot) {
@@ -384,7 +389,7 @@ long MemoryFileSystem::Remove(const std::string& path) {
   }
   if (parsed.trailingBackslash) return kErrInvalidName;
   if (place.node->IsReadOnly()) return kErrAccessDenied;
-  if (impl_->locked.count(impl_->Key(parsed))) return kErrSharingViolation;
+  if (impl_->Busy(impl_->Key(parsed))) return kErrSharingViolation;
   if (parsed.hasStream) {
     return place.node->streams.erase(NameKey(impl_->cp, parsed.stream)) ? kOk : kErrFileNotFound;
   }
@@ -402,6 +407,7 @@ long MemoryFileSystem::RemoveDirectory(const std::string& path) {
   if (place.node == nullptr) return kErrFileNotFound;
   if (place.parent == nullptr) return kErrAccessDenied;  // a drive root
   if (!place.node->IsFolder()) return kErrDirectory;
+  if (impl_->Busy(impl_->Key(parsed))) return kErrSharingViolation;
   if (!place.node->children.empty()) return kErrDirNotEmpty;
   if (place.node->IsReadOnly()) return kErrAccessDenied;
   place.parent->children.erase(place.key);
@@ -442,13 +448,13 @@ long MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
   if (src.node == nullptr) return kErrFileNotFound;
   if (src.parent == nullptr || src.node->IsFolder()) return kErrAccessDenied;
   if (source.drive != target.drive) return kErrNotSameDevice;
-  if (impl_->locked.count(impl_->Key(source))) return kErrSharingViolation;
+  if (impl_->Busy(impl_->Key(source))) return kErrSharingViolation;
   Impl::Place dst = impl_->Locate(target);
   if (dst.error != kOk) return dst.error;
   if (dst.parent == nullptr) return kErrAccessDenied;
   if (dst.node == src.node) return kOk;
   if (dst.node != nullptr && (dst.node->IsFolder() || dst.node->IsReadOnly())) return kErrAccessDenied;
-  if (impl_->locked.count(impl_->Key(target))) return kErrSharingViolation;
+  if (impl_->Busy(impl_->Key(target))) return kErrSharingViolation;
 
   std::unique_ptr<Node> moved = std::move(src.parent->children[src.key]);
   src.parent->children.erase(src.key);
@@ -556,7 +562,11 @@ void MemoryFileSystem::AddFile(const std::string& path, const std::string& conte
 }
 
 void MemoryFileSystem::AddReparsePoint(const std::string& folder, uint32_t tag) {
-  AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  if (IsFile(folder)) {
+    impl_->Find(folder)->attributes |= kAttrReparsePoint;
+  } else {
+    AddFolder(folder, kAttrDirectory | kAttrReparsePoint);
+  }
   impl_->Find(folder)->reparseTag = tag;
 }
 
@@ -645,3 +655,101 @@ void MemoryFileSystem::FailCall(size_t number) {
 }
 
 const std::string& MemoryFileSystem::FailedCall() const { return impl_->counter->failed; }
+
+namespace {
+
+// A hold of HoldFile or HoldFolder: its Key counts as held while it lives. It must not outlive
+// the file system.
+class MemoryHold {
+ public:
+  MemoryHold(std::map<std::string, size_t>& held, std::string key) : held_(held), key_(std::move(key)) {
+    ++held_[key_];
+  }
+  ~MemoryHold() { Release(); }
+  void Release() {
+    if (key_.empty()) return;
+    if (--held_[key_] == 0) held_.erase(key_);
+    key_.clear();
+  }
+
+ private:
+  std::map<std::string, size_t>& held_;
+  std::string key_;
+};
+
+// Nobody can write the file while it is held: what it held when opened is what it holds.
+class MemoryHeldFile : public HeldFile {
+ public:
+  MemoryHeldFile(std::map<std::string, size_t>& held, const std::string& key, std::string content,
+                 std::shared_ptr<CallCounter> counter)
+      : hold_(held, key), content_(std::move(content)), counter_(std::move(counter)) {}
+  long Read(std::string* bytes) override {
+    bytes->clear();
+    if (counter_->Count("Read")) return kErrAccessDenied;
+    *bytes = content_;
+    return kOk;
+  }
+
+ private:
+  MemoryHold hold_;
+  std::string content_;
+  std::shared_ptr<CallCounter> counter_;
+};
+
+}  // namespace
+
+class MemoryFileSystem::HeldFolderImpl : public HeldFolder {
+ public:
+  HeldFolderImpl(MemoryFileSystem& files, const std::string& path, bool forRemoval)
+      : files_(files), path_(path), forRemoval_(forRemoval), hold_(files.impl_->held, files.impl_->Key(path)) {}
+
+  Ownership Owner() override {
+    if (files_.impl_->counter->Count("Owner (held) ", path_)) return Ownership::Other;
+    Node* node = gone_ ? nullptr : files_.impl_->Find(path_);
+    return node != nullptr ? node->owner : Ownership::Other;
+  }
+  long Remove() override {
+    if (files_.impl_->counter->Count("Remove (held) ", path_)) return kErrAccessDenied;
+    if (!forRemoval_ || gone_) return kErrAccessDenied;
+    Impl::Place place = files_.impl_->Locate(files_.impl_->Parse(path_));
+    if (place.node == nullptr || place.parent == nullptr) return kErrAccessDenied;
+    if (!place.node->children.empty()) return kErrDirNotEmpty;
+    if (place.node->IsReadOnly()) return kErrAccessDenied;
+    hold_.Release();
+    place.parent->children.erase(place.key);
+    gone_ = true;
+    return kOk;
+  }
+
+ private:
+  MemoryFileSystem& files_;
+  std::string path_;
+  bool forRemoval_;
+  bool gone_ = false;
+  MemoryHold hold_;
+};
+
+std::unique_ptr<HeldFile> MemoryFileSystem::HoldFile(const std::string& path, long* error) {
+  *error = kOk;
+  if (impl_->counter->Count("HoldFile ", path)) *error = kErrAccessDenied;
+  Node* node = *error == kOk ? impl_->Find(path) : nullptr;
+  if (*error == kOk && node == nullptr) *error = kErrFileNotFound;
+  if (*error == kOk && ::IsRedirection(node->attributes, node->reparseTag)) *error = kErrReparsePointEncountered;
+  if (*error == kOk && node->IsFolder()) *error = kErrAccessDenied;
+  // Shared for reading only: a writer or a program that runs has it open already.
+  if (*error == kOk && impl_->locked.count(impl_->Key(path))) *error = kErrSharingViolation;
+  if (*error != kOk) return nullptr;
+  return std::make_unique<MemoryHeldFile>(impl_->held, impl_->Key(path), node->content, impl_->counter);
+}
+
+std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolder(const std::string& path, bool forRemoval, long* error) {
+  *error = kOk;
+  if (impl_->counter->Count("HoldFolder ", path)) *error = kErrAccessDenied;
+  Node* node = *error == kOk ? impl_->Find(path) : nullptr;
+  if (*error == kOk && node == nullptr) *error = impl_->Locate(impl_->Parse(path)).error == kOk ? kErrFileNotFound
+                                                                                                : kErrPathNotFound;
+  if (*error == kOk && ::IsRedirection(node->attributes, node->reparseTag)) *error = kErrReparsePointEncountered;
+  if (*error == kOk && !node->IsFolder()) *error = kErrDirectory;
+  if (*error != kOk) return nullptr;
+  return std::make_unique<HeldFolderImpl>(*this, path, forRemoval);
+}

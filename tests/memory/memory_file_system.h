@@ -36,6 +36,8 @@ class MemoryFileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
+  std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
+  std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
 
   // Set-up.
   void AddDrive(char letter);
@@ -43,8 +45,8 @@ class MemoryFileSystem : public FileSystem {
   void AddFolder(const std::string& path, uint32_t attributes = kAttrDirectory);  // with parents
   void AddFile(const std::string& path, const std::string& content, uint32_t attributes = kAttrArchive);
   void AddStream(const std::string& file, const std::string& stream, const std::string& content);
-  // A folder (with parents) that is a reparse point with this tag (0xA0000003 a junction,
-  // 0xA000000C a symbolic link, 0x9000001A a cloud placeholder, ...).
+  // A folder (with parents), or a file already there, that is a reparse point with this tag
+  // (0xA0000003 a junction, 0xA000000C a symbolic link, 0x9000001A a cloud placeholder, ...).
   void AddReparsePoint(const std::string& folder, uint32_t tag);
   // Everything is owned by the administration until set otherwise.
   void SetOwner(const std::string& path, Ownership owner);
@@ -82,6 +84,7 @@ class MemoryFileSystem : public FileSystem {
  private:
   long MakeOneLevel(const std::string& path);
   struct Node;
+  class HeldFolderImpl;
   long Readable(const std::string& path, const char* operation, const Node** file);
 
   struct Impl;

@@ -541,6 +541,73 @@ TEST_P(FileSystemContract, RemovingAMissingStreamFails) {
   EXPECT_TRUE(fs().Exists(At("plain.txt")));
 }
 
+// A held file reads as it was opened and can be neither deleted nor replaced meanwhile.
+TEST_P(FileSystemContract, HeldFileIsReadThroughItsHandleAndKeptInPlace) {
+  Write("held.exe", "program");
+  Write("other.exe", "another program");
+  Folder("Folder");
+  long error = -1;
+  std::unique_ptr<HeldFile> held = fs().HoldFile(At("held.exe"), &error);
+  ASSERT_NE(nullptr, held);
+  EXPECT_EQ(kOk, error);
+  std::string bytes;
+  for (int pass = 0; pass < 2; ++pass) {
+    EXPECT_EQ(kOk, held->Read(&bytes));
+    EXPECT_EQ("program", bytes) << "pass " << pass << ": from the start each time";
+  }
+  EXPECT_EQ(kErrSharingViolation, fs().Remove(At("held.exe")));
+  EXPECT_NE(kOk, fs().Replace(At("other.exe"), At("held.exe")));
+  EXPECT_EQ("program", Read("held.exe"));
+  held.reset();
+  EXPECT_EQ(kOk, fs().Remove(At("held.exe")));
+
+  struct Case {
+    const char* name;
+    long error;
+  } refused[] = {{"Missing.exe", kErrFileNotFound}, {"Folder", kErrAccessDenied}};
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(nullptr, fs().HoldFile(At(c.name), &error));
+    EXPECT_EQ(c.error, error);
+  }
+}
+
+// A folder held for removal stays while anything is in it and goes through the handle once empty.
+TEST_P(FileSystemContract, HeldFolderIsRemovedThroughItsHandleOnceEmpty) {
+  Folder("Held");
+  Write("Held\\file.txt");
+  Write("plain.txt");
+  long error = -1;
+  std::unique_ptr<HeldFolder> held = fs().HoldFolder(At("Held"), true, &error);
+  ASSERT_NE(nullptr, held);
+  EXPECT_EQ(kOk, error);
+  EXPECT_EQ(Ownership::Administration, held->Owner());
+  EXPECT_EQ(kErrDirNotEmpty, held->Remove());
+  EXPECT_EQ(kOk, fs().Remove(At("Held\\file.txt"))) << "what is inside goes by its path";
+  EXPECT_EQ(kErrSharingViolation, fs().RemoveDirectory(At("Held"))) << "nobody else may remove it";
+  EXPECT_EQ(kOk, held->Remove());
+  EXPECT_EQ(kErrAccessDenied, held->Remove());
+  held.reset();
+  EXPECT_FALSE(fs().Exists(At("Held")));
+
+  Folder("Kept");
+  held = fs().HoldFolder(At("Kept"), false, &error);
+  ASSERT_NE(nullptr, held);
+  EXPECT_EQ(kErrAccessDenied, held->Remove()) << "not opened for removal";
+  held.reset();
+  EXPECT_TRUE(fs().Exists(At("Kept")));
+
+  struct Case {
+    const char* name;
+    long error;
+  } refused[] = {{"Missing", kErrFileNotFound}, {"Missing\\Deeper", kErrPathNotFound}, {"plain.txt", kErrDirectory}};
+  for (const Case& c : refused) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(nullptr, fs().HoldFolder(At(c.name), true, &error));
+    EXPECT_EQ(c.error, error);
+  }
+}
+
 TEST_P(FileSystemContract, ModulePathIsAFullPath) {
   std::string module = fs().ModulePath();
   std::string name = place_->ModuleName();

@@ -149,6 +149,29 @@ std::string SandboxPath() {
 }
 
 #ifdef _WIN32
+// Whether the process token has the privilege enabled now.
+bool PrivilegeEnabled(const char* name) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  LUID luid = {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenPrivileges, nullptr, 0, &size);
+  std::vector<unsigned char> buffer(size);
+  bool enabled = false;
+  if (size > 0 && LookupPrivilegeValueA(nullptr, name, &luid) &&
+      GetTokenInformation(token, TokenPrivileges, buffer.data(), size, &size)) {
+    const auto* privileges = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < privileges->PrivilegeCount; ++i) {
+      const LUID_AND_ATTRIBUTES& p = privileges->Privileges[i];
+      if (p.Luid.LowPart == luid.LowPart && p.Luid.HighPart == luid.HighPart) {
+        enabled = (p.Attributes & SE_PRIVILEGE_ENABLED) != 0;
+      }
+    }
+  }
+  CloseHandle(token);
+  return enabled;
+}
+
 bool RunningUnderWine() {
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
@@ -538,6 +561,10 @@ TEST_P(RegistryContract, AHiveIsMountedBelowHkeyUsersUntilUnloadedWithNoKeyOfItO
   EXPECT_EQ(kOk, reg().UnloadHive(mount));
   EXPECT_EQ(kErrFileNotFound, TryOpen(kHkeyUsers, mount));
   EXPECT_EQ(kErrFileNotFound, reg().UnloadHive(mount));
+#ifdef _WIN32
+  // Enabled around the load and the unload only (the backup privilege the sandbox saves with).
+  EXPECT_FALSE(PrivilegeEnabled("SeRestorePrivilege"));
+#endif
 
   if (box_->wine()) GTEST_SKIP() << "Wine 8 drops what was written into a loaded hive when it unloads it";
   ASSERT_EQ(kOk, reg().LoadHive(mount, file));

@@ -121,7 +121,9 @@ bool Install(MemoryPlatform& m) {
   if (StopForRunningAcad(p, kOwner, warn)) return false;
   MemoryEnvironment env;
   InstallReport report;
-  RecordedInstall recorded(p, env, p.boxes, report, table, selected);
+  long heldRc = kOk;
+  std::unique_ptr<HeldFile> self = m.files.HoldFile(m.files.ModulePath(), &heldRc);
+  RecordedInstall recorded(p, env, p.boxes, report, table, selected, self.get());
   std::string path = kChosenPath;
   FolderHolds holds;
   if (PrepareInstallFolder(recorded.platform(), kOwner, path, holds) != InstallFolderResult::Created) return false;

@@ -118,10 +118,12 @@ TEST(SilentInstall, ExitCodeByCause) {
 
     InstallReport report;
     const MemoryEnvironment env;
+    long rc = kOk;
+    std::unique_ptr<HeldFile> self = m.files.HoldFile("C:\\Setup\\SetUp.exe", &rc);
     MemoryLogFiles logFiles(m.files);
     RunLog runLog(logFiles, m.files, m.codePage, env, "install", c.commandLine);
     report.StreamTo(&runLog);
-    EXPECT_EQ(c.exitCode, RunSilentInstall(p, env, table, options, report, &runLog));
+    EXPECT_EQ(c.exitCode, RunSilentInstall(p, env, table, options, self.get(), report, &runLog));
     // Once the install has started, its log lies in the record folder.
     EXPECT_EQ(!c.unchanged, m.files.Names("C:\\Program Files\\Quilox\\Tessarune Setup\\Logs").size() == 1);
     const std::string log = Joined(report.Lines());

@@ -43,6 +43,12 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.WriteNewFile(path, bytes);
   }
   long Stamp(const std::string& path, FileStamp* stamp) override { return inner_.Stamp(path, stamp); }
+  std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override {
+    return inner_.HoldFile(path, error);
+  }
+  std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override {
+    return inner_.HoldFolder(path, forRemoval, error);
+  }
 
  private:
   FileSystem& inner_;
