@@ -175,7 +175,9 @@ TEST(SilentInstall, UpgradesInPlaceAndRefusesADowngrade) {
     const std::string before = MachineState(m);
 
     InstallReport report;
-    EXPECT_EQ(c.exitCode, RunSilentInstall(m.platform(), MemoryEnvironment(), table, options, report));
+    long rc = kOk;
+    const std::unique_ptr<HeldFile> self = m.files.HoldFile("C:\\Setup\\SetUp.exe", &rc);
+    EXPECT_EQ(c.exitCode, RunSilentInstall(m.platform(), MemoryEnvironment(), table, options, self.get(), report));
     const std::string log = Joined(report.Lines());
     EXPECT_NE(std::string::npos, log.find(c.logged)) << log;
     EXPECT_EQ(c.exitCode == 0, log.find("FAILED") == std::string::npos) << log;
