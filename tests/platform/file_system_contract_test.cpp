@@ -460,8 +460,11 @@ TEST_P(FileSystemContract, HeldFoldersTellTheirTrustAndCannotBeRemovedAndTakenOv
   Folder("Empty");
   std::unique_ptr<FolderHold> empty = fs().HoldFolder(At("Empty"), &trust, &error);
   ASSERT_NE(nullptr, empty);
-  EXPECT_NE(kOk, fs().RemoveDirectory(At("Empty"))) << "held";
-  EXPECT_TRUE(fs().Exists(At("Empty")));
+  // Wine removes a folder whatever handles are open on it.
+  if (!place_->OnWine()) {
+    EXPECT_NE(kOk, fs().RemoveDirectory(At("Empty"))) << "held";
+    EXPECT_TRUE(fs().Exists(At("Empty")));
+  }
   empty.reset();
   EXPECT_EQ(kOk, fs().RemoveDirectory(At("Empty"))) << "let go";
 
