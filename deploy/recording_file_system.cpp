@@ -183,9 +183,9 @@ long RecordingFileSystem::Made(const std::string& path, long rc) {
 }
 
 
-std::unique_ptr<FolderHold> RecordingFileSystem::HoldFolder(const std::string& path, FolderTrust* trust,
+std::unique_ptr<FolderHold> RecordingFileSystem::HoldLevel(const std::string& path, FolderTrust* trust,
                                                             long* error) {
-  return inner_.HoldFolder(path, trust, error);
+  return inner_.HoldLevel(path, trust, error);
 }
 
 std::unique_ptr<FolderHold> RecordingFileSystem::TakeOver(const std::string& path, const std::string& sddl,

@@ -43,7 +43,7 @@ class RecordingFileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
-  std::unique_ptr<FolderHold> HoldFolder(const std::string& path, FolderTrust* trust, long* error) override;
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
   // What the setup takes over goes into the report: what someone else owned, and what it left alone.
   std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
                                        long* error) override;

@@ -11,7 +11,7 @@ namespace {
 OwnFolder Hold(FileSystem& files, const std::string& path, bool existed, FolderHolds& holds) {
   FolderTrust trust;
   long error = kOk;
-  std::unique_ptr<FolderHold> hold = files.HoldFolder(path, &trust, &error);
+  std::unique_ptr<FolderHold> hold = files.HoldLevel(path, &trust, &error);
   if (!hold || trust.owner != Ownership::Administration) {
     if (existed) return IsNothingToHold(error) ? OwnFolder::NotMade : OwnFolder::Untrusted;
     // Gone right after it was made, or someone else's: raced either way.

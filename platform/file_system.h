@@ -126,7 +126,7 @@ class FileSystem {
   // Opens the folder itself without letting anyone delete or rename it until the hold is destroyed,
   // and reads from that handle what `trust` tells. A junction or symbolic link is refused
   // (kErrReparsePointEncountered), and so is a file (kErrDirectory). A drive's root can be held.
-  virtual std::unique_ptr<FolderHold> HoldFolder(const std::string& path, FolderTrust* trust, long* error) = 0;
+  virtual std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) = 0;
   // Takes over one file or folder found in a folder the setup has secured: opened as itself, it is
   // given the owner and rules of `sddl`; *previous tells who owned it before. A reparse point of any
   // kind (kErrReparsePointEncountered) and a file with more than one name (kErrTooManyLinks) are

@@ -79,7 +79,7 @@ class LevelChecks {
   bool Hold(const std::string& level, Judged judged, Refusal* refusal) {
     FolderTrust trust;
     long error = kOk;
-    std::unique_ptr<FolderHold> hold = p_.files.HoldFolder(level, &trust, &error);
+    std::unique_ptr<FolderHold> hold = p_.files.HoldLevel(level, &trust, &error);
     if (!hold) {
       if (!IsNothingToHold(error)) *refusal = Refuse(level, kUntrustedFolderTail);
       return false;

@@ -38,7 +38,7 @@ class Win32FileSystem : public FileSystem {
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
   // win32_folder_trust.cpp
-  std::unique_ptr<FolderHold> HoldFolder(const std::string& path, FolderTrust* trust, long* error) override;
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
   std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
                                        long* error) override;
 

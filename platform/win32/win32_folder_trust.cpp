@@ -50,7 +50,7 @@ long LastError() { return static_cast<long>(GetLastError()); }
 
 }  // namespace
 
-std::unique_ptr<FolderHold> Win32FileSystem::HoldFolder(const std::string& path, FolderTrust* trust, long* error) {
+std::unique_ptr<FolderHold> Win32FileSystem::HoldLevel(const std::string& path, FolderTrust* trust, long* error) {
   const DWORD pathAttributes = GetFileAttributesA(path.c_str());
   HANDLE handle = OpenItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES, kShareNoDelete);
   if (handle == INVALID_HANDLE_VALUE) {

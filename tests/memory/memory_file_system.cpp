@@ -704,9 +704,9 @@ void MemoryFileSystem::RunRacers(Node* madeByUs) {
   }
 }
 
-std::unique_ptr<FolderHold> MemoryFileSystem::HoldFolder(const std::string& path, FolderTrust* trust, long* error) {
+std::unique_ptr<FolderHold> MemoryFileSystem::HoldLevel(const std::string& path, FolderTrust* trust, long* error) {
   *error = kOk;
-  if (impl_->counter->Count("HoldFolder ", path)) *error = kErrAccessDenied;
+  if (impl_->counter->Count("HoldLevel ", path)) *error = kErrAccessDenied;
   MemoryPath parsed = impl_->Parse(path);
   if (*error == kOk && parsed.error != kOk) *error = parsed.error;
   Impl::Place place = *error == kOk ? impl_->Locate(parsed) : Impl::Place();

@@ -36,7 +36,7 @@ class MemoryFileSystem : public FileSystem {
   long ReadFile(const std::string& path, std::string* bytes) override;
   long WriteNewFile(const std::string& path, const std::string& bytes) override;
   long Stamp(const std::string& path, FileStamp* stamp) override;
-  std::unique_ptr<FolderHold> HoldFolder(const std::string& path, FolderTrust* trust, long* error) override;
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
   std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
                                        long* error) override;
 
@@ -68,7 +68,7 @@ class MemoryFileSystem : public FileSystem {
   std::string Content(const std::string& path) const;  // empty when not a file
   // The SDDL a folder was made or last secured with; empty when it inherits its security.
   std::string Descriptor(const std::string& path) const;
-  size_t HeldFolders() const;  // holds of Secure, HoldFolder and TakeOver not yet destroyed
+  size_t HeldFolders() const;  // holds of Secure, HoldLevel and TakeOver not yet destroyed
   Ownership OwnerOf(const std::string& path) const;
   std::vector<std::string> PendingAtRestart() const;  // by RemoveAtRestart, in order
   bool HasStream(const std::string& file, const std::string& stream) const;

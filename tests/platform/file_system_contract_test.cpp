@@ -450,15 +450,15 @@ TEST_P(FileSystemContract, HeldFoldersTellTheirTrustAndCannotBeRemovedAndTakenOv
   Write("Held\\a.txt");
   FolderTrust trust;
   long error = -1;
-  std::unique_ptr<FolderHold> hold = fs().HoldFolder(At("Held"), &trust, &error);
+  std::unique_ptr<FolderHold> hold = fs().HoldLevel(At("Held"), &trust, &error);
   ASSERT_NE(nullptr, hold);
   EXPECT_EQ(kOk, error);
   EXPECT_EQ(Ownership::Administration, trust.owner);
   EXPECT_FALSE(trust.othersMayChange);
   EXPECT_TRUE(trust.persistentAcls);
-  EXPECT_NE(nullptr, fs().HoldFolder(place_->Root().substr(0, 3), &trust, &error)) << "a drive's root";
+  EXPECT_NE(nullptr, fs().HoldLevel(place_->Root().substr(0, 3), &trust, &error)) << "a drive's root";
   Folder("Empty");
-  std::unique_ptr<FolderHold> empty = fs().HoldFolder(At("Empty"), &trust, &error);
+  std::unique_ptr<FolderHold> empty = fs().HoldLevel(At("Empty"), &trust, &error);
   ASSERT_NE(nullptr, empty);
   // Wine removes a folder whatever handles are open on it.
   if (!place_->OnWine()) {
@@ -468,9 +468,9 @@ TEST_P(FileSystemContract, HeldFoldersTellTheirTrustAndCannotBeRemovedAndTakenOv
   empty.reset();
   EXPECT_EQ(kOk, fs().RemoveDirectory(At("Empty"))) << "let go";
 
-  EXPECT_EQ(nullptr, fs().HoldFolder(At("Held\\a.txt"), &trust, &error));
+  EXPECT_EQ(nullptr, fs().HoldLevel(At("Held\\a.txt"), &trust, &error));
   EXPECT_EQ(kErrDirectory, error) << "a file";
-  EXPECT_EQ(nullptr, fs().HoldFolder(At("Missing"), &trust, &error));
+  EXPECT_EQ(nullptr, fs().HoldLevel(At("Missing"), &trust, &error));
   EXPECT_TRUE(IsNothingToHold(error)) << error;
 
   Ownership previous = Ownership::Other;

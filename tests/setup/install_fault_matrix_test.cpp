@@ -297,7 +297,7 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
                            Upper(failed) == "HOLDFOLDER " + library;
     const bool trustCheck = looked == Upper(kChosenPath) || looked == Upper(kInstallFolder) || looked == Upper(kSource) ||
                             ((StartsWith(failed, "Owner ") || StartsWith(failed, "Secure ") ||
-                              StartsWith(failed, "HoldFolder ")) && !ofRecord && !mayRefuse);
+                              StartsWith(failed, "HoldLevel ")) && !ofRecord && !mayRefuse);
     if (!mayRefuse) EXPECT_EQ(trustCheck, untrusted != 0) << where;
     if (trustCheck || (mayRefuse && untrusted != 0)) {
       EXPECT_EQ(1u, m.boxes.Shown().size()) << where;

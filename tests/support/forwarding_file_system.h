@@ -43,8 +43,8 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.WriteNewFile(path, bytes);
   }
   long Stamp(const std::string& path, FileStamp* stamp) override { return inner_.Stamp(path, stamp); }
-  std::unique_ptr<FolderHold> HoldFolder(const std::string& path, FolderTrust* trust, long* error) override {
-    return inner_.HoldFolder(path, trust, error);
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override {
+    return inner_.HoldLevel(path, trust, error);
   }
   std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
                                        long* error) override {
