@@ -5,8 +5,9 @@
 
 namespace {
 
-// Junctions and symbolic links that a user made are not followed by this elevated process
-// (Windows 10 2004 and later, where the system has the policy).
+// Junctions and symbolic links that a user made are not followed by this elevated process, where
+// the system has the policy (RedirectionGuard): Windows 11, and Windows 10 22H2 once updated. The
+// documentation's minimum, Windows 8.1, is that of the call; earlier systems refuse the policy.
 void TrustOnlyAdministratorsRedirections() {
   // Looked up rather than imported: Windows 7 has no SetProcessMitigationPolicy at all.
   using SetPolicyFn = BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, PVOID, SIZE_T);

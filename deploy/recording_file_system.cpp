@@ -190,3 +190,23 @@ long RecordingFileSystem::Made(const std::string& path, long rc) {
   return rc;
 }
 
+
+std::unique_ptr<FolderHold> RecordingFileSystem::HoldLevel(const std::string& path, FolderTrust* trust,
+                                                            long* error) {
+  return inner_.HoldLevel(path, trust, error);
+}
+
+std::unique_ptr<FolderHold> RecordingFileSystem::TakeOver(const std::string& path, const std::string& sddl,
+                                                          Ownership* previous, long* error) {
+  std::unique_ptr<FolderHold> hold = inner_.TakeOver(path, sddl, previous, error);
+  if (hold && *previous != Ownership::Administration) {
+    report_.Warning("taken over from another owner: " + path);
+  } else if (*error == kErrReparsePointEncountered) {
+    report_.Warning("left alone, a link or reparse point: " + path);
+  } else if (*error == kErrTooManyLinks) {
+    report_.Warning("left alone, a file with more than one name: " + path);
+  } else if (!hold) {
+    report_.Failure("not taken over: " + path + ErrorText(*error));
+  }
+  return hold;
+}

@@ -45,6 +45,10 @@ class RecordingFileSystem : public FileSystem {
   long Stamp(const std::string& path, FileStamp* stamp) override;
   std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
   std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
+  // What the setup takes over goes into the report: what someone else owned, and what it left alone.
+  std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
+                                       long* error) override;
 
  private:
   long Made(const std::string& path, long rc);

@@ -1,4 +1,5 @@
 #include "install/install.h"
+#include "install/install_texts.h"
 #include "install/path_buffer.h"
 
 namespace {
@@ -11,19 +12,28 @@ constexpr char kDrawingLibraryName[] = "Quilox扩展绘图库";
 // Unlike the payload copy it never asks and never stops the installation: a file that cannot be
 // copied, that does not match the signed distribution, or whose path is too long for its buffer,
 // is left out.
-void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job) {
+bool CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job) {
   std::string source;
-  if (!FindInstallSource(p, owner, &source)) return;
+  if (!FindInstallSource(p, owner, &source)) return true;
 
   const std::string librarySource = JoinPath(source, kDrawingLibraryName);
   const std::string libraryTarget = JoinPath(job.folder, kDrawingLibraryName);
   const std::string pattern = JoinPath(librarySource, "*.*");
 
-  // Created even when the source has no drawing library, so that every installation has it.
-  if (FitsPathBuffer(libraryTarget)) p.files.MakeDirectory(libraryTarget);
-  // Users may add folders to the install folder: one they made a junction or symbolic link, here
-  // or in the source, is never followed.
-  if (p.files.IsRedirection(librarySource) || p.files.IsRedirection(libraryTarget)) return;
+  // Created even when the source has no drawing library, so that every installation has it, and
+  // held while the files go in. One from before that leads elsewhere or is a user's is left out;
+  // one that someone made while the setup was making it stops the installation.
+  FolderHolds ownHolds;
+  FolderHolds& holds = job.holds ? *job.holds : ownHolds;
+  const OwnFolder target = FitsPathBuffer(libraryTarget) ? HoldOwnFolder(p.files, libraryTarget, holds)
+                                                         : OwnFolder::NotMade;
+  if (target == OwnFolder::Raced) {
+    RefuseFolder(p, owner, libraryTarget, kUntrustedFolderTail);
+    return false;
+  }
+  // A junction or symbolic link, here or in the source, is never followed. A folder that could
+  // not be made fails each copy in turn.
+  if (target == OwnFolder::Untrusted || p.files.IsRedirection(librarySource)) return true;
 
   FindEntry entry;
   std::unique_ptr<DirListing> listing;
@@ -46,4 +56,5 @@ void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& jo
     }
     ClearReadOnly(p.files, to);
   }
+  return true;
 }

@@ -17,16 +17,18 @@ std::string TemporaryName(const CodePage& cp, const std::string& name) {
 CopyFolder::CopyFolder(FileSystem& files, const std::string& installFolder) : files_(files) {
   for (int n = 1; n <= 9; ++n) {
     const std::string path = JoinPath(installFolder, kCopyFolderPrefix + std::to_string(n));
-    const long rc = files.MakeSecuredDirectory(path, kCopyFolderSddl);
-    if (rc == kOk) {
-      path_ = path;
-      return;
-    }
-    if (rc != kErrAlreadyExists) return;
+    // One left by an earlier run is not used: what is in it would be copied over.
+    if (files.Exists(path)) continue;
+    const OwnFolder made = HoldNewFolder(files, path, hold_);
+    if (made == OwnFolder::Held) path_ = path;
+    if (made == OwnFolder::Raced) raced_ = path;
+    return;
   }
 }
 
 CopyFolder::~CopyFolder() {
+  // Let go first: a folder held without delete sharing cannot be removed.
+  hold_.clear();
   if (!path_.empty()) files_.RemoveDirectory(path_);
 }
 

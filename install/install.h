@@ -20,7 +20,23 @@ struct InstallJob {
   ProgressSink* progress;  // borrowed
   const PayloadManifest* manifest = nullptr;      // null: whatever the source holds is installed
   std::vector<std::string>* installed = nullptr;  // when given, receives the names put in place
+  FolderHolds* holds = nullptr;  // when given, keeps the folders made inside until the install is over
 };
+
+// The message for a folder the install will not write into (a tail of install_texts.h).
+void RefuseFolder(const Platform& p, WindowRef owner, const std::string& folder, const char* tail);
+
+// A folder of the setup's own inside the held install folder, made with the protected descriptor
+// when it is missing, then held.
+enum class OwnFolder {
+  Held,
+  NotMade,    // it cannot be made (what would go into it fails in turn)
+  Untrusted,  // it was there already and leads elsewhere or is not the administration's
+  Raced,      // it was missing and then someone else's: made meanwhile, or replaced right after
+};
+OwnFolder HoldOwnFolder(FileSystem& files, const std::string& path, FolderHolds& holds);
+// The same for a folder that was looked at and found missing.
+OwnFolder HoldNewFolder(FileSystem& files, const std::string& path, FolderHolds& holds);
 
 // True when a process whose file name contains "acad.exe" (any case) runs.
 bool IsAcadRunning(const Platform& p);
@@ -53,14 +69,19 @@ class CopyFolder {
   CopyFolder(const CopyFolder&) = delete;
   CopyFolder& operator=(const CopyFolder&) = delete;
   const std::string& Path() const { return path_; }
+  // A name that was free when looked at and then someone else's: nothing may be copied.
+  const std::string& Raced() const { return raced_; }
 
  private:
   FileSystem& files_;
   std::string path_;
+  std::string raced_;
+  FolderHolds hold_;  // while it is in use
 };
 void RemoveZoneIdentifier(FileSystem& files, const std::string& path);
 bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job);
-void CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
+// False when the library folder was raced (refused with a message): nothing more may be written.
+bool CopyDrawingLibrary(const Platform& p, WindowRef owner, const InstallJob& job);
 
 // AutoCAD 2008 gets the product's plotter driver in place of its own, in its Drv folder.
 constexpr int kPlotDriverYear = 2008;

@@ -15,3 +15,13 @@ constexpr char kCopyFailedFormat[] =
 
 // %s: the full path of a source file that the signed distribution does not hold as it is (or at all).
 constexpr char kNotSignedFormat[] = "文件 %s 与签名的安装包不符。";
+
+// A folder the install will not write into, its path between head and tail; same caption, with
+// the exclamation icon. A link or a folder some user owns (or that someone made while the setup
+// was making it):
+constexpr char kUntrustedFolderHead[] = "文件夹 ";
+constexpr char kUntrustedFolderTail[] = " 是链接或不属于管理员，为安全起见不能安装到这里。";
+// A folder whose permissions, or its parent's, let other users rename or delete it:
+constexpr char kChangeableFolderTail[] = " 可被其他用户改名或删除，为安全起见不能安装到这里。";
+// An install folder on a volume that keeps no permissions:
+constexpr char kNoPermissionsVolumeTail[] = " 所在的磁盘不能设置权限（如 FAT32、exFAT），为安全起见不能安装到这里。";

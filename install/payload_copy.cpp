@@ -3,6 +3,7 @@
 #include "install/install.h"
 #include "install/install_texts.h"
 #include "install/path_buffer.h"
+#include "platform/folder_security.h"
 #include "platform/mb_string.h"
 
 namespace {
@@ -153,8 +154,12 @@ bool CopyPayload(const Platform& p, WindowRef owner, const InstallJob& job) {
   }
 
   // The install command has normally created it already.
-  p.files.MakeDirectory(job.folder);
+  p.files.MakeSecuredDirectory(job.folder, kProtectedFolderSddl);
   const CopyFolder copyFolder(p.files, job.folder);
+  if (!copyFolder.Raced().empty()) {
+    RefuseFolder(p, owner, copyFolder.Raced(), kUntrustedFolderTail);
+    return false;
+  }
 
   for (;;) {
     // The source check has just found the folder, so a listing that does not open means that none

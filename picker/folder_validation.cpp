@@ -65,10 +65,13 @@ int CheckOrCreatePath(FileSystem& files, const char* path, bool checkOnly) {
     if (!IsValidPathComponent(text.substr(start, end - start).c_str())) return 1;
     if (!checkOnly) {
       const std::string prefix = text.substr(0, end);
-      // Fails for a folder that is already there, which is fine: only what exists afterwards counts.
-      // A user could rename or replace a folder that inherited the rights of its parent.
-      files.MakeSecuredDirectory(prefix, kProtectedFolderSddl);
-      if (!files.Exists(prefix)) return 2;
+      // A user could rename or replace a folder that inherited the rights of its parent. A level
+      // that was missing and then "already exists" was made by someone else meanwhile: it counts
+      // as not created.
+      if (!files.Exists(prefix)) {
+        const long made = files.MakeSecuredDirectory(prefix, kProtectedFolderSddl);
+        if (made == kErrAlreadyExists || !files.Exists(prefix)) return 2;
+      }
     }
 
     if (end == text.size()) return 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win_types.h"
 
@@ -77,6 +78,16 @@ class HeldFolder : public FolderHold {
   virtual long Remove() = 0;
 };
 
+// What a held folder allows, read from its owner and from the entries that apply to the folder
+// itself (inherit-only entries skipped, generic rights mapped). "Others" is anyone but SYSTEM,
+// Administrators, TrustedInstaller and the administrator running the setup.
+struct FolderTrust {
+  Ownership owner = Ownership::Other;
+  bool othersMayChange = false;          // DELETE, WRITE_DAC or WRITE_OWNER: rename, delete or re-permit it
+  bool othersMayDeleteChildren = false;  // FILE_DELETE_CHILD: rename or delete what is inside it
+  bool persistentAcls = true;            // its volume keeps permissions (not FAT32, exFAT)
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -140,4 +151,27 @@ class FileSystem {
   // `forRemoval`. A junction or symbolic link is refused (kErrReparsePointEncountered), so is a
   // file (kErrDirectory). Null, with the code in *error, when it cannot be opened.
   virtual std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) = 0;
+
+  // ---- Folders the install trusts: held, and read through the hold ----
+
+  // Opens the folder itself without letting anyone delete or rename it until the hold is destroyed,
+  // and reads from that handle what `trust` tells. A junction or symbolic link is refused
+  // (kErrReparsePointEncountered), and so is a file (kErrDirectory). A drive's root can be held.
+  virtual std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) = 0;
+  // Takes over one file or folder found in a folder the setup has secured: opened as itself, it is
+  // given the owner and rules of `sddl`; *previous tells who owned it before. A reparse point of any
+  // kind (kErrReparsePointEncountered) and a file with more than one name (kErrTooManyLinks) are
+  // left as they are: changing them would change what they share with a place outside. The hold
+  // keeps a folder from being renamed while what is inside it is taken over.
+  virtual std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
+                                               long* error) = 0;
 };
+
+// Folders held until the installation is over.
+using FolderHolds = std::vector<std::unique_ptr<FolderHold>>;
+
+// A failed open of a folder that finds nothing to hold: no such folder or drive, a drive that is
+// not ready, a file in its place.
+inline bool IsNothingToHold(long rc) {
+  return IsNotFound(rc) || rc == kErrNotReady || rc == kErrDirectory;
+}

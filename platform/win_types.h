@@ -11,6 +11,7 @@ enum : long {
   kErrAccessDenied = 5,
   kErrInvalidHandle = 6,
   kErrNotSameDevice = 17,
+  kErrNotReady = 21,
   kErrNoMoreFiles = 18,
   kErrSharingViolation = 32,
   kErrNetNameDeleted = 64,
@@ -23,6 +24,7 @@ enum : long {
   kErrAlreadyExists = 183,
   kErrMoreData = 234,
   kErrNoMoreItems = 259,
+  kErrTooManyLinks = 1142,
   kErrKeyDeleted = 1018,
   kErrReparsePointEncountered = 4395,
 };

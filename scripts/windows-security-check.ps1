@@ -1,7 +1,8 @@
 <#
 .SYNOPSIS
-  Checks on a real Windows (a VM) what Wine cannot show: the install folder's security, the refusal of
-  redirected and foreign-owned folders, and the process's redirection trust mitigation.
+  Checks on a real Windows (a VM) what Wine cannot show: the install folder's security (read-only to
+  users), the refusal of redirected, foreign-owned and user-changeable folders, and the process's
+  redirection trust mitigation.
 
 .DESCRIPTION
   Run each step in the session it names, in this order, on a machine with a standard user account:
@@ -10,9 +11,9 @@
         after a default install (SetUp.exe, Install, path C:\Quilox).
       Expected:
         PASS C:\Quilox: owner BUILTIN\Administrators, protected, no rule inherited
-        PASS C:\Quilox: Users may read, execute and add, nothing more
+        PASS C:\Quilox: Users may read and execute, nothing more
         PASS C:\Quilox\Tessarune: owner BUILTIN\Administrators, protected, no rule inherited
-        PASS C:\Quilox\Tessarune: Users may read, execute and add, nothing more
+        PASS C:\Quilox\Tessarune: Users may read and execute, nothing more
         PASS C:\Program Files\Quilox\Tessarune Setup: owner BUILTIN\Administrators, protected, no rule inherited
         PASS C:\Program Files\Quilox\Tessarune Setup: Users may read and execute, nothing more
         PASS Quilox2010.ARX: owner BUILTIN\Administrators, the rules of a file made in C:\Quilox\Tessarune now
@@ -24,7 +25,8 @@
         PASS deleting Quilox2010.ARX is denied
         PASS renaming the folder C:\Quilox\Tessarune is denied
         PASS deleting the folder C:\Quilox is denied
-        PASS creating a new file in C:\Quilox\Tessarune is allowed
+        PASS creating a new file in C:\Quilox\Tessarune is denied
+        PASS creating a new folder in C:\Quilox\Tessarune is denied
         PASS creating a new file in C:\Program Files\Quilox\Tessarune Setup is denied
    3. As administrator:  .\windows-security-check.ps1 -Step MakeJunction
       then run SetUp.exe and press Install with the path C:\Quilox.
@@ -36,13 +38,22 @@
       then as administrator run SetUp.exe, Install with C:\Quilox: the same message; then
         .\windows-security-check.ps1 -Step AfterRefusal
         PASS C:\Quilox holds nothing the setup made
-   5. While SetUp.exe shows its dialog, as administrator:  .\windows-security-check.ps1 -Step Mitigation
-      Expected on Windows 10 2004 or later:
+   5. As administrator:  .\windows-security-check.ps1 -Step MakeExplorerFolder
+      (a folder below C:\ made the way Explorer makes it: it inherits "Authenticated Users: Modify"), then
+      run SetUp.exe and press Install with the path C:\QuiloxExplorer.
+      Expected: "文件夹 C:\QuiloxExplorer 可被其他用户改名或删除，为安全起见不能安装到这里。"; then
+        .\windows-security-check.ps1 -Step AfterExplorerFolder
+        PASS C:\QuiloxExplorer holds nothing the setup made
+   6. With a FAT32 or exFAT USB drive E:, run SetUp.exe and press Install with the path E:\Quilox.
+      Expected: "文件夹 E:\Quilox\Tessarune 所在的磁盘不能设置权限（如 FAT32、exFAT），为安全起见不能安装到这里。"
+      and nothing made on E:.
+   7. While SetUp.exe shows its dialog, as administrator:  .\windows-security-check.ps1 -Step Mitigation
+      Expected on Windows 11, or Windows 10 22H2 with current updates (older systems refuse the policy):
         PASS SetUp.exe enforces redirection trust
-   6. With a distribution that carries a manifest: change one byte of Data\Quilox2010.arx, run SetUp.exe,
+   8. With a distribution that carries a manifest: change one byte of Data\Quilox2010.arx, run SetUp.exe,
       Install: the file is reported as not matching the signed distribution and is neither installed nor
       registered (HKLM ...\Applications\Quilox2010 keeps its earlier LOADER or is absent).
-   7. With a second standard user who has started AutoCAD once (so that it has a profile) and is now
+   9. With a second standard user who has started AutoCAD once (so that it has a profile) and is now
       logged off, as administrator in the distribution folder:
         .\windows-security-check.ps1 -Step AllUsers -SecondUser <name>
       It runs SetUp.exe /S /ALLUSERS, then loads that user's NTUSER.DAT to read it. Expected:
@@ -50,14 +61,14 @@
         PASS SetUp.exe /S /ALLUSERS ends with 0
         PASS no Tessarune_ hive stays loaded below HKEY_USERS
         PASS <each of the second user's profiles>: TRUSTEDPATHS holds C:\QUILOX\TESSARUNE
-   8. As administrator, in the distribution folder (on a slow disk if you have one):
+  10. As administrator, in the distribution folder (on a slow disk if you have one):
         .\windows-security-check.ps1 -Step Responsive
       It copies the distribution into %TEMP%\TessaResponsive with 10,000 more small files in Data,
       starts that SetUp.exe, presses Install and watches the dialog until the first completion message.
       Expected:
         PASS the dialog was never "Not Responding" (N checks over S seconds)
       and the time the 10,000-file install took. Answer the two completion messages afterwards.
-   9. Users who come later. As administrator, install (SetUp.exe /S, without /ALLUSERS). Then log on as a
+  11. Users who come later. As administrator, install (SetUp.exe /S, without /ALLUSERS). Then log on as a
       second standard user who has an AutoCAD profile and has not logged on since the install (Active
       Setup runs the kept TessaruneUser.exe once, at that logon, as that user), and in that session:
         .\windows-security-check.ps1 -Step ActiveSetup
@@ -68,13 +79,13 @@
         PASS replacing TessaruneUser.exe is denied
       Then, as administrator, SetUp.exe /UNINSTALL /S, and log on as that user again: the profiles no
       longer hold the folder and HKCU\Software\Quilox is gone.
-  10. Copy the distribution into a folder the standard user may change (e.g. C:\Users\Public\Dist); as
+  12. Copy the distribution into a folder the standard user may change (e.g. C:\Users\Public\Dist); as
       administrator start SetUp.exe from there and leave its dialog open; then, as the standard user in
       that folder:  .\windows-security-check.ps1 -Step HeldSetup
       Expected:
         PASS renaming the running SetUp.exe is denied
         PASS writing the running SetUp.exe is denied
-  11. As administrator, after a default install:  .\windows-security-check.ps1 -Step UninstallThroughJunction
+  13. As administrator, after a default install:  .\windows-security-check.ps1 -Step UninstallThroughJunction
       It moves C:\Quilox\Tessarune to C:\QuiloxTarget, puts a junction in its place and runs the kept
       uninstaller with /UNINSTALL /S. Expected:
         PASS the uninstall ends with 1603
@@ -84,8 +95,9 @@
 #>
 param(
   [Parameter(Mandatory = $true)]
-  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'Mitigation', 'AllUsers',
-    'Responsive', 'ActiveSetup', 'HeldSetup', 'UninstallThroughJunction')]
+  [ValidateSet('Descriptors', 'UserAccess', 'MakeJunction', 'MakeUserFolder', 'AfterRefusal', 'MakeExplorerFolder',
+               'AfterExplorerFolder', 'Mitigation', 'AllUsers', 'Responsive', 'ActiveSetup', 'HeldSetup',
+               'UninstallThroughJunction')]
   [string]$Step,
   # For AllUsers: a user who is not logged on.
   [string]$SecondUser
@@ -96,6 +108,7 @@ $chosen = 'C:\Quilox'
 $install = 'C:\Quilox\Tessarune'
 $target = 'C:\QuiloxTarget'
 $record = Join-Path $env:ProgramFiles 'Quilox\Tessarune Setup'
+$explorer = 'C:\QuiloxExplorer'
 
 function Report([bool]$ok, [string]$what) {
   if ($ok) { Write-Output "PASS $what" } else { Write-Output "FAIL $what" }
@@ -111,10 +124,8 @@ switch ($Step) {
   'Descriptors' {
     $users = New-Object System.Security.Principal.SecurityIdentifier('S-1-5-32-545')
     $readExecute = [System.Security.AccessControl.FileSystemRights]'ReadAndExecute, Synchronize'
-    $add = [System.Security.AccessControl.FileSystemRights]'CreateFiles, CreateDirectories'
-    # The record folder keeps the uninstaller: nobody but administrators may add to it.
+    # Users may add nothing to any of them: AutoCAD loads what lies beside a module or a menu.
     foreach ($folder in $chosen, $install, $record) {
-      $mayAdd = $folder -ne $record
       $acl = Get-Acl -LiteralPath $folder
       $rules = $acl.GetAccessRules($true, $true, [System.Security.Principal.SecurityIdentifier])
       $inherited = @($rules | Where-Object { $_.IsInherited }).Count
@@ -127,11 +138,7 @@ switch ($Step) {
         if ($rule.IdentityReference -eq $users -and $rule.AccessControlType -eq 'Allow' -and
             ($rule.PropagationFlags -band 2) -eq 0) { $userRights = $userRights -bor [int]$rule.FileSystemRights }
       }
-      if ($mayAdd) {
-        Report ($userRights -eq ([int]$readExecute -bor [int]$add)) "${folder}: Users may read, execute and add, nothing more"
-      } else {
-        Report ($userRights -eq [int]$readExecute) "${folder}: Users may read and execute, nothing more"
-      }
+      Report ($userRights -eq [int]$readExecute) "${folder}: Users may read and execute, nothing more"
     }
     # Installed files are written in a folder of the setup's own and renamed into place, keeping the
     # rules they got there: they must be those a file made in the install folder gets.
@@ -155,12 +162,12 @@ switch ($Step) {
     Test-Denied 'deleting Quilox2010.ARX' { [System.IO.File]::Delete($module) }
     Test-Denied "renaming the folder $install" { [System.IO.Directory]::Move($install, "$install-moved") }
     Test-Denied "deleting the folder $chosen" { [System.IO.Directory]::Delete($chosen, $true) }
-    $probe = Join-Path $install "user-probe-$PID.txt"
-    try {
-      [System.IO.File]::WriteAllText($probe, 'probe')
-      Report $true "creating a new file in $install is allowed"
-      Remove-Item -LiteralPath $probe
-    } catch { Report $false "creating a new file in $install is allowed ($($_.Exception.Message))" }
+    Test-Denied "creating a new file in $install" {
+      [System.IO.File]::WriteAllText((Join-Path $install "user-probe-$PID.txt"), 'probe')
+    }
+    Test-Denied "creating a new folder in $install" {
+      [System.IO.Directory]::CreateDirectory((Join-Path $install "user-probe-$PID")) | Out-Null
+    }
     Test-Denied "creating a new file in $record" {
       [System.IO.File]::WriteAllText((Join-Path $record "user-probe-$PID.txt"), 'probe')
     }
@@ -184,6 +191,15 @@ switch ($Step) {
       Report (-not (Test-Path -LiteralPath $install)) "$chosen holds nothing the setup made"
       Remove-Item -LiteralPath $chosen -Force -Recurse
     }
+  }
+  'MakeExplorerFolder' {
+    # Made with default security, as Explorer makes it: it inherits what C:\ passes on.
+    New-Item -ItemType Directory -Path $explorer -Force | Out-Null
+    Write-Output "made $explorer with the rights C:\ passes on: now run SetUp.exe with that path"
+  }
+  'AfterExplorerFolder' {
+    Report (-not (Test-Path -LiteralPath (Join-Path $explorer 'Tessarune'))) "$explorer holds nothing the setup made"
+    Remove-Item -LiteralPath $explorer -Force -Recurse
   }
   'Mitigation' {
     Add-Type -Namespace Tessa -Name Native -MemberDefinition @'

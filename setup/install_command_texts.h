@@ -3,9 +3,6 @@
 #pragma once
 
 constexpr char kPathTooLongText[] = "安装路径过长，请选择较短的安装路径 !";
-// Around the folder's path.
-constexpr char kUntrustedFolderHead[] = "文件夹 ";
-constexpr char kUntrustedFolderTail[] = " 是链接或不属于管理员，为安全起见不能安装到这里。";
 
 constexpr char kCompletionCaption[] = "Tessarune工具箱安装";
 constexpr char kInstalledText[] = "安装完成，重启CAD即可使用 !";

@@ -22,19 +22,19 @@ enum class InstallFolderResult {
   EmptyPath,  // nothing done; the caller raises the invalid-argument error
   Invalid,    // not a usable path: the picker's "is invalid" message, nothing created
   TooLong,    // refused with a message before anything was created; `installPath` unchanged
-  Untrusted,  // a level or the Data folder is a link, a level is not the administration's or cannot be
-              // secured: as TooLong
-  Created,    // both folders made (results ignored); `installPath` holds the install folder
+  Untrusted,  // a level or the Data folder is a link, a level is not the administration's, others may
+              // rename or delete it, it was made by someone else while the setup made it, or the
+              // volume keeps no permissions: refused with a message naming it; `installPath` unchanged
+  Created,    // `installPath` holds the install folder (made unless a level above the chosen one is missing)
 };
 
 // From the path the user chose, once it passed IsTypedInstallPath: one trailing backslash removed,
-// the path and the install folder (the path with "\Tessarune") created one level each, unless
-// one of them, or the Data folder beside SetUp.exe, is a junction or symbolic link, or one of
-// them exists and is owned by anyone but the administration.
-// Both levels are made with the protected descriptor (platform/folder_security.h); an existing
-// install folder, and the chosen folder when it holds nothing else, are given it again and held
-// in `holds`, which the caller keeps until the installation is over.
-using FolderHolds = std::vector<std::unique_ptr<FolderHold>>;
+// "\Tessarune" appended. Every existing level below the drive's root is held (nobody can rename or
+// replace it) and checked on that handle (install_folder.cpp tells how); then the install folder,
+// and the chosen folder when it holds nothing else, are given the protected descriptor
+// (platform/folder_security.h) again, with what the install folder holds; then the chosen folder
+// and the install folder are made, one level each, when missing, and held. `holds` keeps every
+// level until the caller is done with the installation.
 InstallFolderResult PrepareInstallFolder(const Platform& p, WindowRef owner, std::string& installPath,
                                          FolderHolds& holds);
 

@@ -85,7 +85,8 @@ int RunSilentInstall(const Platform& p, const Environment& env, const AcadReleas
     return kExitBadArguments;
   }
   if (folder != InstallFolderResult::Created) {
-    report.Failure("install folder refused (a link, or not the administrators'): " + installPath);
+    // The message logged just before names the level and why.
+    report.Failure("install folder refused: " + installPath);
     return kExitFailed;
   }
   report.Done("install folder: " + installPath);

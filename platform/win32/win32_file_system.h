@@ -42,6 +42,11 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
   std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
 
+  // win32_folder_trust.cpp
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
+  std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
+                                       long* error) override;
+
   // Beaten inside long copies and hashes while set (the dialog's install); borrowed.
   KeepAlive* keepAlive = nullptr;
 

@@ -9,13 +9,9 @@
 
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_security.h"
 
 namespace {
-
-struct LocalFreer {
-  void operator()(void* memory) const { LocalFree(memory); }
-};
-using LocalMemory = std::unique_ptr<void, LocalFreer>;
 
 // The account this process runs as, when its token is a member of the local Administrators.
 bool IsRunningAdministrator(PSID owner) {
@@ -36,6 +32,8 @@ bool IsRunningAdministrator(PSID owner) {
          CheckTokenMembership(nullptr, admins, &member) && member;
 }
 
+}  // namespace
+
 bool IsAdministration(PSID owner) {
   if (!IsValidSid(owner)) return false;
   if (IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || IsWellKnownSid(owner, WinLocalSystemSid)) return true;
@@ -47,7 +45,6 @@ bool IsAdministration(PSID owner) {
   return IsRunningAdministrator(owner);
 }
 
-// A descriptor from SDDL text; LocalFree'd with the holder.
 PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl, LocalMemory* holder) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr)) {
@@ -57,18 +54,23 @@ PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl, LocalMemory* holder) {
   return descriptor;
 }
 
-class Win32FolderHold : public FolderHold {
- public:
-  explicit Win32FolderHold(HANDLE handle) : handle_(handle) {}
-  ~Win32FolderHold() override { CloseHandle(handle_); }
-  Win32FolderHold(const Win32FolderHold&) = delete;
-  Win32FolderHold& operator=(const Win32FolderHold&) = delete;
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
+long ApplyDescriptor(HANDLE handle, const std::string& sddl) {
+  LocalMemory holder;
+  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  BOOL defaulted = FALSE, present = FALSE;
+  if (!descriptor || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
+      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
+    return static_cast<long>(GetLastError());
+  }
+  // Inheritable entries reach what is already inside: files the setup wrote earlier lose the
+  // rights they inherited from the old folder.
+  return static_cast<long>(SetSecurityInfo(handle, SE_FILE_OBJECT,
+                                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                                               PROTECTED_DACL_SECURITY_INFORMATION,
+                                           owner, nullptr, dacl, nullptr));
+}
 
 long Win32FileSystem::MakeSecuredDirectory(const std::string& path, const std::string& sddl) {
   LocalMemory holder;
@@ -92,24 +94,9 @@ std::unique_ptr<FolderHold> Win32FileSystem::Secure(const std::string& path, con
     *error = kErrReparsePointEncountered;
     return nullptr;
   }
-  LocalMemory holder;
-  PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl, &holder);
-  PSID owner = nullptr;
-  PACL dacl = nullptr;
-  BOOL defaulted = FALSE, present = FALSE;
-  if (!descriptor || !GetSecurityDescriptorOwner(descriptor, &owner, &defaulted) ||
-      !GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted)) {
-    *error = static_cast<long>(GetLastError());
-    return nullptr;
-  }
-  // Inheritable entries reach what is already inside: files the setup wrote earlier lose the
-  // rights they inherited from the old folder.
-  const DWORD result = SetSecurityInfo(handle, SE_FILE_OBJECT,
-                                       OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                           PROTECTED_DACL_SECURITY_INFORMATION,
-                                       owner, nullptr, dacl, nullptr);
-  if (result != ERROR_SUCCESS) {
-    *error = static_cast<long>(result);
+  const long result = ApplyDescriptor(handle, sddl);
+  if (result != kOk) {
+    *error = result;
     return nullptr;
   }
   *error = kOk;

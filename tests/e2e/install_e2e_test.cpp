@@ -725,5 +725,41 @@ TEST_F(InstallCommand, SymbolicLinkOrFolderOfAnotherUserIsRefusedAndNothingIsMad
   RunUnix("rm -rf '" + root + "'", [] { return !PathExists("C:\\tessa_untrusted"); });
 }
 
+// Another user's process makes C:\Quilox\Tessarune the moment C:\Quilox appears (a Unix process
+// running as nobody's owner on the Unix side: Wine reports the folder as someone else's). It does
+// not win every time: the run is repeated until it has won once.
+TEST_F(InstallCommand, SilentInstallRefusesAnInstallFolderSomeoneElseMadeMeanwhile) {
+  const SimulatedAcad acad = StandardAcad(2021);
+  const std::string quilox = UnixPathOnC("Quilox");
+  const std::string outcome = UnixPathOnC("tessa_racer");
+  bool won = false;
+  for (int attempt = 0; attempt < 10 && !won; ++attempt) {
+    SCOPED_TRACE(attempt);
+    machine_.Clear();
+    ASSERT_TRUE(DeleteFileTree(kDefaultInstallPath));
+    ASSERT_TRUE(DeleteFileTree("C:\\tessa_racer"));
+    ClearDeployment();
+    Seed({acad});
+    ASSERT_TRUE(RunUnix("mkdir -p '" + outcome + "' && touch '" + outcome + "/ready' && until [ -d '" + quilox +
+                            "' ]; do :; done; if mkdir '" + quilox + "/Tessarune'; then chown 65534:65534 '" + quilox +
+                            "/Tessarune'; touch '" + outcome + "/won'; else touch '" + outcome + "/lost'; fi",
+                        [] { return PathExists("C:\\tessa_racer\\ready"); }));
+    const DWORD exitCode = RunSilent({"/S"});
+    // A run the racer did not even reach ends with its wait: it is let go by making the folder.
+    CreateDirectoryA(kDefaultInstallPath, nullptr);
+    ASSERT_TRUE(RunUnix("true", [] {
+      return PathExists("C:\\tessa_racer\\won") || PathExists("C:\\tessa_racer\\lost");
+    }));
+    won = PathExists("C:\\tessa_racer\\won");
+    if (!won) continue;
+    EXPECT_EQ(1603u, exitCode);
+    EXPECT_EQ("<missing>", Text(HKEY_LOCAL_MACHINE, acad.ProductKeyPath() + "\\Applications\\Quilox2021", "LOADER"));
+    EXPECT_EQ("<missing>", Text(HKEY_LOCAL_MACHINE, kArpKey, "DisplayName")) << "no Add/Remove Programs entry";
+    EXPECT_TRUE(TreeNames(kInstallFolder).empty()) << "nothing copied into the racer's folder";
+  }
+  EXPECT_TRUE(won) << "the racer never won";
+  RunUnix("rm -rf '" + outcome + "' '" + quilox + "'", [] { return !PathExists(kDefaultInstallPath); });
+}
+
 }  // namespace
 }  // namespace e2e

@@ -124,39 +124,43 @@ TEST(FreshCopy, AFileLeftUnderTheTemporaryNameIsReplacedAndGone) {
 }
 
 // The copies go through a folder the install makes for them in the install folder, never one
-// that was there (users may add folders there), and which is gone afterwards. When none can be
-// made they go beside their files.
+// that was there (an earlier run's), and which is gone afterwards. When none can be made they go
+// beside their files; when someone else makes the one chosen in the meantime, there is none.
 TEST(FreshCopy, CopiesGoThroughANewFolderOfTheirOwn) {
   const std::string kFolder = "C:\\Quilox\\Tessarune";
   struct Case {
-    int planted;  // folders ~copying-1.. a user made first
+    int planted;  // folders ~copying-1.. left from before
     bool denied;  // no folder can be made
-  } cases[] = {{0, false}, {1, false}, {9, false}, {0, true}};
+    bool raced;   // someone else makes the first free one just before the setup
+  } cases[] = {{0, false, false}, {1, false, false}, {9, false, false}, {0, true, false}, {1, false, true}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::to_string(c.planted) + (c.denied ? ", denied" : ""));
+    SCOPED_TRACE(std::to_string(c.planted) + (c.denied ? ", denied" : "") + (c.raced ? ", raced" : ""));
     MemoryPlatform local;
     local.files.AddFolder(kFolder);
     for (int n = 1; n <= c.planted; ++n) {
-      local.files.AddFile(kFolder + "\\~copying-" + std::to_string(n) + "\\a.txt", "the user's");
+      local.files.AddFile(kFolder + "\\~copying-" + std::to_string(n) + "\\a.txt", "from before");
     }
     local.files.AddFile("C:\\Setup\\Data\\a.txt", "new");
+    const std::string first = kFolder + "\\~copying-" + std::to_string(c.planted + 1);
+    if (c.raced) local.files.Race(first);
     std::string used;
     {
-      if (c.denied) local.files.FailCall(local.files.Calls() + 1);
+      if (c.denied) local.files.FailCall(local.files.Calls() + 2);  // the creation, after the look
       const CopyFolder folder(local.files, kFolder);
       used = folder.Path();
+      EXPECT_EQ(c.raced ? first : "", folder.Raced());
+      EXPECT_EQ(used.empty() ? 0u : 1u, local.files.HeldFolders()) << "held while in use";
       EXPECT_EQ(CopyOutcome::Installed,
                 CopyFresh(local.platform(), nullptr, "a.txt", "C:\\Setup\\Data\\a.txt", kFolder + "\\a.txt", used));
     }
-    const bool made = c.planted < 9 && !c.denied;
-    const std::string expected = made ? kFolder + "\\~copying-" + std::to_string(c.planted + 1) : "";
-    EXPECT_EQ(expected, used);
+    const bool made = c.planted < 9 && !c.denied && !c.raced;
+    EXPECT_EQ(made ? first : "", used);
     EXPECT_EQ("new", local.files.Content(kFolder + "\\a.txt"));
     for (int n = 1; n <= 9; ++n) {
       const std::string planted = kFolder + "\\~copying-" + std::to_string(n) + "\\a.txt";
-      EXPECT_EQ(n <= c.planted ? "the user's" : "", local.files.Content(planted)) << n;
+      EXPECT_EQ(n <= c.planted ? "from before" : "", local.files.Content(planted)) << n;
     }
-    EXPECT_FALSE(local.files.Exists(expected.empty() ? kFolder + "\\~~~~~" : expected)) << "gone afterwards";
+    EXPECT_FALSE(local.files.Exists(made ? first : kFolder + "\\~~~~~")) << "gone afterwards";
   }
 }
 

@@ -43,6 +43,9 @@ struct MemoryFileSystem::Node {
   uint32_t reparseTag = 0;  // with kAttrReparsePoint
   Ownership owner = Ownership::Administration;
   std::string descriptor;  // SDDL it was made or secured with; empty: inherited
+  uint32_t othersRights = 0;  // what entries applying to it grant others (FolderTrust's sense)
+  size_t links = 1;           // names of a file
+  bool noAcls = false;        // a drive root: its volume keeps no permissions
   std::string content;
   uint64_t lastWrite = 0;  // a tick of the file system's clock
   std::map<std::string, Stream> streams;                   // by NameKey
@@ -106,7 +109,13 @@ struct MemoryFileSystem::Impl {
   std::vector<std::string> pendingAtRestart;
   std::map<std::string, size_t> brokenListings;
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
-  std::shared_ptr<size_t> heldFolders = std::make_shared<size_t>(0);
+  // Folders held by Secure, HoldLevel and TakeOver, without delete sharing: they cannot be removed.
+  std::shared_ptr<std::multiset<const void*>> heldNodes = std::make_shared<std::multiset<const void*>>();
+  struct Racer {
+    MemoryPath folder;
+    bool afterOurs;
+  };
+  std::vector<Racer> racers;
   std::shared_ptr<CallCounter> counter = std::make_shared<CallCounter>();
   uint64_t clock = 1;  // every write is later than the one before
 
@@ -307,6 +316,7 @@ long MemoryFileSystem::MakeOneLevel(const std::string& path) {
   MemoryPath parsed = impl_->Parse(path);
   if (parsed.error != kOk) return parsed.error;
   if (parsed.hasStream) return kErrInvalidName;
+  RunRacers();
   Impl::Place place = impl_->Locate(parsed);
   if (place.error != kOk) return place.error;
   if (place.node != nullptr) return kErrAlreadyExists;
@@ -315,25 +325,36 @@ long MemoryFileSystem::MakeOneLevel(const std::string& path) {
   folder->name = parsed.names.back();
   folder->attributes = kAttrDirectory;
   place.parent->children[place.key] = std::move(folder);
+  // Made with default security, it grants what its parent passes on: here, what the parent grants.
+  place.parent->children[place.key]->othersRights = place.parent->othersRights;
   return kOk;
 }
 
 long MemoryFileSystem::MakeSecuredDirectory(const std::string& path, const std::string& sddl) {
   if (impl_->counter->Count("MakeSecuredDirectory ", path)) return kErrAccessDenied;
   const long result = MakeOneLevel(path);
-  if (result == kOk) impl_->Find(path)->descriptor = sddl;
+  if (result == kOk) {
+    Node* made = impl_->Find(path);
+    made->descriptor = sddl;
+    made->othersRights = 0;
+    RunRacers(made);
+  }
+  RunRacers();
   return result;
 }
 
 namespace {
 
+// Keeps its node from being removed or renamed while it lives.
 class MemoryFolderHold : public FolderHold {
  public:
-  explicit MemoryFolderHold(std::shared_ptr<size_t> held) : held_(std::move(held)) { ++*held_; }
-  ~MemoryFolderHold() override { --*held_; }
+  MemoryFolderHold(std::shared_ptr<std::multiset<const void*>> held, const void* node)
+      : held_(std::move(held)), at_(held_->insert(node)) {}
+  ~MemoryFolderHold() override { held_->erase(at_); }
 
  private:
-  std::shared_ptr<size_t> held_;
+  std::shared_ptr<std::multiset<const void*>> held_;
+  std::multiset<const void*>::iterator at_;
 };
 
 }  // namespace
@@ -347,7 +368,8 @@ std::unique_ptr<FolderHold> MemoryFileSystem::Secure(const std::string& path, co
   if (*error != kOk) return nullptr;
   node->descriptor = sddl;
   node->owner = Ownership::Administration;
-  return std::make_unique<MemoryFolderHold>(impl_->heldFolders);
+  node->othersRights = 0;
+  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
 }
 
 uint32_t MemoryFileSystem::Attributes(const std::string& path) {
@@ -410,6 +432,7 @@ long MemoryFileSystem::RemoveDirectory(const std::string& path) {
   if (impl_->Busy(impl_->Key(parsed))) return kErrSharingViolation;
   if (!place.node->children.empty()) return kErrDirNotEmpty;
   if (place.node->IsReadOnly()) return kErrAccessDenied;
+  if (impl_->heldNodes->count(place.node)) return kErrSharingViolation;
   place.parent->children.erase(place.key);
   return kOk;
 }
@@ -638,7 +661,7 @@ void MemoryFileSystem::FailSetAttributes(const std::string& path) {
 
 size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
 
-size_t MemoryFileSystem::HeldFolders() const { return *impl_->heldFolders; }
+size_t MemoryFileSystem::HeldFolders() const { return impl_->heldNodes->size(); }
 
 std::vector<std::string> MemoryFileSystem::PendingAtRestart() const { return impl_->pendingAtRestart; }
 
@@ -752,4 +775,106 @@ std::unique_ptr<HeldFolder> MemoryFileSystem::HoldFolder(const std::string& path
   if (*error == kOk && !node->IsFolder()) *error = kErrDirectory;
   if (*error != kOk) return nullptr;
   return std::make_unique<HeldFolderImpl>(*this, path, forRemoval);
+}
+
+// ---- Folders the install trusts ----
+
+namespace {
+
+constexpr uint32_t kChangeRights = 0x10000 | 0x40000 | 0x80000;  // DELETE, WRITE_DAC, WRITE_OWNER
+constexpr uint32_t kDeleteChildRight = 0x40;
+constexpr uint32_t kAllRights = 0x1F01FF;
+
+}  // namespace
+
+void MemoryFileSystem::RunRacers(Node* madeByUs) {
+  auto& racers = impl_->racers;
+  for (auto racer = racers.begin(); racer != racers.end();) {
+    Impl::Place place = impl_->Locate(racer->folder);
+    Node* won = nullptr;
+    if (racer->afterOurs && madeByUs != nullptr && place.node == madeByUs) {
+      won = madeByUs;  // deleted and made again in the same moment
+    } else if (!racer->afterOurs && madeByUs == nullptr && place.error == kOk && place.parent != nullptr &&
+               place.node == nullptr) {
+      auto folder = std::make_unique<Node>();
+      folder->name = racer->folder.names.back();
+      folder->attributes = kAttrDirectory;
+      won = (place.parent->children[place.key] = std::move(folder)).get();
+    }
+    if (won == nullptr) {
+      ++racer;
+      continue;
+    }
+    won->owner = Ownership::Other;
+    won->descriptor.clear();
+    won->othersRights = kAllRights;
+    racer = racers.erase(racer);
+  }
+}
+
+std::unique_ptr<FolderHold> MemoryFileSystem::HoldLevel(const std::string& path, FolderTrust* trust, long* error) {
+  *error = kOk;
+  if (impl_->counter->Count("HoldLevel ", path)) *error = kErrAccessDenied;
+  MemoryPath parsed = impl_->Parse(path);
+  if (*error == kOk && parsed.error != kOk) *error = parsed.error;
+  Impl::Place place = *error == kOk ? impl_->Locate(parsed) : Impl::Place();
+  if (*error == kOk && place.error != kOk) *error = place.error;
+  if (*error == kOk && place.node == nullptr) *error = kErrFileNotFound;
+  Node* node = place.node;
+  if (*error == kOk && ::IsRedirection(node->attributes, node->reparseTag)) *error = kErrReparsePointEncountered;
+  if (*error == kOk && !node->IsFolder()) *error = kErrDirectory;
+  if (*error != kOk) return nullptr;
+  trust->owner = node->owner;
+  trust->othersMayChange = (node->othersRights & kChangeRights) != 0;
+  trust->othersMayDeleteChildren = (node->othersRights & kDeleteChildRight) != 0;
+  trust->persistentAcls = !impl_->Root(parsed.drive)->noAcls;
+  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
+}
+
+std::unique_ptr<FolderHold> MemoryFileSystem::TakeOver(const std::string& path, const std::string& sddl,
+                                                       Ownership* previous, long* error) {
+  *error = kOk;
+  if (impl_->counter->Count("TakeOver ", path)) *error = kErrAccessDenied;
+  Node* node = *error == kOk ? impl_->Find(path) : nullptr;
+  if (*error == kOk && node == nullptr) *error = kErrFileNotFound;
+  if (*error == kOk && (node->attributes & kAttrReparsePoint) != 0) *error = kErrReparsePointEncountered;
+  if (*error == kOk && !node->IsFolder() && node->links > 1) *error = kErrTooManyLinks;
+  if (*error != kOk) return nullptr;
+  *previous = node->owner;
+  node->owner = Ownership::Administration;
+  node->descriptor = sddl;
+  node->othersRights = 0;
+  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
+}
+
+void MemoryFileSystem::Race(const std::string& folder, bool afterOurs) {
+  MemoryPath parsed = impl_->Parse(folder);
+  if (parsed.error != kOk || parsed.names.empty()) throw std::invalid_argument("no folder to race for: " + folder);
+  impl_->racers.push_back({parsed, afterOurs});
+}
+
+size_t MemoryFileSystem::RacersLeft() const { return impl_->racers.size(); }
+
+void MemoryFileSystem::SetOthersRights(const std::string& path, uint32_t rights) {
+  Node* node = impl_->Find(path);
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  node->othersRights = rights;
+}
+
+void MemoryFileSystem::SetLinks(const std::string& file, size_t links) {
+  Node* node = impl_->Find(file);
+  if (node == nullptr || node->IsFolder()) throw std::invalid_argument("no such file: " + file);
+  node->links = links;
+}
+
+void MemoryFileSystem::RemovePermissions(char drive) {
+  Node* root = impl_->Find(std::string(1, drive) + ":\\");
+  if (root == nullptr) throw std::invalid_argument("no such drive");
+  root->noAcls = true;
+}
+
+Ownership MemoryFileSystem::OwnerOf(const std::string& path) const {
+  Node* node = impl_->Find(path);
+  if (node == nullptr) throw std::invalid_argument("no such file or folder: " + path);
+  return node->owner;
 }

@@ -38,6 +38,9 @@ class MemoryFileSystem : public FileSystem {
   long Stamp(const std::string& path, FileStamp* stamp) override;
   std::unique_ptr<HeldFile> HoldFile(const std::string& path, long* error) override;
   std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override;
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override;
+  std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
+                                       long* error) override;
 
   // Set-up.
   void AddDrive(char letter);
@@ -50,6 +53,16 @@ class MemoryFileSystem : public FileSystem {
   void AddReparsePoint(const std::string& folder, uint32_t tag);
   // Everything is owned by the administration until set otherwise.
   void SetOwner(const std::string& path, Ownership owner);
+  // Rights that entries applying to the file or folder itself grant others (FolderTrust's sense):
+  // none until set. A folder made with default security gets its parent's.
+  void SetOthersRights(const std::string& path, uint32_t rights);
+  void SetLinks(const std::string& file, size_t links);  // hard links: 1 until set
+  void RemovePermissions(char drive);  // the volume keeps no permissions, as FAT32 and exFAT
+  // Someone else makes this folder (owned by Other, every right for others) the moment its parent
+  // is there, before the setup's next creation of a folder; with `afterOurs`, it takes the place of
+  // the folder the moment the setup has made it. Each racer wins once.
+  void Race(const std::string& folder, bool afterOurs = false);
+  size_t RacersLeft() const;
 
   // Reading back.
   bool IsFile(const std::string& path) const;
@@ -57,7 +70,8 @@ class MemoryFileSystem : public FileSystem {
   std::string Content(const std::string& path) const;  // empty when not a file
   // The SDDL a folder was made or last secured with; empty when it inherits its security.
   std::string Descriptor(const std::string& path) const;
-  size_t HeldFolders() const;  // holds of Secure not yet destroyed
+  size_t HeldFolders() const;  // holds of Secure, HoldLevel and TakeOver not yet destroyed
+  Ownership OwnerOf(const std::string& path) const;
   std::vector<std::string> PendingAtRestart() const;  // by RemoveAtRestart, in order
   bool HasStream(const std::string& file, const std::string& stream) const;
   std::vector<std::string> Names(const std::string& folder) const;  // listing order, no "." or ".."
@@ -85,6 +99,7 @@ class MemoryFileSystem : public FileSystem {
   long MakeOneLevel(const std::string& path);
   struct Node;
   class HeldFolderImpl;
+  void RunRacers(Node* madeByUs = nullptr);
   long Readable(const std::string& path, const char* operation, const Node** file);
 
   struct Impl;

@@ -441,6 +441,47 @@ TEST_P(FileSystemContract, SecuredFoldersAreMadeOneLevelAndExistingOnesAreSecure
   EXPECT_EQ(kErrFileNotFound, error);
 }
 
+// A held folder cannot be removed, and tells from its handle what the setup needs to trust it;
+// what is taken over becomes the administration's. (What entries grant others, and a volume
+// without permissions, are the in-memory file system's to show: Wine makes its entries up.)
+TEST_P(FileSystemContract, HeldFoldersTellTheirTrustAndCannotBeRemovedAndTakenOverItemsAreOurs) {
+  const std::string sddl = "O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+  Folder("Held");
+  Write("Held\\a.txt");
+  FolderTrust trust;
+  long error = -1;
+  std::unique_ptr<FolderHold> hold = fs().HoldLevel(At("Held"), &trust, &error);
+  ASSERT_NE(nullptr, hold);
+  EXPECT_EQ(kOk, error);
+  EXPECT_EQ(Ownership::Administration, trust.owner);
+  EXPECT_FALSE(trust.othersMayChange);
+  EXPECT_TRUE(trust.persistentAcls);
+  EXPECT_NE(nullptr, fs().HoldLevel(place_->Root().substr(0, 3), &trust, &error)) << "a drive's root";
+  Folder("Empty");
+  std::unique_ptr<FolderHold> empty = fs().HoldLevel(At("Empty"), &trust, &error);
+  ASSERT_NE(nullptr, empty);
+  // Wine removes a folder whatever handles are open on it.
+  if (!place_->OnWine()) {
+    EXPECT_NE(kOk, fs().RemoveDirectory(At("Empty"))) << "held";
+    EXPECT_TRUE(fs().Exists(At("Empty")));
+  }
+  empty.reset();
+  EXPECT_EQ(kOk, fs().RemoveDirectory(At("Empty"))) << "let go";
+
+  EXPECT_EQ(nullptr, fs().HoldLevel(At("Held\\a.txt"), &trust, &error));
+  EXPECT_EQ(kErrDirectory, error) << "a file";
+  EXPECT_EQ(nullptr, fs().HoldLevel(At("Missing"), &trust, &error));
+  EXPECT_TRUE(IsNothingToHold(error)) << error;
+
+  Ownership previous = Ownership::Other;
+  EXPECT_NE(nullptr, fs().TakeOver(At("Held\\a.txt"), sddl, &previous, &error));
+  EXPECT_EQ(kOk, error);
+  EXPECT_EQ(Ownership::Administration, previous);
+  EXPECT_EQ(Ownership::Administration, fs().Owner(At("Held\\a.txt")));
+  EXPECT_EQ(nullptr, fs().TakeOver(At("Missing"), sddl, &previous, &error));
+  EXPECT_TRUE(IsNotFound(error)) << error;
+}
+
 TEST_P(FileSystemContract, DoubledBackslashesAreOneSeparator) {
   Folder("Sub");
   Write("Sub\\a.txt", "abc");

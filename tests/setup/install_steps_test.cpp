@@ -120,9 +120,14 @@ TEST(InstallFolder, TypedPathThatIsNotUsableGetsThePickersMessageAndTouchesNothi
   EXPECT_EQ(kMbOk | kMbIconExclamation, m.boxes.Shown()[0].style);
 }
 
-// A level or the Data folder that leads elsewhere, or a level a user owns: one message naming
-// it, and nothing made.
-TEST(InstallFolder, LinkedOrForeignOwnedFolderIsRefusedBeforeAnythingIsCreated) {
+constexpr uint32_t kDelete = 0x10000, kWriteDac = 0x40000, kWriteOwner = 0x80000, kDeleteChild = 0x40;
+constexpr char kLinkTail[] = " 是链接或不属于管理员，为安全起见不能安装到这里。";
+constexpr char kChangeableTail[] = " 可被其他用户改名或删除，为安全起见不能安装到这里。";
+constexpr char kNoPermissionsTail[] = " 所在的磁盘不能设置权限（如 FAT32、exFAT），为安全起见不能安装到这里。";
+
+// Every level from below the drive's root down to the install folder, the root as the parent of
+// the first, and the Data folder: one message naming the first that fails, and nothing changed.
+TEST(InstallFolder, EveryLevelIsCheckedBeforeAnythingIsChanged) {
   constexpr uint32_t kJunction = 0xA0000003;
   constexpr uint32_t kSymbolicLink = 0xA000000C;
   constexpr uint32_t kCloudPlaceholder = 0x9000001A;
@@ -130,35 +135,56 @@ TEST(InstallFolder, LinkedOrForeignOwnedFolderIsRefusedBeforeAnythingIsCreated) 
     const char* chosen;
     std::function<void(MemoryFileSystem&)> prepare;
     const char* refused;  // null: installed
+    const char* tail;
   } cases[] = {
-      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kJunction); }, "C:\\Quilox"},
-      {"C:\\Quilox",
-       [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox\\Tessarune", kSymbolicLink); },
-       "C:\\Quilox\\Tessarune"},
-      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Setup\\Data", kJunction); },
-       "C:\\Setup\\Data"},
-      {"C:\\Quilox",
-       [](MemoryFileSystem& f) {
-         f.AddFolder("C:\\Quilox");
-         f.SetOwner("C:\\Quilox", Ownership::Other);
-       },
-       "C:\\Quilox"},
-      {"C:\\Quilox\\",
-       [](MemoryFileSystem& f) {
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kJunction); }, "C:\\Quilox", kLinkTail},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox\\Tessarune", kSymbolicLink); },
+       "C:\\Quilox\\Tessarune", kLinkTail},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\CAD", kJunction); }, "C:\\CAD", kLinkTail},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Setup\\Data", kJunction); }, "C:\\Setup\\Data",
+       kLinkTail},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddFolder("C:\\Quilox"); f.SetOwner("C:\\Quilox", Ownership::Other); },
+       "C:\\Quilox", kLinkTail},
+      {"C:\\Quilox\\", [](MemoryFileSystem& f) {
          f.AddFolder("C:\\Quilox\\Tessarune");
          f.SetOwner("C:\\Quilox\\Tessarune", Ownership::Other);
-       },
-       "C:\\Quilox\\Tessarune"},
-      {"D:\\", [](MemoryFileSystem& f) { f.SetOwner("D:\\", Ownership::Other); }, "D:\\"},
-      // Above the chosen folder, and a placeholder of a file kept in the cloud: installed.
-      {"C:\\Users\\Quilox", [](MemoryFileSystem& f) { f.SetOwner("C:\\Users", Ownership::Other); }, nullptr},
-      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kCloudPlaceholder); }, nullptr},
+       }, "C:\\Quilox\\Tessarune", kLinkTail},
+      {"C:\\CAD\\Quilox", [](MemoryFileSystem& f) { f.SetOwner("C:\\CAD", Ownership::Other); }, "C:\\CAD", kLinkTail},
+      {"D:\\", [](MemoryFileSystem& f) { f.SetOwner("D:\\", Ownership::Other); }, "D:\\", kLinkTail},
+      {"D:\\Tools", [](MemoryFileSystem& f) { f.SetOwner("D:\\", Ownership::Other); }, "D:\\", kLinkTail},
+      // What the entries on a level, or on its parent, let others do.
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\CAD", kDelete); }, "C:\\CAD", kChangeableTail},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\CAD", kWriteDac); }, "C:\\CAD", kChangeableTail},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\CAD", kWriteOwner); }, "C:\\CAD",
+       kChangeableTail},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\CAD", kDeleteChild); }, "C:\\CAD\\Tools",
+       kChangeableTail},
+      {"C:\\CAD", [](MemoryFileSystem& f) {
+         f.AddFile("C:\\CAD\\notes.txt", "");
+         f.SetOthersRights("C:\\CAD", kDeleteChild);
+       }, "C:\\CAD\\Tessarune", kChangeableTail},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\", kDeleteChild); }, "C:\\CAD",
+       kChangeableTail},
+      {"D:\\Quilox", [](MemoryFileSystem& f) { f.RemovePermissions('D'); }, "D:\\Quilox\\Tessarune",
+       kNoPermissionsTail},
+      // A drive's root is not judged by its own entries; a chosen folder that holds nothing but the
+      // install folder is not either (it gets the protected descriptor); generic and read rights
+      // change nothing; a placeholder of a file kept in the cloud is no link; a missing drive is
+      // left to the copies.
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\", kDelete | kWriteDac); }, nullptr, ""},
+      {"C:\\Lone", [](MemoryFileSystem& f) {
+         f.AddFolder("C:\\Lone");
+         f.SetOthersRights("C:\\Lone", 0x1F01FF);
+       }, nullptr, ""},
+      {"C:\\CAD\\Tools", [](MemoryFileSystem& f) { f.SetOthersRights("C:\\CAD", 0x1201BF & ~kDelete); }, nullptr, ""},
+      {"C:\\Quilox", [](MemoryFileSystem& f) { f.AddReparsePoint("C:\\Quilox", kCloudPlaceholder); }, nullptr, ""},
+      {"Q:\\Quilox", [](MemoryFileSystem&) {}, nullptr, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.chosen + std::string(" ") + (c.refused ? c.refused : "-"));
     MemoryPlatform m;
     m.files.AddDrive('D');
-    m.files.AddFolder("C:\\Users");
+    m.files.AddFolder("C:\\CAD\\Tools");
     m.files.AddFolder("C:\\Setup\\Data");
     c.prepare(m.files);
     const std::string before = m.files.Dump("C:\\") + m.files.Dump("D:\\");
@@ -173,22 +199,51 @@ TEST(InstallFolder, LinkedOrForeignOwnedFolderIsRefusedBeforeAnythingIsCreated) 
     EXPECT_EQ(InstallFolderResult::Untrusted, result);
     EXPECT_EQ(c.chosen, path);
     EXPECT_EQ(before, m.files.Dump("C:\\") + m.files.Dump("D:\\"));
+    EXPECT_EQ(0u, m.files.HeldFolders());
     ASSERT_EQ(1u, m.boxes.Shown().size());
     const ShownBox& box = m.boxes.Shown()[0];
     EXPECT_EQ(kOwner, box.owner);
-    EXPECT_EQ("文件夹 " + std::string(c.refused) + " 是链接或不属于管理员，为安全起见不能安装到这里。", box.text);
+    EXPECT_EQ("文件夹 " + std::string(c.refused) + c.tail, box.text);
     EXPECT_EQ(kWarningCaption, box.caption);
     EXPECT_EQ(kMbOk | kMbIconExclamation, box.style);
   }
 }
 
-// Both levels are made with the rule of a drive's root, read entry by entry as Windows applies it.
-TEST(InstallFolder, LevelsAreMadeSoThatUsersCanAddFilesButChangeNothingOfTheSetups) {
+// A level that was missing when looked at must be made by this run: one someone else made
+// meanwhile, or put in the place of the one just made, is refused, and nothing is held.
+TEST(InstallFolder, ALevelMadeBySomeoneElseWhileTheSetupMakesItIsRefused) {
+  const struct {
+    const char* existing;  // or null
+    const char* racedFor;
+    bool afterOurs;
+  } cases[] = {
+      {nullptr, "C:\\Quilox", false},
+      {nullptr, "C:\\Quilox\\Tessarune", false},  // the moment C:\Quilox appears
+      {"C:\\Quilox", "C:\\Quilox\\Tessarune", false},
+      {nullptr, "C:\\Quilox", true},
+      {nullptr, "C:\\Quilox\\Tessarune", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.racedFor + std::string(c.afterOurs ? " after" : " before"));
+    MemoryPlatform m;
+    if (c.existing) m.files.AddFolder(c.existing);
+    m.files.Race(c.racedFor, c.afterOurs);
+    std::string path = "C:\\Quilox";
+    FolderHolds holds;
+    EXPECT_EQ(InstallFolderResult::Untrusted, PrepareInstallFolder(m.platform(), kOwner, path, holds));
+    EXPECT_EQ(0u, m.files.RacersLeft()) << "the racer won";
+    EXPECT_EQ(0u, m.files.HeldFolders());
+    ASSERT_EQ(1u, m.boxes.Shown().size());
+    EXPECT_EQ("文件夹 " + std::string(c.racedFor) + kLinkTail, m.boxes.Shown()[0].text);
+  }
+}
+
+// Both levels are made with the rule of Program Files, read entry by entry as Windows applies it.
+TEST(InstallFolder, LevelsAreMadeSoThatUsersMayReadAndRunButNotAddOrChange) {
   using descriptor::Target;
   constexpr uint32_t kRead = 0x1, kAddFile = 0x2, kAddFolder = 0x4, kWriteEa = 0x10, kExecute = 0x20;
-  constexpr uint32_t kDeleteChild = 0x40, kWriteAttributes = 0x100, kDelete = 0x10000, kWriteDac = 0x40000;
-  constexpr uint32_t kWriteOwner = 0x80000, kFullControl = 0x1F01FF;
-  constexpr uint32_t kChanges = kDelete | kWriteDac | kWriteOwner | kWriteAttributes | kWriteEa;
+  constexpr uint32_t kWriteData = 0x2, kWriteAttributes = 0x100, kFullControl = 0x1F01FF;
+  constexpr uint32_t kChanges = kDelete | kWriteDac | kWriteOwner | kWriteAttributes | kWriteEa | kWriteData;
   MemoryPlatform m;
   std::string path = "C:\\Quilox";
   FolderHolds holds;
@@ -199,20 +254,10 @@ TEST(InstallFolder, LevelsAreMadeSoThatUsersCanAddFilesButChangeNothingOfTheSetu
     ASSERT_TRUE(d.parsed) << m.files.Descriptor(level);
     EXPECT_EQ("BA", d.owner);
     EXPECT_TRUE(d.protectedDacl) << "nothing inherited from C:\\";
-    const struct {
-      Target target;
-      uint32_t granted;
-      uint32_t denied;
-    } user[] = {
-        {Target::Folder, kRead | kExecute | kAddFile | kAddFolder, kChanges | kDeleteChild},
-        {Target::SetupsFile, kRead | kExecute, kChanges | kAddFile | kAddFolder},
-        {Target::SetupsFolder, kRead | kExecute, kChanges | kDeleteChild | kAddFile | kAddFolder},
-        {Target::UsersOwnFile, kFullControl, 0},
-    };
-    for (const auto& row : user) {
-      const uint32_t rights = descriptor::UserRights(d, row.target);
-      EXPECT_EQ(row.granted, rights & row.granted) << static_cast<int>(row.target);
-      EXPECT_EQ(0u, rights & row.denied) << static_cast<int>(row.target);
+    for (Target target : {Target::Folder, Target::SetupsFile, Target::SetupsFolder, Target::UsersOwnFile}) {
+      const uint32_t rights = descriptor::UserRights(d, target);
+      EXPECT_EQ(kRead | kExecute, rights & (kRead | kExecute)) << static_cast<int>(target);
+      EXPECT_EQ(0u, rights & (kChanges | kDeleteChild | kAddFile | kAddFolder)) << static_cast<int>(target);
     }
     for (const char* trustee : {"SY", "BA"}) {
       for (Target target : {Target::Folder, Target::SetupsFile, Target::SetupsFolder}) {
@@ -220,11 +265,10 @@ TEST(InstallFolder, LevelsAreMadeSoThatUsersCanAddFilesButChangeNothingOfTheSetu
       }
     }
   }
-  EXPECT_TRUE(holds.empty()) << "nothing was there to secure again";
 }
 
 // What an earlier installation left is secured again and held; the chosen folder only when it
-// holds nothing but the install folder, and never a drive's root.
+// holds nothing but the install folder, and never a drive's root. Every level is held.
 TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHoldingNothingElse) {
   const struct {
     const char* chosen;
@@ -232,12 +276,13 @@ TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHold
     const char* chosenLevel;
     bool chosenSecured;
     bool installSecured;
+    size_t held;  // the root, each level, and each level secured once more
   } cases[] = {
-      {"C:\\Quilox", {"C:\\Quilox\\Tessarune\\Quilox2010.arx"}, "C:\\Quilox", true, true},
-      {"C:\\Quilox", {"C:\\Quilox\\TESSARUNE\\a", "C:\\Quilox\\Tools\\b"}, "C:\\Quilox", false, true},
-      {"C:\\Quilox", {"C:\\Quilox\\notes.txt"}, "C:\\Quilox", false, false},
-      {"C:\\Quilox\\", {"C:\\Quilox\\x\\"}, "C:\\Quilox", false, false},
-      {"D:\\", {"D:\\Tessarune\\a"}, "D:\\", false, true},
+      {"C:\\Quilox", {"C:\\Quilox\\Tessarune\\Quilox2010.arx"}, "C:\\Quilox", true, true, 5},
+      {"C:\\Quilox", {"C:\\Quilox\\TESSARUNE\\a", "C:\\Quilox\\Tools\\b"}, "C:\\Quilox", false, true, 4},
+      {"C:\\Quilox", {"C:\\Quilox\\notes.txt"}, "C:\\Quilox", false, false, 3},
+      {"C:\\Quilox\\", {"C:\\Quilox\\x\\"}, "C:\\Quilox", false, false, 3},
+      {"D:\\", {"D:\\Tessarune\\a"}, "D:\\", false, true, 3},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.chosen + std::string(" ") + c.existing[0]);
@@ -254,7 +299,7 @@ TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHold
       FolderHolds holds;
       ASSERT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
       EXPECT_EQ(installFolder, path);
-      EXPECT_EQ((c.chosenSecured ? 1u : 0u) + (c.installSecured ? 1u : 0u), m.files.HeldFolders());
+      EXPECT_EQ(c.held, m.files.HeldFolders());
     }
     EXPECT_EQ(0u, m.files.HeldFolders());
     // Secured or made: either way the install folder has the descriptor; the chosen one keeps
@@ -266,6 +311,41 @@ TEST(InstallFolder, ExistingInstallFolderIsSecuredAgainAndHeldAndSoIsAParentHold
       EXPECT_EQ(m.files.Descriptor(installFolder), m.files.Descriptor(c.chosenLevel));
     }
     EXPECT_TRUE(m.boxes.Shown().empty());
+  }
+}
+
+// What is inside an existing install folder becomes the administration's with the folder's rules,
+// whoever had put it there; links and files with more than one name are left as they were, and
+// so is what lies behind a link. Nothing is removed.
+TEST(InstallFolder, WhatAnExistingInstallFolderHoldsIsTakenOverExceptLinks) {
+  const char kFolder[] = "C:\\Quilox\\Tessarune\\";
+  MemoryPlatform m;
+  m.files.AddFile(std::string(kFolder) + "Quilox2010.arx", "ours");
+  m.files.AddFile(std::string(kFolder) + "acad.mnl", "theirs");
+  m.files.AddFile(std::string(kFolder) + "Sub\\Deeper\\x.dll", "theirs");
+  m.files.AddFile(std::string(kFolder) + "hosts", "linked");
+  m.files.AddReparsePoint(std::string(kFolder) + "Elsewhere", 0xA0000003);
+  m.files.AddFile(std::string(kFolder) + "Elsewhere\\behind.txt", "behind");
+  for (const char* theirs : {"acad.mnl", "Sub", "Sub\\Deeper\\x.dll", "hosts", "Elsewhere", "Elsewhere\\behind.txt"}) {
+    m.files.SetOwner(kFolder + std::string(theirs), Ownership::Other);
+  }
+  m.files.SetLinks(std::string(kFolder) + "hosts", 2);
+  const std::string before = m.files.Dump("C:\\");
+  std::string path = "C:\\Quilox";
+  FolderHolds holds;
+  ASSERT_EQ(InstallFolderResult::Created, PrepareInstallFolder(m.platform(), kOwner, path, holds));
+  EXPECT_EQ(before, m.files.Dump("C:\\"));
+  const struct {
+    const char* name;
+    bool taken;
+  } items[] = {
+      {"Quilox2010.arx", true}, {"acad.mnl", true}, {"Sub", true}, {"Sub\\Deeper", true},
+      {"Sub\\Deeper\\x.dll", true}, {"hosts", false}, {"Elsewhere", false}, {"Elsewhere\\behind.txt", false},
+  };
+  for (const auto& item : items) {
+    const std::string at = kFolder + std::string(item.name);
+    EXPECT_EQ(item.taken, m.files.OwnerOf(at) == Ownership::Administration) << item.name;
+    EXPECT_EQ(item.taken, m.files.Descriptor(at) == m.files.Descriptor(path)) << item.name;
   }
 }
 

@@ -67,6 +67,15 @@ TEST(SilentInstall, ExitCodeByCause) {
       {"a drawing library folder that cannot be made", {acad2021}, "/S",
        [](MemoryPlatform& m) { m.files.DenyCreate("C:\\Quilox\\Tessarune\\Quilox扩展绘图库"); }, 1603,
        "FAILED: file not written: C:\\Quilox\\Tessarune\\Quilox扩展绘图库\\门窗.dwg", false},
+      // Someone else makes a folder the setup is about to make: refused, nothing registered.
+      {"the install folder made by someone else meanwhile", {acad2021}, "/S",
+       [](MemoryPlatform& m) { m.files.Race("C:\\Quilox\\Tessarune"); }, 1603,
+       "message: 文件夹 C:\\Quilox\\Tessarune 是链接或不属于管理员，为安全起见不能安装到这里。\n"
+       "FAILED: install folder refused: C:\\Quilox\n",
+       false},
+      {"the drawing library folder made by someone else meanwhile", {acad2021}, "/S",
+       [](MemoryPlatform& m) { m.files.Race("C:\\Quilox\\Tessarune\\Quilox扩展绘图库", true); }, 1603,
+       "FAILED: the copy of the program files stopped", false},
       {"a demand-load entry that cannot be written", {acad2021}, "/S",
        [&](MemoryPlatform& m) { m.registry.DenyWrite(kHkeyLocalMachine, acad2021.ProductKeyPath()); }, 1603,
        "FAILED: registry key cannot be opened for writing: "
@@ -131,6 +140,9 @@ TEST(SilentInstall, ExitCodeByCause) {
     // A failed run does not claim that the user was told it installed.
     EXPECT_EQ(c.exitCode == 0, log.find(kInstalledText) != std::string::npos);
     EXPECT_EQ(c.unchanged, MachineState(m) == before);
+    if (std::string(c.cause).find("meanwhile") != std::string::npos) {
+      EXPECT_EQ(std::string::npos, m.registry.Dump(kHkeyLocalMachine).find("Quilox2021")) << "nothing registered";
+    }
     EXPECT_TRUE(m.boxes.Shown().empty());
   }
 }

@@ -49,6 +49,13 @@ class ForwardingFileSystem : public FileSystem {
   std::unique_ptr<HeldFolder> HoldFolder(const std::string& path, bool forRemoval, long* error) override {
     return inner_.HoldFolder(path, forRemoval, error);
   }
+  std::unique_ptr<FolderHold> HoldLevel(const std::string& path, FolderTrust* trust, long* error) override {
+    return inner_.HoldLevel(path, trust, error);
+  }
+  std::unique_ptr<FolderHold> TakeOver(const std::string& path, const std::string& sddl, Ownership* previous,
+                                       long* error) override {
+    return inner_.TakeOver(path, sddl, previous, error);
+  }
 
  private:
   FileSystem& inner_;
