@@ -21,10 +21,14 @@ bool RecordHome::MakeLevel(const std::string& level) {
 
 bool RecordHome::Prepare(std::string* why) {
   if (hold_) return true;
+  if (!refused_.empty()) {
+    *why = refused_;
+    return false;
+  }
   // Program Files itself is Windows' own; the levels below it are ours.
   for (const std::string& level : {path_.substr(0, FindLastBackslash(codePage_, path_)), path_}) {
     if (!MakeLevel(level)) {
-      *why = "record folder refused (a link, not the administrators', or not made): " + level;
+      *why = refused_ = "record folder refused (a link, not the administrators', or not made): " + level;
       return false;
     }
   }

@@ -35,4 +35,6 @@ class RecordHome {
   std::string programFiles_;
   std::string path_;
   std::unique_ptr<FolderHold> hold_;
+  // Once a level was refused it stays refused: a second look would find the raced folder there.
+  std::string refused_;
 };
