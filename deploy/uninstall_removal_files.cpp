@@ -24,6 +24,7 @@ std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecor
   std::vector<std::string> folders = record.createdFolders;
   folders.push_back(recordFolder);
   folders.push_back(recordFolder + "\\" + kBackupFolderName);
+  folders.push_back(recordFolder + "\\" + kLogsFolderName);
   folders.push_back(FolderOfPath(cp, recordFolder));
   return folders;
 }

@@ -296,7 +296,7 @@ class InstallFaultMatrix : public ::testing::TestWithParam<Case> {
     const std::string library = Upper(std::string(kInstallFolder) + "\\" + kLibrary);
     const bool ofRecord = failed.find(kRecordFolders) != std::string::npos;
     const bool mayRefuse = seen == Upper(kChosenPath) || seen == Upper(kInstallFolder) || seen == library ||
-                           Upper(failed) == "HOLDFOLDER " + library;
+                           Upper(failed) == "HOLDLEVEL " + library;
     const bool trustCheck = looked == Upper(kChosenPath) || looked == Upper(kInstallFolder) || looked == Upper(kSource) ||
                             ((StartsWith(failed, "Owner ") || StartsWith(failed, "Secure ") ||
                               StartsWith(failed, "HoldLevel ")) && !ofRecord && !mayRefuse);
