@@ -54,22 +54,30 @@ class FolderLevels {
   std::map<std::string, Trust> known_;  // by Key: the checks done, held or not
 };
 
-// Files, backups and folders (uninstall_removal_files.cpp).
+// Files, backups and folders (uninstall_removal_files.cpp). What is already gone is no failure;
+// what fails goes into `remains`, the record that a later run finishes with.
 class FileRemoval {
  public:
-  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report);
+  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallRecord& remains,
+              InstallReport& report);
 
   void RemoveFiles();
   void PutBackBackups();
   void RemoveCreatedFolders(bool holdingRecordFolder);
+  // What the record folder holds besides the record and the kept uninstaller.
+  void RemoveRecordFolderContents();
+  // The record rewritten with `remains` only: the uninstall can be run again for the rest.
+  void KeepRemains();
+  // The record, then the kept uninstaller and the folder.
   void RemoveRecordFolder();
 
  private:
   const CodePage& cp() const { return p_.codePage; }
   enum class Sameness { Unchanged, Changed, Unreadable };
   Sameness Compare(const RecordedFile& file);
-  void RemoveFile(const std::string& path);
+  bool RemoveFile(const std::string& path);
   long PutBack(const RecordedBackup& backup);
+  void PutBackOrDrop(const RecordedBackup& backup);
   bool HoldsRecordFolder(const std::string& folder) const;
   long RemoveFolder(const std::string& folder);
   void RemoveEmptyFolder(const std::string& folder);
@@ -77,6 +85,7 @@ class FileRemoval {
 
   const Platform& p_;
   const InstallRecord& record_;
+  InstallRecord& remains_;
   InstallReport& report_;
   const std::string recordFolder_;
   FolderLevels levels_;
@@ -86,8 +95,9 @@ class FileRemoval {
 // Keys, values and trusted-path entries (uninstall_removal_registry.cpp).
 class RegistryRemoval {
  public:
-  RegistryRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
-      : p_(p), env_(env), record_(record), report_(report) {}
+  RegistryRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallRecord& remains,
+                  InstallReport& report)
+      : p_(p), env_(env), record_(record), remains_(remains), report_(report) {}
 
   void RemoveCreatedKeys();
   void RemoveAddedValues();
@@ -95,7 +105,8 @@ class RegistryRemoval {
   // What TessaruneUser.exe did in each user's hive (user_trusted_paths.h), its record there and
   // Active Setup's copy of the component's version.
   void RemoveUserEntries();
-  void RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
+  // False when the key is there still and not on purpose.
+  bool RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
 
  private:
   void TakeOutTrustedPathAt(RegHandle root, const RecordedTrustedPath& change, const std::string& where);
@@ -107,5 +118,6 @@ class RegistryRemoval {
   const Platform& p_;
   const Environment& env_;
   const InstallRecord& record_;
+  InstallRecord& remains_;
   InstallReport& report_;
 };
