@@ -6,7 +6,7 @@
 #include "deploy/uninstall_removal.h"
 
 void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
-                           InstallReport& report) {
+                           InstallReport& report, const std::string& copyFolder) {
   // The header and the history stay; each list gets back what could not be removed.
   InstallRecord remains = record;
   remains.files.clear();
@@ -17,7 +17,7 @@ void RemoveRecordedInstall(const Platform& p, const Environment& env, const Inst
   remains.trustedPaths.clear();
   remains.failures.clear();
   const int failuresBefore = report.Failures();
-  FileRemoval files(p, env, record, remains, report);
+  FileRemoval files(p, env, record, remains, report, copyFolder);
   RegistryRemoval registry(p, env, record, remains, report);
   files.RemoveFiles();
   files.PutBackBackups();

@@ -58,8 +58,10 @@ class FolderLevels {
 // what fails goes into `remains`, the record that a later run finishes with.
 class FileRemoval {
  public:
+  // `copyFolder`: the temporary copy's folder, where kept programs in use are set aside; empty
+  // when this run is not that copy.
   FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallRecord& remains,
-              InstallReport& report);
+              InstallReport& report, const std::string& copyFolder);
 
   void RemoveFiles();
   void PutBackBackups();
@@ -81,15 +83,16 @@ class FileRemoval {
   bool HoldsRecordFolder(const std::string& folder) const;
   long RemoveFolder(const std::string& folder);
   void RemoveEmptyFolder(const std::string& folder);
-  bool RemoveLater(const std::string& path, long nowRc);
+  bool RemoveFileOrSetAside(const std::string& path, const std::string& away, bool own);
+  long SetAside(const std::string& path, const std::string& folder, std::string* aside);
 
   const Platform& p_;
   const InstallRecord& record_;
   InstallRecord& remains_;
   InstallReport& report_;
   const std::string recordFolder_;
+  const std::string copyFolder_;
   FolderLevels levels_;
-  bool recordFolderLater_ = false;
 };
 
 // Keys, values and trusted-path entries (uninstall_removal_registry.cpp).

@@ -39,12 +39,13 @@ bool IsInstalledFile(const CodePage& cp, const InstallRecord& record, const std:
 }  // namespace
 
 FileRemoval::FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record,
-                         InstallRecord& remains, InstallReport& report)
+                         InstallRecord& remains, InstallReport& report, const std::string& copyFolder)
     : p_(p),
       record_(record),
       remains_(remains),
       report_(report),
       recordFolder_(RecordFolder(env)),
+      copyFolder_(copyFolder),
       levels_(p, report, RemovableFolders(p.codePage, record, recordFolder_)) {}
 
 // By the hash where the install took one, else by size and last-write time.
@@ -79,7 +80,7 @@ void FileRemoval::RemoveFiles() {
       report_.Warning("file changed since the install, kept: " + file.path);
       continue;
     }
-    if (!RemoveFile(file.path)) remains_.files.push_back(file);
+    if (!RemoveFileOrSetAside(file.path, "", false)) remains_.files.push_back(file);
   }
 }
 
@@ -165,7 +166,6 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
       remains_.createdFolders.insert(remains_.createdFolders.begin(), folder);
     }
     if (rc == kOk) report_.Done("folder removed: " + folder);
-    else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
     else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
     else if (!IsNotFound(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
   }
@@ -173,7 +173,8 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
 
 void FileRemoval::RemoveRecordFolderContents() {
   if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted) return;
-  RemoveFile(recordFolder_ + "\\" + kUserProgramName);
+  // Run at a logon, it may be running now.
+  RemoveFileOrSetAside(recordFolder_ + "\\" + kUserProgramName, copyFolder_, true);
   // Emptied by the backups put back, unless one failed.
   if (remains_.backups.empty()) RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
   // The installs' logs go with it; this run's own lies elsewhere.
@@ -200,17 +201,12 @@ void FileRemoval::KeepRemains() {
 void FileRemoval::RemoveRecordFolder() {
   if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted) return;
   if (!RemoveFile(recordFolder_ + "\\" + kRecordFileName)) return;
-  const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
-  const long rc = p_.files.Remove(uninstaller);
-  bool later = false;
-  if (rc == kOk) {
-    report_.Done("file removed: " + uninstaller);
-  } else if (!IsNotFound(rc)) {
-    later = RemoveLater(uninstaller, rc);
-  }
+  RemoveFileOrSetAside(recordFolder_ + "\\" + kUninstallerName, copyFolder_, true);
+  // Holding a kept program set aside (the temporary folder on another volume), it stays: a
+  // restart never removes a folder that a later install uses.
   const long folderRc = RemoveFolder(recordFolder_);
   if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
-  else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
+  else if (folderRc == kErrDirNotEmpty) report_.Warning("folder not empty, kept: " + recordFolder_);
   else if (!IsNotFound(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
 }
 
@@ -227,13 +223,38 @@ void FileRemoval::RemoveEmptyFolder(const std::string& folder) {
   else if (!IsNotFound(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
 }
 
-bool FileRemoval::RemoveLater(const std::string& path, long nowRc) {
-  const long rc = p_.files.RemoveAtRestart(path);
-  if (rc == kOk) {
-    report_.Done("removed at the next restart: " + path);
-    return true;
+// A file in use (the kept uninstaller waits for this copy; a program may hold a module) cannot
+// go now, and its path is one that a later install writes again: it is renamed into `away`, or
+// beside itself when `away` is on another volume or none, under a name no install uses, and
+// that name goes at the next restart. `own`: the setup's own program, which never asks for the
+// restart. False when it stays where it is.
+bool FileRemoval::RemoveFileOrSetAside(const std::string& path, const std::string& away, bool own) {
+  const long rc = p_.files.Remove(path);
+  if (rc == kOk) report_.Done("file removed: " + path);
+  if (rc == kOk || IsNotFound(rc)) return true;
+  const bool inUse = rc == kErrSharingViolation || (rc == kErrAccessDenied && !(p_.files.Attributes(path) & kAttrReadOnly));
+  std::string aside;
+  long moved = kErrAccessDenied;
+  if (inUse && !away.empty()) moved = SetAside(path, away, &aside);
+  if (inUse && (away.empty() || moved == kErrNotSameDevice)) moved = SetAside(path, FolderOfPath(cp(), path), &aside);
+  if (moved != kOk) {
+    report_.Failure("file not removed: " + path + ErrorText(rc));
+    return false;
   }
-  report_.Failure("not removed: " + path + ErrorText(nowRc));
-  return false;
+  const long later = p_.files.RemoveAtRestart(aside);
+  const std::string what = path + " as " + aside;
+  if (later != kOk) report_.Warning("in use, set aside and not removed at the next restart: " + what + ErrorText(later));
+  else if (own) report_.Done("in use, removed at the next restart: " + what);
+  else report_.WaitsForRestart(what);
+  return true;
 }
 
+long FileRemoval::SetAside(const std::string& path, const std::string& folder, std::string* aside) {
+  const std::string name = path.substr(FindLastBackslash(cp(), path) + 1);
+  for (int i = 1; i <= 100; ++i) {
+    *aside = folder + "\\" + name + "." + std::to_string(i) + ".removed";
+    // In a folder held and the administrators' only: nobody puts a link there meanwhile.
+    if (!p_.files.Exists(*aside)) return p_.files.Replace(path, *aside);
+  }
+  return kErrAlreadyExists;
+}

@@ -203,19 +203,45 @@ TEST(Uninstall, LeavesTheMachineAsBeforeApartFromWhatOthersAdded) {
   EXPECT_EQ(before, u.m.files.Dump("C:\\") + u.m.registry.Dump(kHkeyLocalMachine));
 }
 
-// The kept uninstaller runs while its copy removes the record folder: they go at the next restart.
-TEST(Uninstall, RunningUninstallerAndItsFolderGoAtTheNextRestart) {
-  Uninstall u;
-  const std::string uninstaller = std::string(kRecordFolder) + "\\SetUp.exe";
-  u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt", "record");
-  u.m.files.AddFile(uninstaller, "uninstaller");
-  u.m.files.Lock(uninstaller);
-  u.record.createdFolders = {"C:\\Program Files\\Quilox", kRecordFolder};
-  u.Run();
-  EXPECT_EQ(0, u.report.Failures());
-  EXPECT_FALSE(u.m.files.IsFile(std::string(kRecordFolder) + "\\InstallRecord.txt"));
-  EXPECT_EQ((std::vector<std::string>{uninstaller, kRecordFolder, "C:\\Program Files\\Quilox"}),
-            u.m.files.PendingAtRestart());
+// The kept programs in use (the kept uninstaller waits for its copy) are set aside before anything
+// is scheduled: the restart never removes a path that a later install uses, and they never ask
+// for the restart.
+TEST(Uninstall, KeptProgramsInUseAreSetAsideAndOnlyTheirNewNamesWaitForTheRestart) {
+  const std::string folder = kRecordFolder;
+  const std::string module = std::string(kInstallFolder) + "\\Quilox2010.arx";
+  const std::string copy = "C:\\Temp\\Tessarune-Uninstall-1";
+  struct Case {
+    const char* name;
+    std::string copyFolder;  // the temporary copy's, empty: this run is not that copy
+    std::vector<std::string> pending;
+    bool recordFolderLeft;
+  } cases[] = {
+      {"into the copy's folder", copy,
+       {copy + "\\TessaruneUser.exe.1.removed", copy + "\\SetUp.exe.1.removed"}, false},
+      {"the copy on another volume", "D:\\Temp\\Tessarune-Uninstall-1",
+       {folder + "\\TessaruneUser.exe.1.removed", folder + "\\SetUp.exe.1.removed"}, true},
+      {"no copy", "", {folder + "\\TessaruneUser.exe.1.removed", folder + "\\SetUp.exe.1.removed"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    u.m.files.AddFile(module, "module");
+    u.m.files.AddFile(folder + "\\InstallRecord.txt", "record");
+    u.m.files.AddFile(folder + "\\SetUp.exe", "uninstaller");
+    u.m.files.AddFile(folder + "\\TessaruneUser.exe", "user program");
+    u.m.files.AddDrive('D');
+    if (!c.copyFolder.empty()) u.m.files.AddFile(c.copyFolder + "\\SetUp.exe", "running copy");
+    for (const char* locked : {"\\SetUp.exe", "\\TessaruneUser.exe"}) u.m.files.Lock(folder + locked);
+    u.record.files = {{module, 6, Sha256OfBytes("module")}};
+    u.record.createdFolders = {"C:\\Quilox", kInstallFolder, "C:\\Program Files\\Quilox", kRecordFolder};
+    RemoveRecordedInstall(u.m.platform(), u.env, u.record, u.report, c.copyFolder);
+    EXPECT_EQ(0, u.report.Failures());
+    EXPECT_FALSE(u.report.Restart());
+    EXPECT_EQ(c.pending, u.m.files.PendingAtRestart());
+    EXPECT_EQ(c.recordFolderLeft, u.m.files.IsFolder(folder));
+    EXPECT_FALSE(u.m.files.IsFile(folder + "\\SetUp.exe"));
+    EXPECT_FALSE(u.m.files.IsFile(folder + "\\InstallRecord.txt"));
+  }
 }
 
 // A removal that fails is named in the log; the others are still done.
