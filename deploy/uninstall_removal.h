@@ -108,6 +108,9 @@ class RegistryRemoval {
   // What TessaruneUser.exe did in each user's hive (user_trusted_paths.h), its record there and
   // Active Setup's copy of the component's version.
   void RemoveUserEntries();
+  // A move: the keys the install made whose LOADER lies in one of `folders`. The keys removed
+  // (or gone already).
+  std::vector<std::string> RemoveLoadersIn(const std::vector<std::string>& folders);
   // False when the key is there still and not on purpose.
   bool RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
 

@@ -1,5 +1,6 @@
 // RemoveRecordedInstall's registry: the keys the install made, the values it added and its
 // entries in the users' trusted paths.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -79,6 +80,27 @@ void RegistryRemoval::RemoveCreatedKeys() {
     if (!gone) remains_.createdKeys.insert(remains_.createdKeys.begin(), path);
     if (!reached) report_.Warning("registry key of a user without a profile, left: " + path);
   }
+}
+
+std::vector<std::string> RegistryRemoval::RemoveLoadersIn(const std::vector<std::string>& folders) {
+  std::vector<std::string> removed;
+  for (const std::string& path : InnermostFirst(cp(), record_.createdKeys)) {
+    WithKeyRoot(p_, env_, path, [&](RegHandle root, const std::string& subkey) {
+      RegKey key(p_.registry);
+      uint32_t type = 0;
+      std::string data;
+      if (key.Open(root, subkey, RegAccess::Read) != kOk || p_.registry.GetBytes(key.Handle(), "LOADER", &type, &data) != kOk) {
+        return;
+      }
+      key.Close();
+      const std::string loader = cp().Upper(TextOf(data));
+      const bool left = std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+        return loader.rfind(cp().Upper(folder + "\\"), 0) == 0;
+      });
+      if (left && RemoveKey(root, subkey, path)) removed.push_back(path);
+    });
+  }
+  return removed;
 }
 
 // A key that others have added keys to stays.

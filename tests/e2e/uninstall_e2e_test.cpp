@@ -253,6 +253,33 @@ TEST_F(UninstallCommand, UninstallFinishesAfterAutoCadWasRemoved) {
   EXPECT_FALSE(PathExists(kRecordRoot));
 }
 
+// A move: once the install into the other folder is complete, nothing points into the folder left
+// (a demand-load entry or trusted path there would load what anyone puts there later), and the
+// uninstall leaves nothing.
+TEST_F(UninstallCommand, MoveClearsTheFolderLeftAndTheUninstallLeavesNothing) {
+  const MachineSnapshot before = TakeSnapshot(machine_);
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  ASSERT_TRUE(PathExists(kInstallFolder));
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S", "/D=C:\\Other"}));
+  EXPECT_FALSE(PathExists(kDefaultInstallPath));
+  const MachineSnapshot moved = TakeSnapshot(machine_);
+  for (const std::string& line : moved.registry) {
+    EXPECT_EQ(std::string::npos, Upper(line).find(Upper(kInstallFolder))) << line;
+  }
+  std::string record;
+  ASSERT_TRUE(ReadFileBytes(std::string(kRecordFolder) + "\\InstallRecord.txt", &record));
+  // Only the history names it still.
+  EXPECT_EQ(record.find(kInstallFolder), record.rfind(kInstallFolder)) << record;
+  EXPECT_EQ(std::string::npos, record.find("earlierInstallFolder")) << record;
+
+  EXPECT_EQ(0u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  ExpectSame(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
+  ExpectSame(before.files, WithoutFonts(after.files));
+  EXPECT_FALSE(PathExists(kOtherPath));
+  EXPECT_FALSE(PathExists(kRecordRoot));
+}
+
 // Without /D= an upgrade stays where the product is; a setup older than the recorded version
 // changes nothing (1638) unless /ALLOWDOWNGRADE.
 TEST_F(UninstallCommand, SilentInstallStaysInTheRecordedFolderAndAnOlderOneEndsWith1638) {
