@@ -4,6 +4,7 @@
 
 #include "deploy/uninstall.h"
 #include "deploy/uninstall_texts.h"
+#include "platform/mb_string.h"
 #include "install/install_texts.h"
 #include "setup/code_page_requirement.h"
 #include "resource.h"
@@ -89,7 +90,9 @@ int CWizardApp::Uninstall(const SetupOptions& options, RunLog& log, InstallRepor
   if (!options.logPath.empty() && !log.OpenAt(options.logPath)) return RefuseLog(options, report);
   if (options.logPath.empty()) log.OpenInSystemTemp();
 
-  const int code = RunUninstall(platform, environment, options.silent, report);
+  // The kept programs in use are set aside in the copy's folder, which goes at the restart.
+  const std::string setAsideIn = temporaryCopy ? FolderOfPath(platform.codePage, platform.files.ModulePath()) : "";
+  const int code = RunUninstall(platform, environment, options.silent, report, setAsideIn);
   if (temporaryCopy) RemoveTemporaryCopyAtRestart(platform, report);
   return code;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "deploy/move_cleanup.h"
 #include "deploy/pending_deletions.h"
 #include "deploy/product_version.h"
 #include "deploy/record_folder.h"
@@ -222,8 +223,11 @@ void RecordedInstall::Finish(const std::string& installFolder, bool completed) {
   const bool arpMadeNow = std::any_of(record_.createdKeys.begin(), record_.createdKeys.end(),
                                       [&](const std::string& key) { return SameFileName(p_.codePage, key, arpKey); });
 
-  record_.failures = report_.FailureTexts();
-  const long rc = home_.Write(kRecordFileName, SerializeInstallRecord(p_.codePage, Merged()));
+  InstallRecord merged = Merged();
+  // A move: the folder left is cleared only once the new one is complete.
+  if (completed && report_.Failures() == 0) CleanUpEarlierFolders(p_, env_, merged, report_);
+  merged.failures = report_.FailureTexts();
+  const long rc = home_.Write(kRecordFileName, SerializeInstallRecord(p_.codePage, merged));
   if (rc != kOk) {
     // Without its record an entry would offer an uninstall that finds nothing to remove.
     if (arpMadeNow) p_.registry.Delete(kHkeyLocalMachine, kUninstallKey);

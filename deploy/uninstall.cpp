@@ -46,7 +46,8 @@ RecordFound LoadInstallRecord(const Platform& p, const Environment& env, Install
   return RecordFound::Read;
 }
 
-int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report) {
+int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report,
+                 const std::string& copyFolder) {
   InstallRecord record;
   const RecordFound found = LoadInstallRecord(p, env, &record);
   if (found == RecordFound::Unreadable) {
@@ -73,7 +74,7 @@ int RunUninstall(const Platform& p, const Environment& env, bool silent, Install
   report.Done("uninstalling " + record.version + " from " + record.installFolder);
   const size_t firstLine = report.Lines().size();
   const int failuresBefore = report.Failures();
-  RemoveRecordedInstall(p, env, record, report);
+  RemoveRecordedInstall(p, env, record, report, copyFolder);
   const bool failed = report.Failures() > failuresBefore;
   if (!silent) {
     const std::string stayed = StayedText(report, firstLine);

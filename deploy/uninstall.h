@@ -12,15 +12,20 @@
 // The whole uninstall after the command line: the record, AutoCAD not running, the question
 // (interactive), the removal, the result box (interactive). Returns the exit code: 0 done or
 // nothing recorded, 1602 declined, 1603 a removal failed, 1618 AutoCAD runs.
-int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report);
+// `copyFolder`: see RemoveRecordedInstall.
+int RunUninstall(const Platform& p, const Environment& env, bool silent, InstallReport& report,
+                 const std::string& copyFolder = "");
 
 // Removes what `record` names, in this order: the files inside the install folder that are as
 // the setup wrote them, the backups put back, the keys the setup made, the values it added,
-// its trusted-path entries, the folders it made (when empty), then the record folder and the
-// Add/Remove Programs entry. What stays is in the report: a warning when it was kept on
-// purpose, a failure when its removal failed.
+// its trusted-path entries, the folders it made (when empty), then, when all that is done, the
+// Add/Remove Programs entry and the record folder, the record first. What stays is in the
+// report: a warning when it was kept on purpose, a failure when its removal failed; after a
+// failure the record is rewritten with what remains, and Add/Remove Programs stays. A kept
+// program in use is renamed into `copyFolder` (the temporary copy's folder; empty: none) and
+// removed at the next restart: a path that a later install uses is never scheduled.
 void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
-                           InstallReport& report);
+                           InstallReport& report, const std::string& copyFolder = "");
 
 enum class RecordFound { None, Read, Unreadable };
 // The record in the record folder. It says what an administrator's process deletes: a record

@@ -6,9 +6,19 @@
 #include "deploy/uninstall_removal.h"
 
 void RemoveRecordedInstall(const Platform& p, const Environment& env, const InstallRecord& record,
-                           InstallReport& report) {
-  FileRemoval files(p, env, record, report);
-  RegistryRemoval registry(p, env, record, report);
+                           InstallReport& report, const std::string& copyFolder) {
+  // The header and the history stay; each list gets back what could not be removed.
+  InstallRecord remains = record;
+  remains.files.clear();
+  remains.backups.clear();
+  remains.createdFolders.clear();
+  remains.createdKeys.clear();
+  remains.values.clear();
+  remains.trustedPaths.clear();
+  remains.failures.clear();
+  const int failuresBefore = report.Failures();
+  FileRemoval files(p, env, record, remains, report, copyFolder);
+  RegistryRemoval registry(p, env, record, remains, report);
   files.RemoveFiles();
   files.PutBackBackups();
   registry.RemoveCreatedKeys();
@@ -16,7 +26,14 @@ void RemoveRecordedInstall(const Platform& p, const Environment& env, const Inst
   for (const RecordedTrustedPath& change : record.trustedPaths) registry.TakeOutTrustedPath(change);
   registry.RemoveUserEntries();
   files.RemoveCreatedFolders(false);
+  files.RemoveRecordFolderContents();
+  // Add/Remove Programs and the record go last, and only when everything else is done: until
+  // then the uninstall can be started again, and finds what is left.
+  if (report.Failures() > failuresBefore) {
+    files.KeepRemains();
+    return;
+  }
+  if (!registry.RemoveKey(kHkeyLocalMachine, kUninstallKey, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey)) return;
   files.RemoveRecordFolder();
   files.RemoveCreatedFolders(true);
-  registry.RemoveKey(kHkeyLocalMachine, kUninstallKey, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey);
 }

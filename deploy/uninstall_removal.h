@@ -54,40 +54,53 @@ class FolderLevels {
   std::map<std::string, Trust> known_;  // by Key: the checks done, held or not
 };
 
-// Files, backups and folders (uninstall_removal_files.cpp).
+// Files, backups and folders (uninstall_removal_files.cpp). What is already gone is no failure;
+// what fails goes into `remains`, the record that a later run finishes with.
 class FileRemoval {
  public:
-  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report);
+  // `copyFolder`: the temporary copy's folder, where kept programs in use are set aside; empty
+  // when this run is not that copy.
+  FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallRecord& remains,
+              InstallReport& report, const std::string& copyFolder);
 
   void RemoveFiles();
   void PutBackBackups();
   void RemoveCreatedFolders(bool holdingRecordFolder);
+  // What the record folder holds besides the record and the kept uninstaller.
+  void RemoveRecordFolderContents();
+  // The record rewritten with `remains` only: the uninstall can be run again for the rest.
+  void KeepRemains();
+  // The record, then the kept uninstaller and the folder.
   void RemoveRecordFolder();
 
  private:
   const CodePage& cp() const { return p_.codePage; }
   enum class Sameness { Unchanged, Changed, Unreadable };
   Sameness Compare(const RecordedFile& file);
-  void RemoveFile(const std::string& path);
+  bool RemoveFile(const std::string& path);
   long PutBack(const RecordedBackup& backup);
+  void PutBackOrDrop(const RecordedBackup& backup);
   bool HoldsRecordFolder(const std::string& folder) const;
   long RemoveFolder(const std::string& folder);
   void RemoveEmptyFolder(const std::string& folder);
-  bool RemoveLater(const std::string& path, long nowRc);
+  bool RemoveFileOrSetAside(const std::string& path, const std::string& away, bool own);
+  long SetAside(const std::string& path, const std::string& folder, std::string* aside);
 
   const Platform& p_;
   const InstallRecord& record_;
+  InstallRecord& remains_;
   InstallReport& report_;
   const std::string recordFolder_;
+  const std::string copyFolder_;
   FolderLevels levels_;
-  bool recordFolderLater_ = false;
 };
 
 // Keys, values and trusted-path entries (uninstall_removal_registry.cpp).
 class RegistryRemoval {
  public:
-  RegistryRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
-      : p_(p), env_(env), record_(record), report_(report) {}
+  RegistryRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallRecord& remains,
+                  InstallReport& report)
+      : p_(p), env_(env), record_(record), remains_(remains), report_(report) {}
 
   void RemoveCreatedKeys();
   void RemoveAddedValues();
@@ -95,7 +108,11 @@ class RegistryRemoval {
   // What TessaruneUser.exe did in each user's hive (user_trusted_paths.h), its record there and
   // Active Setup's copy of the component's version.
   void RemoveUserEntries();
-  void RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
+  // A move: the keys the install made whose LOADER lies in one of `folders`. The keys removed
+  // (or gone already).
+  std::vector<std::string> RemoveLoadersIn(const std::vector<std::string>& folders);
+  // False when the key is there still and not on purpose.
+  bool RemoveKey(RegHandle root, const std::string& subkey, const std::string& path);
 
  private:
   void TakeOutTrustedPathAt(RegHandle root, const RecordedTrustedPath& change, const std::string& where);
@@ -107,5 +124,6 @@ class RegistryRemoval {
   const Platform& p_;
   const Environment& env_;
   const InstallRecord& record_;
+  InstallRecord& remains_;
   InstallReport& report_;
 };

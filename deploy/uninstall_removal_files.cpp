@@ -29,13 +29,23 @@ std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecor
   return folders;
 }
 
+// Inside one of the folders the product was installed into.
+bool IsInstalledFile(const CodePage& cp, const InstallRecord& record, const std::string& path) {
+  if (IsBelow(cp, path, record.installFolder)) return true;
+  return std::any_of(record.earlierInstallFolders.begin(), record.earlierInstallFolders.end(),
+                     [&](const std::string& folder) { return IsBelow(cp, path, folder); });
+}
+
 }  // namespace
 
-FileRemoval::FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record, InstallReport& report)
+FileRemoval::FileRemoval(const Platform& p, const Environment& env, const InstallRecord& record,
+                         InstallRecord& remains, InstallReport& report, const std::string& copyFolder)
     : p_(p),
       record_(record),
+      remains_(remains),
       report_(report),
       recordFolder_(RecordFolder(env)),
+      copyFolder_(copyFolder),
       levels_(p, report, RemovableFolders(p.codePage, record, recordFolder_)) {}
 
 // By the hash where the install took one, else by size and last-write time.
@@ -51,30 +61,34 @@ FileRemoval::Sameness FileRemoval::Compare(const RecordedFile& file) {
   return same ? Sameness::Unchanged : Sameness::Changed;
 }
 
-// Files outside the install folder (fonts, the plotter driver) stay.
+// Files outside the install folders (fonts, the plotter driver) stay. A changed file is kept on
+// purpose and forgotten; one that failed stays in the record.
 void FileRemoval::RemoveFiles() {
   for (const RecordedFile& file : record_.files) {
-    if (!IsBelow(cp(), file.path, record_.installFolder)) continue;
+    if (!IsInstalledFile(cp(), record_, file.path)) continue;
     // Its folders held first: nobody can swap one for a link while the file is compared and deleted.
-    if (levels_.Check(FolderOfPath(cp(), file.path)) != FolderLevels::Trust::Trusted) continue;
-    if (!p_.files.Exists(file.path)) continue;
+    const FolderLevels::Trust trust = levels_.Check(FolderOfPath(cp(), file.path));
+    if (trust == FolderLevels::Trust::Refused) remains_.files.push_back(file);
+    if (trust != FolderLevels::Trust::Trusted || !p_.files.Exists(file.path)) continue;
     const Sameness sameness = Compare(file);
     if (sameness == Sameness::Unreadable) {
       report_.Failure("file cannot be read, kept: " + file.path);
+      remains_.files.push_back(file);
       continue;
     }
     if (sameness == Sameness::Changed) {
       report_.Warning("file changed since the install, kept: " + file.path);
       continue;
     }
-    RemoveFile(file.path);
+    if (!RemoveFileOrSetAside(file.path, "", false)) remains_.files.push_back(file);
   }
 }
 
-void FileRemoval::RemoveFile(const std::string& path) {
+bool FileRemoval::RemoveFile(const std::string& path) {
   const long rc = p_.files.Remove(path);
   if (rc == kOk) report_.Done("file removed: " + path);
   else if (!IsNotFound(rc)) report_.Failure("file not removed: " + path + ErrorText(rc));
+  return rc == kOk || IsNotFound(rc);
 }
 
 // Written fresh beside the original and renamed over it, in folders checked and held: never
@@ -100,16 +114,31 @@ long FileRemoval::PutBack(const RecordedBackup& backup) {
 }
 
 void FileRemoval::PutBackBackups() {
-  for (const RecordedBackup& backup : record_.backups) {
-    const long rc = PutBack(backup);
-    if (rc != kOk) {
-      // Kept where it is, so that it can still be put back by hand.
-      report_.Failure("file not put back: " + backup.original + " from " + backup.backup + ErrorText(rc));
-      continue;
-    }
-    report_.Done("file put back: " + backup.original);
-    RemoveFile(backup.backup);
+  for (const RecordedBackup& backup : record_.backups) PutBackOrDrop(backup);
+}
+
+// A backup whose original's folder is gone (that AutoCAD removed) has nowhere to go back to.
+void FileRemoval::PutBackOrDrop(const RecordedBackup& backup) {
+  const FolderLevels::Trust kept = levels_.Check(FolderOfPath(cp(), backup.backup));
+  if (kept == FolderLevels::Trust::Missing || (kept == FolderLevels::Trust::Trusted && !p_.files.Exists(backup.backup))) {
+    report_.Warning("backup gone, not put back: " + backup.original + " from " + backup.backup);
+    return;
   }
+  if (kept == FolderLevels::Trust::Trusted &&
+      levels_.Check(FolderOfPath(cp(), backup.original)) == FolderLevels::Trust::Missing) {
+    report_.Done("backup dropped, the folder it came from is gone: " + backup.original);
+    if (!RemoveFile(backup.backup)) remains_.backups.push_back(backup);
+    return;
+  }
+  const long rc = PutBack(backup);
+  if (rc != kOk) {
+    // Kept where it is, so that it can still be put back by hand.
+    report_.Failure("file not put back: " + backup.original + " from " + backup.backup + ErrorText(rc));
+    remains_.backups.push_back(backup);
+    return;
+  }
+  report_.Done("file put back: " + backup.original);
+  if (!RemoveFile(backup.backup)) remains_.backups.push_back(backup);
 }
 
 bool FileRemoval::HoldsRecordFolder(const std::string& folder) const {
@@ -132,35 +161,52 @@ void FileRemoval::RemoveCreatedFolders(bool holdingRecordFolder) {
   for (const std::string& folder : InnermostFirst(cp(), folders)) {
     const bool ours = parentRecorded || !SameFileName(cp(), folder, parent) || !holdingRecordFolder;
     const long rc = RemoveFolder(folder);
+    // Kept in the record while it is there: what keeps it may go in a later run.
+    if (rc != kOk && !holdingRecordFolder && p_.files.Exists(folder)) {
+      remains_.createdFolders.insert(remains_.createdFolders.begin(), folder);
+    }
     if (rc == kOk) report_.Done("folder removed: " + folder);
-    else if (rc == kErrDirNotEmpty && holdingRecordFolder && recordFolderLater_) RemoveLater(folder, rc);
     else if (rc == kErrDirNotEmpty && ours) report_.Warning("folder not empty, kept: " + folder);
     else if (!IsNotFound(rc) && rc != kErrDirNotEmpty && ours) report_.Failure("folder not removed: " + folder + ErrorText(rc));
   }
+}
+
+void FileRemoval::RemoveRecordFolderContents() {
+  if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted) return;
+  // Run at a logon, it may be running now.
+  RemoveFileOrSetAside(recordFolder_ + "\\" + kUserProgramName, copyFolder_, true);
+  // Emptied by the backups put back, unless one failed.
+  if (remains_.backups.empty()) RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
+  // The installs' logs go with it; this run's own lies elsewhere.
+  const std::string logs = recordFolder_ + "\\" + kLogsFolderName;
+  for (const std::string& log : OldLogs(p_.files, logs, 0)) RemoveFile(log);
+  RemoveEmptyFolder(logs);
+}
+
+// Written fresh and renamed over the record, in the record folder held: never through a link.
+void FileRemoval::KeepRemains() {
+  const std::string file = recordFolder_ + "\\" + kRecordFileName;
+  if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted || !p_.files.Exists(file)) return;
+  const std::string fresh = file + ".new";
+  p_.files.Remove(fresh);
+  long rc = p_.files.WriteNewFile(fresh, SerializeInstallRecord(cp(), remains_));
+  if (rc == kOk) rc = p_.files.Replace(fresh, file);
+  if (rc != kOk) p_.files.Remove(fresh);
+  if (rc == kOk) report_.Done("install record kept with what remains, for the uninstall to be run again: " + file);
+  else report_.Failure("install record not rewritten with what remains: " + file + ErrorText(rc));
 }
 
 // The kept uninstaller cannot go while it runs (it started this copy and waits for it): it
 // goes at the next restart, and the folder with it.
 void FileRemoval::RemoveRecordFolder() {
   if (levels_.Check(recordFolder_) != FolderLevels::Trust::Trusted) return;
-  RemoveFile(recordFolder_ + "\\" + kRecordFileName);
-  RemoveFile(recordFolder_ + "\\" + kUserProgramName);
-  RemoveEmptyFolder(recordFolder_ + "\\" + kBackupFolderName);
-  // The installs' logs go with it; this run's own lies elsewhere.
-  const std::string logs = recordFolder_ + "\\" + kLogsFolderName;
-  for (const std::string& log : OldLogs(p_.files, logs, 0)) RemoveFile(log);
-  RemoveEmptyFolder(logs);
-  const std::string uninstaller = recordFolder_ + "\\" + kUninstallerName;
-  const long rc = p_.files.Remove(uninstaller);
-  bool later = false;
-  if (rc == kOk) {
-    report_.Done("file removed: " + uninstaller);
-  } else if (!IsNotFound(rc)) {
-    later = RemoveLater(uninstaller, rc);
-  }
+  if (!RemoveFile(recordFolder_ + "\\" + kRecordFileName)) return;
+  RemoveFileOrSetAside(recordFolder_ + "\\" + kUninstallerName, copyFolder_, true);
+  // Holding a kept program set aside (the temporary folder on another volume), it stays: a
+  // restart never removes a folder that a later install uses.
   const long folderRc = RemoveFolder(recordFolder_);
   if (folderRc == kOk) report_.Done("folder removed: " + recordFolder_);
-  else if (later) recordFolderLater_ = RemoveLater(recordFolder_, folderRc);
+  else if (folderRc == kErrDirNotEmpty) report_.Warning("folder not empty, kept: " + recordFolder_);
   else if (!IsNotFound(folderRc)) report_.Failure("folder not removed: " + recordFolder_ + ErrorText(folderRc));
 }
 
@@ -177,13 +223,38 @@ void FileRemoval::RemoveEmptyFolder(const std::string& folder) {
   else if (!IsNotFound(rc)) report_.Failure("folder not removed: " + folder + ErrorText(rc));
 }
 
-bool FileRemoval::RemoveLater(const std::string& path, long nowRc) {
-  const long rc = p_.files.RemoveAtRestart(path);
-  if (rc == kOk) {
-    report_.Done("removed at the next restart: " + path);
-    return true;
+// A file in use (the kept uninstaller waits for this copy; a program may hold a module) cannot
+// go now, and its path is one that a later install writes again: it is renamed into `away`, or
+// beside itself when `away` is on another volume or none, under a name no install uses, and
+// that name goes at the next restart. `own`: the setup's own program, which never asks for the
+// restart. False when it stays where it is.
+bool FileRemoval::RemoveFileOrSetAside(const std::string& path, const std::string& away, bool own) {
+  const long rc = p_.files.Remove(path);
+  if (rc == kOk) report_.Done("file removed: " + path);
+  if (rc == kOk || IsNotFound(rc)) return true;
+  const bool inUse = rc == kErrSharingViolation || (rc == kErrAccessDenied && !(p_.files.Attributes(path) & kAttrReadOnly));
+  std::string aside;
+  long moved = kErrAccessDenied;
+  if (inUse && !away.empty()) moved = SetAside(path, away, &aside);
+  if (inUse && (away.empty() || moved == kErrNotSameDevice)) moved = SetAside(path, FolderOfPath(cp(), path), &aside);
+  if (moved != kOk) {
+    report_.Failure("file not removed: " + path + ErrorText(rc));
+    return false;
   }
-  report_.Failure("not removed: " + path + ErrorText(nowRc));
-  return false;
+  const long later = p_.files.RemoveAtRestart(aside);
+  const std::string what = path + " as " + aside;
+  if (later != kOk) report_.Warning("in use, set aside and not removed at the next restart: " + what + ErrorText(later));
+  else if (own) report_.Done("in use, removed at the next restart: " + what);
+  else report_.WaitsForRestart(what);
+  return true;
 }
 
+long FileRemoval::SetAside(const std::string& path, const std::string& folder, std::string* aside) {
+  const std::string name = path.substr(FindLastBackslash(cp(), path) + 1);
+  for (int i = 1; i <= 100; ++i) {
+    *aside = folder + "\\" + name + "." + std::to_string(i) + ".removed";
+    // In a folder held and the administrators' only: nobody puts a link there meanwhile.
+    if (!p_.files.Exists(*aside)) return p_.files.Replace(path, *aside);
+  }
+  return kErrAlreadyExists;
+}

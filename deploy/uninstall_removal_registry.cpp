@@ -1,5 +1,6 @@
 // RemoveRecordedInstall's registry: the keys the install made, the values it added and its
 // entries in the users' trusted paths.
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,29 +72,54 @@ bool RegistryRemoval::IsUninstallKey(const std::string& path) const {
 void RegistryRemoval::RemoveCreatedKeys() {
   for (const std::string& path : InnermostFirst(cp(), record_.createdKeys)) {
     if (IsUninstallKey(path)) continue;
+    bool gone = true;
     const bool reached = WithKeyRoot(p_, env_, path, [&](RegHandle root, const std::string& subkey) {
-      RemoveKey(root, subkey, path);
+      gone = RemoveKey(root, subkey, path);
     });
+    // Innermost first here, outermost first in the record.
+    if (!gone) remains_.createdKeys.insert(remains_.createdKeys.begin(), path);
     if (!reached) report_.Warning("registry key of a user without a profile, left: " + path);
   }
 }
 
+std::vector<std::string> RegistryRemoval::RemoveLoadersIn(const std::vector<std::string>& folders) {
+  std::vector<std::string> removed;
+  for (const std::string& path : InnermostFirst(cp(), record_.createdKeys)) {
+    WithKeyRoot(p_, env_, path, [&](RegHandle root, const std::string& subkey) {
+      RegKey key(p_.registry);
+      uint32_t type = 0;
+      std::string data;
+      if (key.Open(root, subkey, RegAccess::Read) != kOk || p_.registry.GetBytes(key.Handle(), "LOADER", &type, &data) != kOk) {
+        return;
+      }
+      key.Close();
+      const std::string loader = cp().Upper(TextOf(data));
+      const bool left = std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
+        return loader.rfind(cp().Upper(folder + "\\"), 0) == 0;
+      });
+      if (left && RemoveKey(root, subkey, path)) removed.push_back(path);
+    });
+  }
+  return removed;
+}
+
 // A key that others have added keys to stays.
-void RegistryRemoval::RemoveKey(RegHandle root, const std::string& subkey, const std::string& path) {
+bool RegistryRemoval::RemoveKey(RegHandle root, const std::string& subkey, const std::string& path) {
   const long rc = p_.registry.Delete(root, subkey);
   if (rc == kOk) {
     report_.Done("registry key removed: " + path);
-    return;
+    return true;
   }
-  if (IsNotFound(rc)) return;
+  if (IsNotFound(rc)) return true;
   RegKey key(p_.registry);
   uint32_t subkeys = 0;
   if (key.Open(root, subkey, RegAccess::Read) == kOk && key.Handle() != 0 &&
       p_.registry.SubkeyCount(key.Handle(), &subkeys) == kOk && subkeys > 0) {
     report_.Warning("registry key holds keys of others, kept: " + path);
-  } else {
-    report_.Failure("registry key not removed: " + path + ErrorText(rc));
+    return true;
   }
+  report_.Failure("registry key not removed: " + path + ErrorText(rc));
+  return false;
 }
 
 // Values the install added to keys it did not make go when they still hold what it wrote.
@@ -101,6 +127,7 @@ void RegistryRemoval::RemoveKey(RegHandle root, const std::string& subkey, const
 void RegistryRemoval::RemoveAddedValues() {
   for (const RecordedValue& value : record_.values) {
     if (value.existed) continue;
+    const int failures = report_.Failures();
     const std::string where = value.key + " : " + value.name;
     const bool reached = WithKeyRoot(p_, env_, value.key, [&](RegHandle root, const std::string& subkey) {
       RegKey key(p_.registry);
@@ -115,6 +142,7 @@ void RegistryRemoval::RemoveAddedValues() {
       DeleteValue(key.Handle(), value.name, where);
     });
     if (!reached) report_.Warning("registry value of a user without a profile, left: " + where);
+    if (report_.Failures() > failures) remains_.values.push_back(value);
   }
 }
 
@@ -136,8 +164,10 @@ void RegistryRemoval::DeleteValue(RegHandle key, const std::string& name, const 
 // made and that holds nothing else goes.
 void RegistryRemoval::TakeOutTrustedPath(const RecordedTrustedPath& change) {
   const std::string where = change.sid + "\\" + change.variablesKey + " : " + kTrustedPathsValue;
+  const int failures = report_.Failures();
   const bool reached = WithUserHive(p_, env_, change.sid, [&](RegHandle root) { TakeOutTrustedPathAt(root, change, where); });
   if (!reached) report_.Warning("trusted path of a user without a profile, left: " + where);
+  if (report_.Failures() > failures) remains_.trustedPaths.push_back(change);
 }
 
 void RegistryRemoval::TakeOutTrustedPathAt(RegHandle root, const RecordedTrustedPath& change, const std::string& where) {

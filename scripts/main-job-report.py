@@ -68,8 +68,8 @@ NOT_SHOWN_UNDER_WINE = [
     "the Abort / Retry / Ignore question after a failed copy, the missing-Data message and the "
     "too-long-path message: this run has none of their causes;",
     "Windows' own look: fonts, the folder browser's layout and the message boxes are Wine's;",
-    "the restart that ends the uninstall: the kept uninstaller, its folder and the temporary copy are only "
-    "scheduled for it (PendingFileRenameOperations).",
+    "the restart that ends the uninstall: the kept uninstaller, renamed into the temporary copy's folder, "
+    "and the temporary copy are only scheduled for it (PendingFileRenameOperations).",
 ]
 
 
@@ -409,6 +409,7 @@ def deployment_checks(run, check):
     entry = {name: data for name, (_, data) in entry.get(UNINSTALL_KEY, {}).items()}
     for name, value in EXPECTED_ENTRY.items():
         check(f"Add/Remove Programs: {name} is {value}", entry.get(name) == value, repr(entry.get(name)))
+    move_checks(run, check)
     check("the uninstall (the QuietUninstallString) ends with 0", exit_code_of(raw, "uninstall") == "0",
           str(exit_code_of(raw, "uninstall")))
     before, uninstalled = registry_lines(raw, "before"), registry_lines(raw, "uninstalled")
@@ -428,15 +429,41 @@ def deployment_checks(run, check):
           "goes at the next restart", not rest, "; ".join(f"{what} {path}" for what, path in rest[:5]))
 
 
+MOVED_FOLDER = r"C:\Moved\Tessarune"
+
+
+def move_checks(run, check):
+    """The move: a second silent install into another folder clears the first one."""
+    raw = run.raw
+    check("SetUp.exe /S /D=C:\\Moved (a move) ends with 0", exit_code_of(raw, "move") == "0",
+          str(exit_code_of(raw, "move")))
+    log = "\n".join(read_lines(os.path.join(raw, "move.log")))
+    check(f"the move's log says moving from {INSTALL_FOLDER} to {MOVED_FOLDER}",
+          f"moving from {INSTALL_FOLDER} to {MOVED_FOLDER}" in log)
+    files = file_lines(raw, "moved")
+    left = [path for path in files if path.upper() == "C:\\QUILOX" or path.upper().startswith("C:\\QUILOX\\")]
+    check(f"after the move nothing is left of {INSTALL_FOLDER}", not left, "; ".join(left[:5]))
+    check(f"after the move the product is in {MOVED_FOLDER}",
+          all(f"{MOVED_FOLDER}\\{name}".upper() in {p.upper() for p in files} for name in EXPECTED_PAYLOAD))
+    def naming(name):
+        return [line for line in registry_lines(raw, name) if INSTALL_FOLDER.upper() in line.upper()]
+    # A profile that trusted the folder before the first install keeps it: that entry is the user's.
+    users = {line.split(" : ")[0] for line in naming("before")}
+    pointing = [line for line in naming("moved") if line.split(" : ")[0] not in users]
+    check(f"after the move no demand-load entry or trusted path names {INSTALL_FOLDER} (but where a profile "
+          "had it before the first install)", not pointing, "; ".join(pointing[:5]))
+
+
 def section_deployment(run, out):
     raw = run.raw
     out.append("## Silent install and uninstall\n")
-    out.append("After the dialog's installation: `C:\\Tessarune\\SetUp.exe /S` over it, then the Add/Remove Programs "
-               "entry's QuietUninstallString, as a deployment tool runs them (logs: `raw/silent.log`, "
-               "`raw/uninstall.log`).\n")
+    out.append("After the dialog's installation: `C:\\Tessarune\\SetUp.exe /S` over it, a move with "
+               "`/D=C:\\Moved`, then the Add/Remove Programs entry's QuietUninstallString, as a deployment tool "
+               "runs them (logs: `raw/silent.log`, `raw/move.log`, `raw/uninstall.log`).\n")
     out.append("| Run | Exit code |")
     out.append("|---|---|")
     out.append(f"| `SetUp.exe /S` | {exit_code_of(raw, 'silent')} |")
+    out.append(f"| `SetUp.exe /S /D=C:\\Moved` (a move) | {exit_code_of(raw, 'move')} |")
     _, entry = registry_values(read_lines(os.path.join(raw, "arp-silent.txt")))
     entry = entry.get(UNINSTALL_KEY, {})
     quiet = entry.get("QuietUninstallString", ("", "(none)"))[1]

@@ -15,8 +15,9 @@ sample Data folder) in a new Wine prefix, seeds a simulated machine with AutoCAD
 64-bit), 2014, two products of 2021 and 2025 and their user profiles, and runs the setup on it.
 Headless (the default) it drives a default installation (C:\Quilox, every found release) on a
 private Xvfb display, opening and cancelling the folder browser on the way, and confirms each message.
-Then it runs SetUp.exe /S over that installation and the Add/Remove Programs entry's
-QuietUninstallString (/UNINSTALL /S), and compares the machine with the one before the first install.
+Then it runs SetUp.exe /S over that installation, a move (SetUp.exe /S /D=C:\Moved) and the Add/Remove
+Programs entry's QuietUninstallString (/UNINSTALL /S), and compares the machine with the one before
+the first install.
 
 Writes into the output folder:
   report.md    the verdict (PASS/FAIL) first, then SetUp.exe's identity, the messages with their
@@ -219,8 +220,8 @@ dialog_drive=$prefix/dialog-drive-c
 mkdir -p "$dialog_drive"
 tar -C "$drive_c" --exclude=./windows --exclude=./users -cf - . | tar -C "$dialog_drive" -xf -
 
-# Then what a deployment tool does: a silent install over it, and the uninstall that the Add/Remove
-# Programs entry names.
+# Then what a deployment tool does: a silent install over it, a move into another folder, and the
+# uninstall that the Add/Remove Programs entry names.
 say "a silent install (SetUp.exe /S)…"
 silent_code=$(run_to_end silent 'C:\Tessarune\SetUp.exe' /S '/LOG=C:\windows\temp\tessarune-silent.log')
 step "SetUp.exe /S ended with exit code ${silent_code:-unknown}"
@@ -232,6 +233,13 @@ for line in open(sys.argv[1], encoding="utf-8"):
     f = line.rstrip("\n").split("\t")
     if f[0] == "value" and f[2] == "QuietUninstallString": print(urllib.parse.unquote(f[5]))' "$raw/arp-silent.txt")
 step "QuietUninstallString: ${quiet:-none}"
+# /D= goes last: it takes the rest of the line.
+say "a move (SetUp.exe /S /D=C:\\Moved)…"
+move_code=$(run_to_end move 'C:\Tessarune\SetUp.exe' /S '/LOG=C:\windows\temp\tessarune-move.log' '/D=C:\Moved')
+step "SetUp.exe /S /D=C:\\Moved ended with exit code ${move_code:-unknown}"
+dump_registry moved
+dump_deployment moved
+list_files moved
 uninstall_code=''
 if [[ $quiet =~ ^\"([^\"]+)\"\ (.*)$ ]]; then
   say "the uninstall (${quiet})…"
@@ -242,7 +250,7 @@ step "the uninstall ended with exit code ${uninstall_code:-unknown}"
 dump_registry uninstalled
 dump_deployment uninstalled
 list_files uninstalled
-for log in silent uninstall; do
+for log in silent move uninstall; do
   cp "$drive_c/windows/temp/tessarune-$log.log" "$raw/$log.log" 2>/dev/null || true
 done
 

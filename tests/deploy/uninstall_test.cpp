@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "deploy/record_folder.h"
+
 #include "tests/memory/memory_environment.h"
 #include "tests/memory/memory_platform.h"
 #include "tests/memory/sha256_bytes.h"
@@ -201,19 +203,45 @@ TEST(Uninstall, LeavesTheMachineAsBeforeApartFromWhatOthersAdded) {
   EXPECT_EQ(before, u.m.files.Dump("C:\\") + u.m.registry.Dump(kHkeyLocalMachine));
 }
 
-// The kept uninstaller runs while its copy removes the record folder: they go at the next restart.
-TEST(Uninstall, RunningUninstallerAndItsFolderGoAtTheNextRestart) {
-  Uninstall u;
-  const std::string uninstaller = std::string(kRecordFolder) + "\\SetUp.exe";
-  u.m.files.AddFile(std::string(kRecordFolder) + "\\InstallRecord.txt", "record");
-  u.m.files.AddFile(uninstaller, "uninstaller");
-  u.m.files.Lock(uninstaller);
-  u.record.createdFolders = {"C:\\Program Files\\Quilox", kRecordFolder};
-  u.Run();
-  EXPECT_EQ(0, u.report.Failures());
-  EXPECT_FALSE(u.m.files.IsFile(std::string(kRecordFolder) + "\\InstallRecord.txt"));
-  EXPECT_EQ((std::vector<std::string>{uninstaller, kRecordFolder, "C:\\Program Files\\Quilox"}),
-            u.m.files.PendingAtRestart());
+// The kept programs in use (the kept uninstaller waits for its copy) are set aside before anything
+// is scheduled: the restart never removes a path that a later install uses, and they never ask
+// for the restart.
+TEST(Uninstall, KeptProgramsInUseAreSetAsideAndOnlyTheirNewNamesWaitForTheRestart) {
+  const std::string folder = kRecordFolder;
+  const std::string module = std::string(kInstallFolder) + "\\Quilox2010.arx";
+  const std::string copy = "C:\\Temp\\Tessarune-Uninstall-1";
+  struct Case {
+    const char* name;
+    std::string copyFolder;  // the temporary copy's, empty: this run is not that copy
+    std::vector<std::string> pending;
+    bool recordFolderLeft;
+  } cases[] = {
+      {"into the copy's folder", copy,
+       {copy + "\\TessaruneUser.exe.1.removed", copy + "\\SetUp.exe.1.removed"}, false},
+      {"the copy on another volume", "D:\\Temp\\Tessarune-Uninstall-1",
+       {folder + "\\TessaruneUser.exe.1.removed", folder + "\\SetUp.exe.1.removed"}, true},
+      {"no copy", "", {folder + "\\TessaruneUser.exe.1.removed", folder + "\\SetUp.exe.1.removed"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    u.m.files.AddFile(module, "module");
+    u.m.files.AddFile(folder + "\\InstallRecord.txt", "record");
+    u.m.files.AddFile(folder + "\\SetUp.exe", "uninstaller");
+    u.m.files.AddFile(folder + "\\TessaruneUser.exe", "user program");
+    u.m.files.AddDrive('D');
+    if (!c.copyFolder.empty()) u.m.files.AddFile(c.copyFolder + "\\SetUp.exe", "running copy");
+    for (const char* locked : {"\\SetUp.exe", "\\TessaruneUser.exe"}) u.m.files.Lock(folder + locked);
+    u.record.files = {{module, 6, Sha256OfBytes("module")}};
+    u.record.createdFolders = {"C:\\Quilox", kInstallFolder, "C:\\Program Files\\Quilox", kRecordFolder};
+    RemoveRecordedInstall(u.m.platform(), u.env, u.record, u.report, c.copyFolder);
+    EXPECT_EQ(0, u.report.Failures());
+    EXPECT_FALSE(u.report.Restart());
+    EXPECT_EQ(c.pending, u.m.files.PendingAtRestart());
+    EXPECT_EQ(c.recordFolderLeft, u.m.files.IsFolder(folder));
+    EXPECT_FALSE(u.m.files.IsFile(folder + "\\SetUp.exe"));
+    EXPECT_FALSE(u.m.files.IsFile(folder + "\\InstallRecord.txt"));
+  }
 }
 
 // A removal that fails is named in the log; the others are still done.
@@ -260,6 +288,91 @@ TEST(Uninstall, AFailedRemovalIsAFailureAndTheRestIsStillDone) {
     EXPECT_EQ(c.failing == key, u.m.registry.HasKey(kHkeyLocalMachine, key));
     EXPECT_EQ(c.failing == "TRUSTEDPATHS" ? "C:\\TOOLS;C:\\QUILOX\\TESSARUNE" : "C:\\TOOLS",
               u.TextNow(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS"));
+  }
+}
+
+// A whole install on a machine that changed since: what is gone already is no failure. A run
+// that fails keeps the record of what remains, and Add/Remove Programs; the next run finishes.
+TEST(Uninstall, FinishesOnAChangedMachineAndAFailedRunLeavesWhatRemains) {
+  const std::string acad = "C:\\Program Files\\AutoCAD 2008";
+  const std::string module = std::string(kInstallFolder) + "\\Quilox2008.arx";
+  const std::string driver = acad + "\\Drv\\pdfplot9.hdi";
+  const std::string backup = std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi";
+  const std::string recordFile = std::string(kRecordFolder) + "\\InstallRecord.txt";
+  const std::string key = "SOFTWARE\\Autodesk\\AutoCAD\\R17.1\\ACAD-6001:804\\Applications\\Quilox2008";
+  struct Case {
+    const char* name;
+    void (*change)(Uninstall&);  // before the first run
+    void (*mend)(Uninstall&);    // null: the first run finishes
+    size_t files, backups, folders;  // in the record the failed run leaves
+    bool putBack = true;
+  } cases[] = {
+      {"the file gone", [](Uninstall& u) { u.m.files.Remove(std::string(kInstallFolder) + "\\Quilox2008.arx"); }, nullptr, 0, 0, 0, true},
+      {"the install folder gone",
+       [](Uninstall& u) {
+         u.m.files.Remove(std::string(kInstallFolder) + "\\Quilox2008.arx");
+         u.m.files.RemoveDirectory(kInstallFolder);
+       },
+       nullptr, 0, 0, 0, true},
+      {"the key gone", [](Uninstall& u) { u.m.registry.RemoveTree(kHkeyLocalMachine, "SOFTWARE\\Autodesk\\AutoCAD\\R17.1"); }, nullptr, 0, 0, 0, true},
+      {"the profile gone", [](Uninstall& u) { u.m.registry.RemoveTree(kHkeyCurrentUser, "Software\\Autodesk"); }, nullptr, 0, 0, 0, true},
+      {"AutoCAD 2008 gone",
+       [](Uninstall& u) {
+         u.m.files.Remove("C:\\Program Files\\AutoCAD 2008\\Drv\\pdfplot9.hdi");
+         u.m.files.RemoveDirectory("C:\\Program Files\\AutoCAD 2008\\Drv");
+       },
+       nullptr, 0, 0, 0, true},
+      {"the backup gone", [](Uninstall& u) { u.m.files.Remove(std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi"); },
+       nullptr, 0, 0, 0, false},
+      {"a file that may not be deleted",
+       [](Uninstall& u) { u.m.files.SetAttributes(std::string(kInstallFolder) + "\\Quilox2008.arx", kAttrReadOnly); },
+       [](Uninstall& u) { u.m.files.SetAttributes(std::string(kInstallFolder) + "\\Quilox2008.arx", kAttrArchive); },
+       1, 0, 2, true},
+      {"a folder level of a user's", [](Uninstall& u) { u.m.files.SetOwner(kInstallFolder, Ownership::Other); },
+       [](Uninstall& u) { u.m.files.SetOwner(kInstallFolder, Ownership::Administration); }, 1, 0, 2, true},
+      {"a backup in use", [](Uninstall& u) { u.m.files.Lock(std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi"); },
+       [](Uninstall& u) { u.m.files.Unlock(std::string(kRecordFolder) + "\\Backup\\pdfplot9.hdi"); }, 0, 1, 0, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Uninstall u;
+    u.m.files.AddFile(module, "module");
+    u.m.files.AddFile(driver, "the product's driver");
+    u.m.files.AddFile(backup, "AutoCAD's driver");
+    u.m.registry.SetText(kHkeyLocalMachine, key, "LOADER", module);
+    u.m.registry.SetText(kHkeyLocalMachine, kUninstallKey, "DisplayVersion", "2026.03.31");
+    u.m.registry.SetText(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS", "C:\\TOOLS;C:\\Quilox\\Tessarune");
+    u.record.version = "2026.03.31";
+    u.record.files = {{module, 6, Sha256OfBytes("module")}, {driver, 20, Sha256OfBytes("the product's driver")}};
+    u.record.backups = {{driver, backup}};
+    u.record.createdFolders = {"C:\\Quilox", kInstallFolder, "C:\\Program Files\\Quilox", kRecordFolder};
+    u.record.createdKeys = {"HKEY_LOCAL_MACHINE\\" + key, std::string("HKEY_LOCAL_MACHINE\\") + kUninstallKey};
+    u.record.trustedPaths.push_back({kUserSid, kVariables, false, "C:\\TOOLS", "C:\\TOOLS;C:\\Quilox\\Tessarune",
+                                     {"C:\\Quilox\\Tessarune"}});
+    u.m.files.AddFile(recordFile, SerializeInstallRecord(u.m.codePage, u.record));
+    c.change(u);
+
+    EXPECT_EQ(c.mend ? 1603 : 0, RunUninstall(u.m.platform(), u.env, true, u.report));
+    if (c.mend) {
+      InstallRecord left;
+      ASSERT_TRUE(ParseInstallRecord(u.m.codePage, u.FileNow(recordFile), &left));
+      EXPECT_EQ(c.files, left.files.size());
+      EXPECT_EQ(c.backups, left.backups.size());
+      EXPECT_EQ(c.folders, left.createdFolders.size());
+      EXPECT_TRUE(left.createdKeys.empty() && left.values.empty() && left.trustedPaths.empty());
+      EXPECT_TRUE(u.m.registry.HasKey(kHkeyLocalMachine, kUninstallKey));
+      c.mend(u);
+      InstallReport again;
+      EXPECT_EQ(0, RunUninstall(u.m.platform(), u.env, true, again));
+    }
+    EXPECT_FALSE(u.m.files.IsFolder("C:\\Quilox"));
+    EXPECT_FALSE(u.m.files.IsFolder("C:\\Program Files\\Quilox"));
+    EXPECT_FALSE(u.m.registry.HasKey(kHkeyLocalMachine, kUninstallKey));
+    EXPECT_FALSE(u.m.registry.HasKey(kHkeyLocalMachine, key));
+    EXPECT_NE("C:\\TOOLS;C:\\Quilox\\Tessarune", u.TextNow(kHkeyCurrentUser, kVariables, "TRUSTEDPATHS"));
+    const bool drvThere = u.m.files.IsFolder(acad + "\\Drv");
+    EXPECT_EQ(drvThere && c.putBack, u.FileNow(driver) == "AutoCAD's driver");
+    EXPECT_EQ(!drvThere, u.Names("backup dropped", driver));
   }
 }
 

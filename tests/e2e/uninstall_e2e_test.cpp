@@ -215,6 +215,71 @@ TEST_F(UninstallCommand, DeclinedUninstallRemovesNothing) {
   ExpectSame(installed.files, after.files);
 }
 
+// AutoCAD 2008 removed after the install, with the Drv folder the plotter driver's backup belongs
+// to: the uninstall drops the backup and finishes, and nothing of the product stays.
+TEST_F(UninstallCommand, UninstallFinishesAfterAutoCadWasRemoved) {
+  const SimulatedAcad acad2008 = StandardAcad(2008);
+  const std::string releaseKey = acad2008.ProductKeyPath().substr(0, acad2008.ProductKeyPath().rfind('\\'));
+  const auto without2008 = [&](std::vector<std::string> lines) {
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [&](const std::string& line) {
+                                 return line.find(releaseKey) != std::string::npos ||
+                                        line.find(acad2008.Folder()) != std::string::npos;
+                               }),
+                lines.end());
+    return lines;
+  };
+  const MachineSnapshot before = TakeSnapshot(machine_);
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  ASSERT_TRUE(DeleteFileTree(acad2008.Folder()));
+  ASSERT_TRUE(DeleteRegistryTree(HKEY_LOCAL_MACHINE, releaseKey));
+
+  EXPECT_EQ(0u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  ExpectSame(without2008(WithoutTrustedPathsCase(before.registry)), without2008(WithoutTrustedPathsCase(after.registry)));
+  // The listing of 2008's folder, up to the next folder's.
+  const auto filesWithout2008 = [&](const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    bool in2008 = false;
+    for (const std::string& line : lines) {
+      if (line.rfind("root\t", 0) == 0) in2008 = line.find(acad2008.Folder()) != std::string::npos;
+      if (!in2008) kept.push_back(line);
+    }
+    return kept;
+  };
+  ExpectSame(filesWithout2008(before.files), filesWithout2008(WithoutFonts(after.files)));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_LOCAL_MACHINE, kArpKey));
+  // The kept uninstaller waits in the temporary folder for the restart, not in the record folder.
+  EXPECT_FALSE(PathExists(kRecordRoot));
+}
+
+// A move: once the install into the other folder is complete, nothing points into the folder left
+// (a demand-load entry or trusted path there would load what anyone puts there later), and the
+// uninstall leaves nothing.
+TEST_F(UninstallCommand, MoveClearsTheFolderLeftAndTheUninstallLeavesNothing) {
+  const MachineSnapshot before = TakeSnapshot(machine_);
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S"}));
+  ASSERT_TRUE(PathExists(kInstallFolder));
+  ASSERT_EQ(0u, RunToEnd(program_, kDistSetup, {"/S", "/D=C:\\Other"}));
+  EXPECT_FALSE(PathExists(kDefaultInstallPath));
+  const MachineSnapshot moved = TakeSnapshot(machine_);
+  for (const std::string& line : moved.registry) {
+    EXPECT_EQ(std::string::npos, Upper(line).find(Upper(kInstallFolder))) << line;
+  }
+  std::string record;
+  ASSERT_TRUE(ReadFileBytes(std::string(kRecordFolder) + "\\InstallRecord.txt", &record));
+  // Only the history names it still.
+  EXPECT_EQ(record.find(kInstallFolder), record.rfind(kInstallFolder)) << record;
+  EXPECT_EQ(std::string::npos, record.find("earlierInstallFolder")) << record;
+
+  EXPECT_EQ(0u, RunToEnd(program_, std::string(kRecordFolder) + "\\SetUp.exe", {"/UNINSTALL", "/S"}));
+  const MachineSnapshot after = TakeSnapshot(machine_);
+  ExpectSame(WithoutTrustedPathsCase(before.registry), WithoutTrustedPathsCase(after.registry));
+  ExpectSame(before.files, WithoutFonts(after.files));
+  EXPECT_FALSE(PathExists(kOtherPath));
+  EXPECT_FALSE(PathExists(kRecordRoot));
+}
+
 // Without /D= an upgrade stays where the product is; a setup older than the recorded version
 // changes nothing (1638) unless /ALLOWDOWNGRADE.
 TEST_F(UninstallCommand, SilentInstallStaysInTheRecordedFolderAndAnOlderOneEndsWith1638) {

@@ -471,7 +471,8 @@ long MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
   if (src.node == nullptr) return kErrFileNotFound;
   if (src.parent == nullptr || src.node->IsFolder()) return kErrAccessDenied;
   if (source.drive != target.drive) return kErrNotSameDevice;
-  if (impl_->Busy(impl_->Key(source))) return kErrSharingViolation;
+  // A running program may be renamed on its volume, not one held open.
+  if (impl_->held.count(impl_->Key(source))) return kErrSharingViolation;
   Impl::Place dst = impl_->Locate(target);
   if (dst.error != kOk) return dst.error;
   if (dst.parent == nullptr) return kErrAccessDenied;
@@ -479,6 +480,7 @@ long MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
   if (dst.node != nullptr && (dst.node->IsFolder() || dst.node->IsReadOnly())) return kErrAccessDenied;
   if (impl_->Busy(impl_->Key(target))) return kErrSharingViolation;
 
+  if (impl_->locked.erase(impl_->Key(source))) impl_->locked.insert(impl_->Key(target));
   std::unique_ptr<Node> moved = std::move(src.parent->children[src.key]);
   src.parent->children.erase(src.key);
   moved->name = target.names.back();

@@ -79,7 +79,8 @@ class MemoryFileSystem : public FileSystem {
   std::string Dump(const std::string& folder) const;
 
   // Faults.
-  // Copies from or onto it and its removal fail (kErrSharingViolation), as for a running program.
+  // Copies from or onto it and its removal fail (kErrSharingViolation), as for a running program;
+  // it can be renamed on its volume, and stays locked.
   void Lock(const std::string& path);
   void Unlock(const std::string& path);
   void DenyCreate(const std::string& path);  // MakeDirectory of exactly this path: kErrAccessDenied
