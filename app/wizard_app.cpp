@@ -4,13 +4,13 @@
 
 #include "deploy/uninstall.h"
 #include "deploy/uninstall_texts.h"
-#include "platform/mb_string.h"
 #include "install/install_texts.h"
-#include "setup/code_page_requirement.h"
+#include "platform/mb_string.h"
 #include "resource.h"
+#include "setup/code_page_requirement.h"
+#include "setup/silent_install.h"
 #include "tessa_version.h"
 #include "ui/dlg_setup.h"
-#include "setup/silent_install.h"
 
 CWizardApp theApp;
 
