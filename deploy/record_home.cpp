@@ -2,6 +2,7 @@
 
 #include "deploy/install_report.h"
 #include "deploy/record_folder.h"
+#include "install/install.h"
 #include "platform/folder_security.h"
 #include "platform/mb_string.h"
 
@@ -14,10 +15,9 @@ bool RecordHome::Trusted(const std::string& level) {
 
 // A level that is there is checked. One that is not must be made by this run: "already exists"
 // then means that someone else made it meanwhile.
-bool RecordHome::MakeLevel(const std::string& level) {
-  if (files_.Exists(level)) return Trusted(level);
-  return files_.MakeSecuredDirectory(level, kAdministratorsOnlySddl) == kOk && Trusted(level);
-}
+bool RecordHome::MakeLevel(const std::string& level) { return HoldOwnFolder(files_, level, levels_) == OwnFolder::Held; }
+
+bool RecordHome::MakeFolder(const std::string& relative) { return hold_ && MakeLevel(path_ + "\\" + relative); }
 
 bool RecordHome::Prepare(std::string* why) {
   if (hold_) return true;

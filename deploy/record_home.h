@@ -24,10 +24,13 @@ class RecordHome {
   bool ReadRecord(InstallRecord* record);
   // `bytes` as the file `relative` in the prepared folder (one level below it at most, made on demand).
   long Write(const std::string& relative, const std::string& bytes);
+  // The folder `relative` in the prepared folder, made unless there, checked and held.
+  bool MakeFolder(const std::string& relative);
 
  private:
   // A level that may be written into: no link, the administration's.
   bool Trusted(const std::string& level);
+  // Made unless there, checked and held as an install folder's own folders are.
   bool MakeLevel(const std::string& level);
 
   FileSystem& files_;
@@ -35,6 +38,7 @@ class RecordHome {
   std::string programFiles_;
   std::string path_;
   std::unique_ptr<FolderHold> hold_;
+  FolderHolds levels_;
   // Once a level was refused it stays refused: a second look would find the raced folder there.
   std::string refused_;
 };

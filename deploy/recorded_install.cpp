@@ -179,10 +179,8 @@ void RecordedInstall::Begin(RunLog* log) {
   std::string why;
   // A folder that cannot be used now is reported when the record is written.
   if (!PrepareHome(&why) || !log || log->IsOpen()) return;
-  const std::string logs = home_.Path() + "\\" + kLogsFolderName;
-  p_.files.MakeSecuredDirectory(logs, kAdministratorsOnlySddl);
-  if (p_.files.IsRedirection(logs) || p_.files.Owner(logs) != Ownership::Administration) return;
-  log->OpenIn(logs, kLogsKept);
+  if (!home_.MakeFolder(kLogsFolderName)) return;
+  log->OpenIn(home_.Path() + "\\" + kLogsFolderName, kLogsKept);
 }
 
 void RecordedInstall::Announce(const std::string& installFolder) {

@@ -51,26 +51,10 @@ long LastError() { return static_cast<long>(GetLastError()); }
 }  // namespace
 
 std::unique_ptr<FolderHold> Win32FileSystem::HoldLevel(const std::string& path, FolderTrust* trust, long* error) {
-  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
-  HANDLE handle = OpenItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES, kShareNoDelete);
-  if (handle == INVALID_HANDLE_VALUE) {
-    *error = LastError();
-    return nullptr;
-  }
-  auto hold = std::make_unique<Win32FolderHold>(handle);
-  FILE_ATTRIBUTE_TAG_INFO info = {};
-  if (HandleIsRedirection(handle, pathAttributes)) {
-    *error = kErrReparsePointEncountered;
-    return nullptr;
-  }
-  if (!GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info)) {
-    *error = LastError();
-    return nullptr;
-  }
-  if ((info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-    *error = kErrDirectory;
-    return nullptr;
-  }
+  UniqueHandle opened = OpenFolderItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES, error);
+  if (!opened) return nullptr;
+  HANDLE handle = opened.get();
+  auto hold = std::make_unique<Win32FolderHold>(opened.release());
   PSID owner = nullptr;
   PACL dacl = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -116,14 +100,7 @@ std::unique_ptr<FolderHold> Win32FileSystem::TakeOver(const std::string& path, c
     *error = kErrTooManyLinks;
     return nullptr;
   }
-  PSID owner = nullptr;
-  PSECURITY_DESCRIPTOR descriptor = nullptr;
-  *previous = Ownership::Other;
-  if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                      &descriptor) == ERROR_SUCCESS) {
-    LocalMemory holder(descriptor);
-    if (owner != nullptr && IsAdministration(owner)) *previous = Ownership::Administration;
-  }
+  *previous = OwnerOfHandle(handle);
   *error = ApplyDescriptor(handle, sddl);
   if (*error != kOk) return nullptr;
   return hold;

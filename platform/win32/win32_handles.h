@@ -38,3 +38,8 @@ inline bool HandleIsRedirection(HANDLE handle, DWORD pathAttributes) {
 
 // The owner of what the handle (opened with READ_CONTROL) names (win32_folder_security.cpp).
 Ownership OwnerOfHandle(HANDLE handle);
+
+// The folder itself, opened without delete sharing so that nobody renames or removes it while the
+// handle lives (win32_held_files.cpp). Null, with the code in *error, for a junction or symbolic
+// link (kErrReparsePointEncountered), a file (kErrDirectory) or what cannot be opened.
+UniqueHandle OpenFolderItself(const std::string& path, DWORD access, long* error);

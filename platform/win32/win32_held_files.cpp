@@ -64,6 +64,26 @@ bool IsFolder(HANDLE handle) {
 
 }  // namespace
 
+UniqueHandle OpenFolderItself(const std::string& path, DWORD access, long* error) {
+  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
+  UniqueHandle handle(OpenItself(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    handle.release();
+    *error = static_cast<long>(GetLastError());
+    return nullptr;
+  }
+  if (HandleIsRedirection(handle.get(), pathAttributes)) {
+    *error = kErrReparsePointEncountered;
+    return nullptr;
+  }
+  if (!IsFolder(handle.get())) {
+    *error = kErrDirectory;
+    return nullptr;
+  }
+  *error = kOk;
+  return handle;
+}
+
 std::unique_ptr<HeldFile> Win32FileSystem::HoldFile(const std::string& path, long* error) {
   const DWORD pathAttributes = GetFileAttributesA(path.c_str());
   // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open.
@@ -83,23 +103,7 @@ std::unique_ptr<HeldFile> Win32FileSystem::HoldFile(const std::string& path, lon
 }
 
 std::unique_ptr<HeldFolder> Win32FileSystem::HoldFolder(const std::string& path, bool forRemoval, long* error) {
-  const DWORD pathAttributes = GetFileAttributesA(path.c_str());
-  const DWORD access = READ_CONTROL | FILE_READ_ATTRIBUTES | (forRemoval ? DELETE : 0);
-  // No FILE_SHARE_DELETE: while the handle is open the folder cannot be renamed or removed.
-  UniqueHandle handle(OpenItself(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE));
-  if (handle.get() == INVALID_HANDLE_VALUE) {
-    handle.release();
-    *error = static_cast<long>(GetLastError());
-    return nullptr;
-  }
-  if (HandleIsRedirection(handle.get(), pathAttributes)) {
-    *error = kErrReparsePointEncountered;
-    return nullptr;
-  }
-  if (!IsFolder(handle.get())) {
-    *error = ERROR_DIRECTORY;
-    return nullptr;
-  }
-  *error = kOk;
+  UniqueHandle handle = OpenFolderItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES | (forRemoval ? DELETE : 0), error);
+  if (!handle) return nullptr;
   return std::make_unique<Win32HeldFolder>(handle.release(), forRemoval);
 }
