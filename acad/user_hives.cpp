@@ -1,6 +1,5 @@
 #include "acad/user_hives.h"
 
-#include <cctype>
 #include <set>
 #include <utility>
 #include <vector>
@@ -13,11 +12,6 @@ namespace {
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 const char kCurrentVersion[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr uint32_t kPathReadSize = 520;
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   return text.size() >= prefix.size() && AsciiUpper(text.substr(0, prefix.size())) == AsciiUpper(prefix);

@@ -7,14 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/mb_string.h"
+
 namespace {
 
 bool Same(const CodePage& cp, const std::string& a, const std::string& b) { return cp.Upper(a) == cp.Upper(b); }
 
 // `key` is `outer` or lies below it.
 bool IsWithin(const CodePage& cp, const std::string& key, const std::string& outer) {
-  const std::string upperKey = cp.Upper(key), upperOuter = cp.Upper(outer);
-  return upperKey == upperOuter || upperKey.rfind(upperOuter + "\\", 0) == 0;
+  return Same(cp, key, outer) || IsBelowFolder(cp, key, outer);
 }
 
 // Adds `item` unless `same` finds it in `list`; `update` then changes the one found.

@@ -12,8 +12,7 @@ namespace {
 
 // The same folder, or `path` below `folder`, without regard to case.
 bool IsAtOrBelow(const CodePage& cp, const std::string& path, const std::string& folder) {
-  if (SameFileName(cp, path, folder)) return true;
-  return path.size() > folder.size() + 1 && cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
+  return SameFileName(cp, path, folder) || IsBelowFolder(cp, path, folder);
 }
 
 bool InAny(const CodePage& cp, const std::string& path, const std::vector<std::string>& folders) {

@@ -1,5 +1,6 @@
 #include "deploy/pending_deletions.h"
 
+#include "platform/mb_string.h"
 #include "platform/utf16.h"
 
 namespace {
@@ -10,13 +11,6 @@ size_t NulUnit(const std::string& list, size_t at) {
     if (list[i] == '\0' && list[i + 1] == '\0') return i;
   }
   return std::string::npos;
-}
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 // NT paths of DOS ones carry "\??\"; letters other than ASCII have no case in these paths' names

@@ -12,12 +12,6 @@
 
 namespace {
 
-// Whether `path` lies below `folder`, without regard to case.
-bool IsBelow(const CodePage& cp, const std::string& path, const std::string& folder) {
-  if (folder.empty() || path.size() <= folder.size() + 1) return false;
-  return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
-}
-
 // The folders the uninstall may remove: those the install made, and the record folder's.
 std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecord& record,
                                           const std::string& recordFolder) {
@@ -31,9 +25,9 @@ std::vector<std::string> RemovableFolders(const CodePage& cp, const InstallRecor
 
 // Inside one of the folders the product was installed into.
 bool IsInstalledFile(const CodePage& cp, const InstallRecord& record, const std::string& path) {
-  if (IsBelow(cp, path, record.installFolder)) return true;
+  if (IsBelowFolder(cp, path, record.installFolder)) return true;
   return std::any_of(record.earlierInstallFolders.begin(), record.earlierInstallFolders.end(),
-                     [&](const std::string& folder) { return IsBelow(cp, path, folder); });
+                     [&](const std::string& folder) { return IsBelowFolder(cp, path, folder); });
 }
 
 }  // namespace
@@ -142,7 +136,7 @@ void FileRemoval::PutBackOrDrop(const RecordedBackup& backup) {
 }
 
 bool FileRemoval::HoldsRecordFolder(const std::string& folder) const {
-  return SameFileName(cp(), folder, recordFolder_) || IsBelow(cp(), recordFolder_, folder);
+  return SameFileName(cp(), folder, recordFolder_) || IsBelowFolder(cp(), recordFolder_, folder);
 }
 
 // The folders that hold the record folder go after it. Its parent (the maker's folder in

@@ -33,6 +33,18 @@ bool SameFileName(const CodePage& cp, const std::string& a, const std::string& b
   return a.size() == b.size() && cp.Lower(a) == cp.Lower(b);
 }
 
+std::string AsciiUpper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+bool IsBelowFolder(const CodePage& cp, const std::string& path, const std::string& folder) {
+  if (folder.empty() || path.size() <= folder.size() + 1) return false;
+  return cp.Upper(path.substr(0, folder.size() + 1)) == cp.Upper(folder + "\\");
+}
+
 std::string FolderOfPath(const CodePage& cp, const std::string& path) {
   const size_t slash = FindLastBackslash(cp, path);
   return slash == std::string::npos ? std::string() : path.substr(0, slash);

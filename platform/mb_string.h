@@ -18,5 +18,10 @@ size_t FindAtCharStart(const CodePage& cp, const std::string& haystack, const st
 std::string FolderOfPath(const CodePage& cp, const std::string& path);
 // File names compared without regard to case (double-byte characters as characters).
 bool SameFileName(const CodePage& cp, const std::string& a, const std::string& b);
+// ASCII letters upper-cased, every other byte as it is: names that Windows itself compares so
+// (SIDs, value names, NT paths in UTF-8).
+std::string AsciiUpper(std::string text);
+// Whether `path` lies below `folder` (not the folder itself), without regard to case.
+bool IsBelowFolder(const CodePage& cp, const std::string& path, const std::string& folder);
 // The file name after the last backslash, without its extension.
 std::string BaseNameWithoutExtension(const CodePage& cp, const std::string& path);
