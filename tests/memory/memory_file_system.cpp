@@ -103,14 +103,14 @@ struct MemoryFileSystem::Impl {
   std::string currentDir = "C:\\";
   std::set<std::string> locked;
   // Files and folders opened by HoldFile and HoldFolder, by Key: how many holds each.
-  std::map<std::string, size_t> held;
+  std::shared_ptr<std::map<std::string, size_t>> held = std::make_shared<std::map<std::string, size_t>>();
   std::set<std::string> denyCreate;
   std::set<std::string> failSetAttributes;
   std::vector<std::string> pendingAtRestart;
   std::map<std::string, size_t> brokenListings;
   std::shared_ptr<size_t> openListings = std::make_shared<size_t>(0);
-  // Folders held by Secure, HoldLevel and TakeOver, without delete sharing: they cannot be removed.
-  std::shared_ptr<std::multiset<const void*>> heldNodes = std::make_shared<std::multiset<const void*>>();
+  // Holds of Secure, HoldLevel and TakeOver not yet destroyed (their paths are in `held` too).
+  std::shared_ptr<size_t> folderHolds = std::make_shared<size_t>(0);
   struct Racer {
     MemoryPath folder;
     bool afterOurs;
@@ -164,7 +164,7 @@ struct MemoryFileSystem::Impl {
   }
 
   // Neither deleted, renamed nor written while locked or held.
-  bool Busy(const std::string& key) const { return locked.count(key) != 0 || held.count(key) != 0; }
+  bool Busy(const std::string& key) const { return locked.count(key) != 0 || held->count(key) != 0; }
 
   // The node a complete path names, or null.
   Node* Find(const std::string& text) const { return Find(Parse(text)); }
@@ -345,16 +345,40 @@ long MemoryFileSystem::MakeSecuredDirectory(const std::string& path, const std::
 
 namespace {
 
-// Keeps its node from being removed or renamed while it lives.
-class MemoryFolderHold : public FolderHold {
+// An open without delete sharing: its path counts as held while it lives, so that nobody removes,
+// renames or replaces what it names.
+class MemoryHold {
  public:
-  MemoryFolderHold(std::shared_ptr<std::multiset<const void*>> held, const void* node)
-      : held_(std::move(held)), at_(held_->insert(node)) {}
-  ~MemoryFolderHold() override { held_->erase(at_); }
+  MemoryHold(std::shared_ptr<std::map<std::string, size_t>> held, std::string key)
+      : held_(std::move(held)), key_(std::move(key)) {
+    ++(*held_)[key_];
+  }
+  ~MemoryHold() { Release(); }
+  MemoryHold(const MemoryHold&) = delete;
+  MemoryHold& operator=(const MemoryHold&) = delete;
+  void Release() {
+    if (key_.empty()) return;
+    if (--(*held_)[key_] == 0) held_->erase(key_);
+    key_.clear();
+  }
 
  private:
-  std::shared_ptr<std::multiset<const void*>> held_;
-  std::multiset<const void*>::iterator at_;
+  std::shared_ptr<std::map<std::string, size_t>> held_;
+  std::string key_;
+};
+
+// A hold of Secure, HoldLevel or TakeOver: counted by HeldFolders.
+class MemoryFolderHold : public FolderHold {
+ public:
+  MemoryFolderHold(std::shared_ptr<std::map<std::string, size_t>> held, std::string key, std::shared_ptr<size_t> count)
+      : hold_(std::move(held), std::move(key)), count_(std::move(count)) {
+    ++*count_;
+  }
+  ~MemoryFolderHold() override { --*count_; }
+
+ private:
+  MemoryHold hold_;
+  std::shared_ptr<size_t> count_;
 };
 
 }  // namespace
@@ -369,7 +393,7 @@ std::unique_ptr<FolderHold> MemoryFileSystem::Secure(const std::string& path, co
   node->descriptor = sddl;
   node->owner = Ownership::Administration;
   node->othersRights = 0;
-  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
+  return std::make_unique<MemoryFolderHold>(impl_->held, impl_->Key(path), impl_->folderHolds);
 }
 
 uint32_t MemoryFileSystem::Attributes(const std::string& path) {
@@ -432,7 +456,6 @@ long MemoryFileSystem::RemoveDirectory(const std::string& path) {
   if (impl_->Busy(impl_->Key(parsed))) return kErrSharingViolation;
   if (!place.node->children.empty()) return kErrDirNotEmpty;
   if (place.node->IsReadOnly()) return kErrAccessDenied;
-  if (impl_->heldNodes->count(place.node)) return kErrSharingViolation;
   place.parent->children.erase(place.key);
   return kOk;
 }
@@ -472,7 +495,7 @@ long MemoryFileSystem::Replace(const std::string& from, const std::string& to) {
   if (src.parent == nullptr || src.node->IsFolder()) return kErrAccessDenied;
   if (source.drive != target.drive) return kErrNotSameDevice;
   // A running program may be renamed on its volume, not one held open.
-  if (impl_->held.count(impl_->Key(source))) return kErrSharingViolation;
+  if (impl_->held->count(impl_->Key(source))) return kErrSharingViolation;
   Impl::Place dst = impl_->Locate(target);
   if (dst.error != kOk) return dst.error;
   if (dst.parent == nullptr) return kErrAccessDenied;
@@ -663,7 +686,7 @@ void MemoryFileSystem::FailSetAttributes(const std::string& path) {
 
 size_t MemoryFileSystem::OpenListings() const { return *impl_->openListings; }
 
-size_t MemoryFileSystem::HeldFolders() const { return impl_->heldNodes->size(); }
+size_t MemoryFileSystem::HeldFolders() const { return *impl_->folderHolds; }
 
 std::vector<std::string> MemoryFileSystem::PendingAtRestart() const { return impl_->pendingAtRestart; }
 
@@ -683,29 +706,10 @@ const std::string& MemoryFileSystem::FailedCall() const { return impl_->counter-
 
 namespace {
 
-// A hold of HoldFile or HoldFolder: its Key counts as held while it lives. It must not outlive
-// the file system.
-class MemoryHold {
- public:
-  MemoryHold(std::map<std::string, size_t>& held, std::string key) : held_(held), key_(std::move(key)) {
-    ++held_[key_];
-  }
-  ~MemoryHold() { Release(); }
-  void Release() {
-    if (key_.empty()) return;
-    if (--held_[key_] == 0) held_.erase(key_);
-    key_.clear();
-  }
-
- private:
-  std::map<std::string, size_t>& held_;
-  std::string key_;
-};
-
 // Nobody can write the file while it is held: what it held when opened is what it holds.
 class MemoryHeldFile : public HeldFile {
  public:
-  MemoryHeldFile(std::map<std::string, size_t>& held, const std::string& key, std::string content,
+  MemoryHeldFile(std::shared_ptr<std::map<std::string, size_t>> held, const std::string& key, std::string content,
                  std::shared_ptr<CallCounter> counter)
       : hold_(held, key), content_(std::move(content)), counter_(std::move(counter)) {}
   long Read(std::string* bytes) override {
@@ -830,7 +834,7 @@ std::unique_ptr<FolderHold> MemoryFileSystem::HoldLevel(const std::string& path,
   trust->othersMayChange = (node->othersRights & kChangeRights) != 0;
   trust->othersMayDeleteChildren = (node->othersRights & kDeleteChildRight) != 0;
   trust->persistentAcls = !impl_->Root(parsed.drive)->noAcls;
-  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
+  return std::make_unique<MemoryFolderHold>(impl_->held, impl_->Key(parsed), impl_->folderHolds);
 }
 
 std::unique_ptr<FolderHold> MemoryFileSystem::TakeOver(const std::string& path, const std::string& sddl,
@@ -846,7 +850,7 @@ std::unique_ptr<FolderHold> MemoryFileSystem::TakeOver(const std::string& path, 
   node->owner = Ownership::Administration;
   node->descriptor = sddl;
   node->othersRights = 0;
-  return std::make_unique<MemoryFolderHold>(impl_->heldNodes, node);
+  return std::make_unique<MemoryFolderHold>(impl_->held, impl_->Key(path), impl_->folderHolds);
 }
 
 void MemoryFileSystem::Race(const std::string& folder, bool afterOurs) {
